@@ -1,0 +1,1 @@
+// Removed once base/ has its first real source.

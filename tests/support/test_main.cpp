@@ -1,0 +1,15 @@
+// Entry point of every test executable: GoogleTest's main, with the process
+// set up the way the installer sets itself up (the "chs" locale, so wide text
+// converts through code page 936).
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdio>
+
+int wmain(int argc, wchar_t** argv) {
+  std::setlocale(LC_ALL, "chs");
+  // Unbuffered so a crash under Wine still shows the last lines.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,14 @@
+# Shared settings of the project's scripts (sourced, not run).
+# ORVANE_PORT_BASE moves every local server's port, so two checkouts can run
+# their tests side by side.
+ORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=$(realpath -m "${BUILD_DIR:-$ORVANE_ROOT/build}")
+ORVANE_PORT_BASE=${ORVANE_PORT_BASE:-18400}
+ORVANE_API_PORT=$((ORVANE_PORT_BASE + 43))
+ORVANE_STORAGE_PORT=$((ORVANE_PORT_BASE + 44))
+ORVANE_FAULT_PORT=$((ORVANE_PORT_BASE + 45))
+ORVANE_DEAD_PORT=$((ORVANE_PORT_BASE + 46))
+export ORVANE_ROOT BUILD_DIR ORVANE_PORT_BASE ORVANE_API_PORT ORVANE_STORAGE_PORT ORVANE_FAULT_PORT ORVANE_DEAD_PORT
+export ORVANE_WINEPREFIX=$BUILD_DIR/wineprefix
+export WINEPREFIX=$ORVANE_WINEPREFIX
+export ORVANE_SERVICE_DIR=$BUILD_DIR/service
