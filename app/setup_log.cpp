@@ -1,1 +1,81 @@
-// Placeholder until the setup log lands.
+#include "app/setup_log.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <ctime>
+#include <string>
+
+#include "base/unique_any.h"
+
+namespace app {
+namespace {
+
+constexpr wchar_t kLogFileName[] = L"setup.log";
+
+void DebugOutput(const wchar_t* text) {
+  ::OutputDebugStringW(L"\n[log] ");
+  ::OutputDebugStringW(text);
+  ::OutputDebugStringW(L" \n");
+}
+
+// Local time of the system clock, in whole seconds since 1970, as
+// "YYYY/MM/DD hh:mm:ss".
+std::wstring Timestamp() {
+  FILETIME now;
+  ::GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER ticks;
+  ticks.LowPart = now.dwLowDateTime;
+  ticks.HighPart = now.dwHighDateTime;
+  constexpr unsigned long long kTicksPerSecond = 10000000ULL;
+  constexpr unsigned long long kSecondsFrom1601To1970 = 11644473600ULL;
+  __time64_t seconds = static_cast<__time64_t>(ticks.QuadPart / kTicksPerSecond - kSecondsFrom1601To1970);
+  struct tm local {};
+  if (_localtime64_s(&local, &seconds) != 0) return L"";
+  wchar_t buffer[32] = {};
+  std::wcsftime(buffer, 32, L"%Y/%m/%d %H:%M:%S", &local);
+  return buffer;
+}
+
+// Converts the record with the process-wide locale, the way a text-mode
+// stream does: each line feed becomes CR LF, and a character the code page
+// cannot hold ends the conversion (the rest of the record is dropped).
+std::string EncodeRecord(const std::wstring& record) {
+  std::string bytes;
+  bytes.reserve(record.size() * 2 + 8);
+  std::mbstate_t state{};
+  char buffer[MB_LEN_MAX];
+  for (wchar_t c : record) {
+    if (c == L'\n') {
+      bytes += "\r\n";
+      continue;
+    }
+    size_t length = std::wcrtomb(buffer, c, &state);
+    if (length == static_cast<size_t>(-1)) break;
+    bytes.append(buffer, length);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+void WriteSetupLog(const std::wstring& text) {
+  DebugOutput(text.c_str());
+
+  // FILE_APPEND_DATA makes every write land at the end of the file as one
+  // unit, so records of the two threads, or of two installers started from
+  // one folder, never interleave.
+  base::unique_hfile file(::CreateFileW(kLogFileName, FILE_APPEND_DATA,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::wstring stamp = Timestamp();
+  if (!file) {
+    DebugOutput(L"Unable to open log file\xFF01");
+    return;
+  }
+  std::string bytes = EncodeRecord(L"\n[" + stamp + L"] " + text + L"\r\n");
+  DWORD written = 0;
+  ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+}  // namespace app

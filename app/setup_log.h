@@ -1,0 +1,16 @@
+// The installer's diagnostic log.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+// Sends `text` to the debugger output and appends one time-stamped record to
+// "setup.log" in the working directory, converted through the process-wide
+// locale (code page 936 once the start-up has set "chs"). Callable from any
+// thread; records of different threads and processes never interleave.
+// Failures are not reported: a message that cannot be written is only lost
+// from the file.
+void WriteSetupLog(const std::wstring& text);
+
+}  // namespace app

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+
+#include "app/setup_log.h"
+#include "base/unique_any.h"
+
+namespace {
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs each test in a fresh working directory of its own, since the log
+// always goes to "setup.log" in the working directory.
+class SetupLogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    wchar_t previous[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    previous_dir_ = previous;
+    dir_ = std::wstring(temp) + L"setup_log_test_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
+           std::to_wstring(::GetTickCount());
+    ASSERT_TRUE(::CreateDirectoryW(dir_.c_str(), nullptr));
+    ASSERT_TRUE(::SetCurrentDirectoryW(dir_.c_str()));
+  }
+  void TearDown() override {
+    ::SetCurrentDirectoryW(previous_dir_.c_str());
+    ::DeleteFileW((dir_ + L"\\setup.log").c_str());
+    ::RemoveDirectoryW((dir_ + L"\\setup.log").c_str());
+    ::RemoveDirectoryW(dir_.c_str());
+  }
+  std::string LogBytes() { return ReadFileBytes(dir_ + L"\\setup.log"); }
+
+  std::wstring dir_;
+  std::wstring previous_dir_;
+};
+
+// "YYYY/MM/DD hh:mm:ss" inside the brackets.
+const char kStampPattern[] = R"(\[\d{4}/\d{2}/\d{2} \d{2}:\d{2}:\d{2}\])";
+
+TEST_F(SetupLogTest, EmptyMessageIsAStampedRecordBetweenLineBreaks) {
+  // An empty message still writes CR LF, the stamp, a space and CR CR LF.
+  app::WriteSetupLog(L"");
+  std::string bytes = LogBytes();
+  EXPECT_TRUE(std::regex_match(bytes, std::regex(std::string("\r\n") + kStampPattern + " \r\r\n")))
+      << "record bytes: " << bytes;
+}
+
+TEST_F(SetupLogTest, ChineseTextIsWrittenInCodePage936) {
+  // The start-up line ends in a blank and 中文, which code page 936 writes as D6 D0 CE C4.
+  app::WriteSetupLog(L"The current process is unique and can continue to execute \x4E2D\x6587");
+  std::string bytes = LogBytes();
+  std::string expected_tail = "] The current process is unique and can continue to execute \xD6\xD0\xCE\xC4\r\r\n";
+  ASSERT_GE(bytes.size(), expected_tail.size());
+  EXPECT_EQ(bytes.substr(bytes.size() - expected_tail.size()), expected_tail);
+  EXPECT_EQ(bytes.substr(0, 3), "\r\n[");
+}
+
+TEST_F(SetupLogTest, StampIsTheLocalTimeOfTheCall) {
+  // The stamp is the local wall-clock time, to the second.
+  SYSTEMTIME before;
+  ::GetLocalTime(&before);
+  app::WriteSetupLog(L"x");
+  std::string bytes = LogBytes();
+  std::smatch match;
+  ASSERT_TRUE(std::regex_search(bytes, match, std::regex(R"(\[(\d{4})/(\d{2})/(\d{2}) (\d{2}):(\d{2}):)")));
+  EXPECT_EQ(std::stoi(match[1]), before.wYear);
+  EXPECT_EQ(std::stoi(match[2]), before.wMonth);
+  EXPECT_EQ(std::stoi(match[3]), before.wDay);
+  EXPECT_EQ(std::stoi(match[4]), before.wHour);
+}
+
+TEST_F(SetupLogTest, RecordsAppendAndLineFeedsInsideAMessageBecomeCrLf) {
+  // Existing content stays; each record follows the last one.
+  app::WriteSetupLog(L"fileSize:");
+  app::WriteSetupLog(L"12345");
+  app::WriteSetupLog(L"two\nlines");
+  std::string bytes = LogBytes();
+  std::regex three(std::string("\r\n") + kStampPattern + " fileSize:\r\r\n\r\n" + kStampPattern +
+                   " 12345\r\r\n\r\n" + kStampPattern + " two\r\nlines\r\r\n");
+  EXPECT_TRUE(std::regex_match(bytes, three)) << "log bytes: " << bytes;
+}
+
+TEST_F(SetupLogTest, UnrepresentableCharacterEndsThatRecordOnly) {
+  // A character outside code page 936 cuts the rest of its record; the next record is whole.
+  app::WriteSetupLog(L"ok \x0E01 lost");  // Thai letter: not in code page 936.
+  app::WriteSetupLog(L"next");
+  std::string bytes = LogBytes();
+  EXPECT_NE(bytes.find("] ok "), std::string::npos);
+  EXPECT_EQ(bytes.find("lost"), std::string::npos) << "text after the bad character was written";
+  EXPECT_NE(bytes.find("] next\r\r\n"), std::string::npos) << "the following record was damaged";
+}
+
+TEST_F(SetupLogTest, UnwritableLogLosesTheRecordWithoutHarm) {
+  // When setup.log cannot be opened the call returns quietly and writes nothing.
+  {
+    // Another program holds the file without sharing.
+    base::unique_hfile locked(::CreateFileW(L"setup.log", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(locked.is_valid());
+    app::WriteSetupLog(L"lost while locked");
+  }
+  EXPECT_EQ(LogBytes(), "") << "a record was written through an exclusive lock";
+  ASSERT_TRUE(::DeleteFileW(L"setup.log"));
+
+  // The working directory has a folder where the file would be.
+  ASSERT_TRUE(::CreateDirectoryW(L"setup.log", nullptr));
+  app::WriteSetupLog(L"lost on a folder");
+  DWORD attributes = ::GetFileAttributesW(L"setup.log");
+  EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+}
+
+// Child side of the two-process test below: only does work when started by it.
+TEST(SetupLogChild, AppendRecords) {
+  wchar_t tag[16] = {};
+  if (!::GetEnvironmentVariableW(L"ORVANE_LOG_CHILD_TAG", tag, 16)) GTEST_SKIP() << "run by the two-process test";
+  for (int i = 0; i < 200; ++i) app::WriteSetupLog(std::wstring(tag) + L" record " + std::to_wstring(i));
+}
+
+TEST_F(SetupLogTest, TwoProcessesAppendWholeRecordsToOneFile) {
+  // Two writers started from one folder append to the same file; no record is torn.
+  wchar_t self[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  base::unique_handle children[2];
+  for (int i = 0; i < 2; ++i) {
+    std::wstring tag = i == 0 ? L"AAAA" : L"BBBB";
+    ::SetEnvironmentVariableW(L"ORVANE_LOG_CHILD_TAG", tag.c_str());
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=SetupLogChild.AppendRecords";
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                 nullptr, &si, &pi));
+    ::CloseHandle(pi.hThread);
+    children[i].reset(pi.hProcess);
+  }
+  ::SetEnvironmentVariableW(L"ORVANE_LOG_CHILD_TAG", nullptr);
+  for (auto& child : children) {
+    ASSERT_EQ(::WaitForSingleObject(child.get(), 60000), WAIT_OBJECT_0) << "a writer never finished";
+  }
+  std::string bytes = LogBytes();
+  std::regex record(std::string("\r\n") + kStampPattern + " (AAAA|BBBB) record (\\d+)\r\r\n");
+  int counts[2] = {0, 0};
+  size_t consumed = 0;
+  for (std::sregex_iterator it(bytes.begin(), bytes.end(), record), end; it != end; ++it) {
+    EXPECT_EQ(static_cast<size_t>(it->position()), consumed) << "torn or foreign bytes at " << consumed;
+    consumed = it->position() + it->length();
+    ++counts[(*it)[1] == "AAAA" ? 0 : 1];
+  }
+  EXPECT_EQ(consumed, bytes.size());
+  EXPECT_EQ(counts[0], 200);
+  EXPECT_EQ(counts[1], 200);
+}
+
+}  // namespace
