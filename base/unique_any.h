@@ -88,6 +88,7 @@ inline void CloseRegKey(HKEY h) { ::RegCloseKey(h); }
 inline void DestroyIconValue(HICON h) { ::DestroyIcon(h); }
 inline void FreeLibraryValue(HMODULE h) { ::FreeLibrary(h); }
 inline void DeleteRgnValue(HRGN h) { ::DeleteObject(h); }
+inline void FreeGlobalValue(HGLOBAL h) { ::GlobalFree(h); }
 }  // namespace detail
 
 using unique_handle = unique_any<HANDLE, detail::CloseHandleValue>;
@@ -99,6 +100,8 @@ using unique_hkey = unique_any<HKEY, detail::CloseRegKey>;
 using unique_hicon = unique_any<HICON, detail::DestroyIconValue>;
 using unique_hmodule = unique_any<HMODULE, detail::FreeLibraryValue>;
 using unique_hrgn = unique_any<HRGN, detail::DeleteRgnValue>;
+// A block from GlobalAlloc, given back with GlobalFree.
+using unique_hglobal = unique_any<HGLOBAL, detail::FreeGlobalValue>;
 
 template <typename GdiHandle>
 void DeleteTypedGdiObject(GdiHandle h) {
