@@ -1,0 +1,233 @@
+#include "app/package_download.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/package_location.h"
+#include "app/setup_log.h"
+#include "base/unique_any.h"
+
+namespace app {
+namespace {
+
+void CloseInternetHandle(HINTERNET handle) { ::InternetCloseHandle(handle); }
+using unique_hinternet = base::unique_any<HINTERNET, CloseInternetHandle>;
+
+struct FileCloser {
+  void operator()(FILE* file) const { std::fclose(file); }
+};
+using unique_file = std::unique_ptr<FILE, FileCloser>;
+
+constexpr int kMaxAttempts = 60;
+constexpr DWORD kChunkSize = 1024;
+// Without NO_CACHE_WRITE WinINet also copies the whole package into its
+// cache folder, which doubles the disk space a download needs.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+// The storage's error answers are told apart by their size alone.
+constexpr uint32_t kRangeFailedSize = 409;
+constexpr uint32_t kPackageNotReadySize = 421;
+// A storage that keeps ending its answers before sending anything would make
+// the transfer ask for the rest forever.
+constexpr int kMaxEmptyAnswers = 5;
+// Starting over because the storage ignored a range can itself repeat when
+// the storage also drops the connection; this many restarts, then give up.
+constexpr int kMaxRestarts = 3;
+constexpr size_t kFileBufferSize = 64 * 1024;
+
+std::string ToAnsi(const std::wstring& text) {
+  if (text.empty()) return {};
+  int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
+                                     nullptr, 0, nullptr, nullptr);
+  std::string narrow(length > 0 ? length : 0, '\0');
+  if (length > 0) {
+    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(),
+                          length, nullptr, nullptr);
+  }
+  return narrow;
+}
+
+// The volume that matters is the one the package is written to.
+std::string PackageDirectory() {
+  size_t slash = packagePath.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return ".\\";
+  return ToAnsi(packagePath.substr(0, slash + 1));
+}
+
+// Size of an existing local package; 0 when there is none.
+uint64_t ExistingFileSize() {
+  unique_file file(::_wfopen(packagePath.c_str(), L"rb"));
+  if (!file) return 0;
+  WriteSetupLog(L"_file.is_open");
+  if (::_fseeki64(file.get(), 0, SEEK_END) != 0) return 0;
+  long long position = ::_ftelli64(file.get());
+  return position > 0 ? static_cast<uint64_t>(position) : 0;
+}
+
+unique_file OpenPackageFile(const wchar_t* mode) {
+  unique_file file(::_wfopen(packagePath.c_str(), mode));
+  if (file) std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferSize);
+  return file;
+}
+
+DWORD StatusCode(HINTERNET request) {
+  DWORD status = 0;
+  DWORD size = sizeof(status);
+  if (!::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                        nullptr)) {
+    return 0;
+  }
+  return status;
+}
+
+void ReportProgress(ProgressSink& sink, uint32_t downloaded, uint32_t size) {
+  float percent = static_cast<float>(downloaded) / static_cast<float>(size) * 100.0f;
+  sink.Report(static_cast<double>(percent));
+}
+
+void Pause(const DownloadOptions& options) {
+  if (options.retryPause.count() > 0) ::Sleep(static_cast<DWORD>(options.retryPause.count()));
+}
+
+// Closing a file flushes what is still buffered, so a full disk may only show here.
+bool CloseFile(unique_file& file) {
+  return std::fclose(file.release()) == 0;
+}
+
+InstallResult WriteFailed() {
+  WriteSetupLog(L"Failed to write file.");
+  return InstallResult::DownloadException;
+}
+
+InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
+  int attempts = 0;
+  int restarts = 0;
+  while (attempts < kMaxAttempts) {
+    unique_hinternet internet(
+        ::InternetOpenW(L"Download", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    if (!internet) {
+      WriteSetupLog(L"Failed to open internet connection.");
+      Pause(options);
+      if (++attempts == kMaxAttempts) return InstallResult::InternetOpenFailed;
+      continue;
+    }
+
+    // This request only tells the size; its body is never read.
+    unique_hinternet sizeRequest(
+        ::InternetOpenUrlW(internet.get(), downloadUrl.c_str(), nullptr, 0, kRequestFlags, 0));
+    if (!sizeRequest) {
+      WriteSetupLog(L"Failed to open URL.");
+      internet.reset();
+      Pause(options);
+      if (++attempts == kMaxAttempts) return InstallResult::OpenUrlFailed;
+      continue;
+    }
+
+    DWORD size = 0;
+    DWORD sizeLength = sizeof(size);
+    if (!::HttpQueryInfoW(sizeRequest.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+                          &size, &sizeLength, nullptr) ||
+        size == 0) {
+      return InstallResult::NoFileSize;
+    }
+
+    const uint64_t existing = ExistingFileSize();
+    const bool resume = existing > 0 && existing < size;
+    unique_file file = OpenPackageFile(resume ? L"ab" : L"wb");
+    if (!file) return InstallResult::CreateFileFailed;
+
+    WriteSetupLog(L"downloadedBytes");
+    WriteSetupLog(std::to_wstring(existing));
+    WriteSetupLog(L"fileSize");
+    WriteSetupLog(std::to_wstring(size));
+
+    if (IsDiskSpaceInsufficient(static_cast<int32_t>(size), PackageDirectory(), options.freeSpace)) {
+      return InstallResult::OutOfDisk;
+    }
+
+    // A file as large as the package or larger was just emptied by "wb"; the
+    // next round finds it empty and fetches the package from the start. That
+    // round is not a failed attempt.
+    if (existing >= size) {
+      if (!CloseFile(file)) return WriteFailed();
+      continue;
+    }
+
+    uint32_t downloaded = static_cast<uint32_t>(existing);
+    int emptyAnswers = 0;
+    char buffer[kChunkSize];
+    while (downloaded < size) {
+      std::wstring rangeHeader = L"Range: bytes=" + std::to_wstring(downloaded) + L"-";
+      WriteSetupLog(L"rangeHeader");
+      WriteSetupLog(rangeHeader);
+      unique_hinternet ranged(::InternetOpenUrlW(internet.get(), downloadUrl.c_str(),
+                                                 rangeHeader.c_str(),
+                                                 static_cast<DWORD>(rangeHeader.size()),
+                                                 kRequestFlags, 0));
+      if (!ranged || size == kRangeFailedSize) return InstallResult::RangeOpenFailed;
+
+      // Anything but a partial answer starts at byte 0 of the package, so
+      // appending it would corrupt the file: start the package over instead.
+      if (downloaded > 0 && StatusCode(ranged.get()) != HTTP_STATUS_PARTIAL_CONTENT) {
+        WriteSetupLog(L"Range not honoured, starting over.");
+        ranged.reset();
+        if (++restarts > kMaxRestarts) return InstallResult::RangeOpenFailed;
+        if (!CloseFile(file)) return WriteFailed();
+        file = OpenPackageFile(L"wb");
+        if (!file) return InstallResult::CreateFileFailed;
+        downloaded = 0;
+        continue;
+      }
+
+      const uint32_t before = downloaded;
+      DWORD read = 0;
+      while (::InternetReadFile(ranged.get(), buffer, kChunkSize, &read) && read > 0) {
+        if (std::fwrite(buffer, 1, read, file.get()) != read) return WriteFailed();
+        downloaded += read;
+        ReportProgress(sink, downloaded, size);
+        if (downloaded >= size) break;
+      }
+      ranged.reset();
+
+      if (downloaded == before) {
+        if (++emptyAnswers >= kMaxEmptyAnswers) {
+          WriteSetupLog(L"The storage keeps ending its answers without data.");
+          return InstallResult::RangeOpenFailed;
+        }
+      } else {
+        emptyAnswers = 0;
+      }
+    }
+
+    if (!CloseFile(file)) return WriteFailed();
+    sizeRequest.reset();
+    internet.reset();
+    WriteSetupLog(L"=========================");
+    WriteSetupLog(L"Download finished.");
+    WriteSetupLog(L"downloadedBytes");
+    WriteSetupLog(std::to_wstring(downloaded));
+    WriteSetupLog(L"fileSize");
+    WriteSetupLog(std::to_wstring(size));
+    if (downloaded == kPackageNotReadySize) return InstallResult::PackageNotReady;
+    WriteSetupLog(L"=========================");
+    return InstallResult::Success;
+  }
+  return InstallResult::OpenUrlFailed;
+}
+
+}  // namespace
+
+InstallResult DownloadPackage(ProgressSink& sink) { return DownloadPackage(sink, DownloadOptions{}); }
+
+InstallResult DownloadPackage(ProgressSink& sink, const DownloadOptions& options) {
+  try {
+    return Download(sink, options);
+  } catch (...) {
+    return InstallResult::DownloadException;
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,8 @@
+#include "app/package_location.h"
+
+namespace app {
+
+std::wstring downloadUrl;
+std::wstring packagePath;
+
+}  // namespace app

@@ -1,0 +1,74 @@
+#include "app/version_query.h"
+
+#include <rapidjson/document.h>
+
+#include <cwctype>
+
+#include "app/win_http_client.h"
+
+namespace app {
+namespace {
+
+constexpr wchar_t kContentTypeHeader[] = L"Content-Type: application/json";
+constexpr char kQueryBody[] = "{\"clientType\":4}";
+constexpr int kDefaultPort = 443;
+constexpr size_t kMaxVersionLength = 64;
+
+// "name:port" → name and port; a name without a numeric port gets 443.
+void SplitHost(const std::wstring& host, std::wstring* name, int* port) {
+  *name = host;
+  *port = kDefaultPort;
+  size_t colon = host.rfind(L':');
+  if (colon == std::wstring::npos || colon + 1 == host.size() || host.size() - colon > 6) return;
+  int value = 0;
+  for (size_t i = colon + 1; i < host.size(); ++i) {
+    if (!std::iswdigit(host[i])) return;
+    value = value * 10 + (host[i] - L'0');
+  }
+  if (value <= 0 || value > 65535) return;
+  *name = host.substr(0, colon);
+  *port = value;
+}
+
+// Characters that stand in a URL path segment as they are.
+bool IsSafeVersion(const std::string& version) {
+  if (version.empty() || version.size() > kMaxVersionLength) return false;
+  for (char c : version) {
+    bool ok = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+              c == '.' || c == '-' || c == '_' || c == '~' || c == '+';
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> ParseClientVersion(const std::string& body) {
+  rapidjson::Document document;
+  document.Parse(body.c_str());
+  if (document.HasParseError() || !document.IsObject()) return std::nullopt;
+  auto data = document.FindMember("data");
+  if (data == document.MemberEnd() || !data->value.IsObject()) return std::nullopt;
+  auto versionNo = data->value.FindMember("versionNo");
+  if (versionNo == data->value.MemberEnd() || !versionNo->value.IsString()) return std::nullopt;
+  std::string version(versionNo->value.GetString(), versionNo->value.GetStringLength());
+  if (!IsSafeVersion(version)) return std::nullopt;
+  return version;
+}
+
+std::optional<std::string> QueryClientVersion(const std::wstring& host) {
+  return QueryClientVersion(host, kClientVersionPath);
+}
+
+std::optional<std::string> QueryClientVersion(const std::wstring& host, const std::wstring& path) {
+  std::wstring name;
+  int port = kDefaultPort;
+  SplitHost(host, &name, &port);
+  WinHttpClient client(name, port, true, L"WinHttpClient", L"", L"", L"", L"");
+  HttpResponse response;
+  // Whatever Post says, the body decides: an error status may still carry the answer.
+  client.Post(path, kContentTypeHeader, std::string(kQueryBody, sizeof(kQueryBody) - 1), response);
+  return ParseClientVersion(response.body);
+}
+
+}  // namespace app

@@ -1,0 +1,26 @@
+// Asks the service's API which client version is current.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace app {
+
+// The API's path for the question.
+inline constexpr wchar_t kClientVersionPath[] = L"/api/orv/desktop/user/getClientVersion";
+
+// Posts {"clientType":4} to `host` ("name" or "name:port"; the port defaults
+// to 443) over HTTPS and answers the `data.versionNo` string of the JSON
+// answer, or nothing when there is no answer or no usable version in it.
+// The status code is not consulted: an error answer that carries a version
+// still yields it. Blocks until WinHTTP gives up.
+std::optional<std::string> QueryClientVersion(const std::wstring& host);
+// The same question at another path of the host.
+std::optional<std::string> QueryClientVersion(const std::wstring& host, const std::wstring& path);
+
+// The version of an answer body (parsed up to its first NUL byte). A version
+// is accepted only as a short string of URL-safe characters, because it is
+// pasted into the package URL as it is.
+std::optional<std::string> ParseClientVersion(const std::string& body);
+
+}  // namespace app

@@ -1,0 +1,45 @@
+// A small synchronous HTTP(S) client over WinHTTP: one POST, with the
+// authentication round trips WinHTTP asks for.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+struct HttpResponse {
+  std::string body;          // as received (the version answer is UTF-8 JSON)
+  std::wstring rawHeaders;   // the header block, CR LF separated
+  int32_t statusCode = 0;    // of the last response; 0 until one arrived
+  int32_t bytesReceived = 0; // sum of the body sizes announced over all passes
+  std::wstring errorText;    // the last failure; empty when nothing failed
+};
+
+// One object per request; used by one thread.
+class WinHttpClient {
+ public:
+  // `host` is a bare server name (no scheme, no port). The proxy credentials
+  // answer a 407, the server credentials a 401; empty ones are not offered.
+  WinHttpClient(std::wstring host, int port, bool secure, std::wstring userAgent,
+                std::wstring proxyUserName, std::wstring proxyPassword,
+                std::wstring serverUserName, std::wstring serverPassword);
+
+  // Sends `body` to `path` with `headers` (CR LF separated; empty means none)
+  // through the system's default proxy. True when a response arrived and its
+  // status and headers were read, whatever the status: a 407 that no
+  // credentials could answer comes back as true with statusCode 407.
+  bool Post(const std::wstring& path, const std::wstring& headers, const std::string& body,
+            HttpResponse& response);
+
+ private:
+  std::wstring host_;
+  int port_;
+  bool secure_;
+  std::wstring userAgent_;
+  std::wstring proxyUserName_;
+  std::wstring proxyPassword_;
+  std::wstring serverUserName_;
+  std::wstring serverPassword_;
+};
+
+}  // namespace app
