@@ -1,0 +1,138 @@
+// The rich-edit host over the system's text services, driven directly: the
+// engine is real (Wine's msftedit), the drawing goes into a 32-bit DIB.
+#include "ui/text_host.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "base/unique_any.h"
+
+namespace {
+
+struct Dib {
+  base::unique_hdc dc;
+  base::unique_hbitmap bitmap;
+  HGDIOBJ previous = nullptr;
+  uint32_t* bits = nullptr;
+  int width = 0, height = 0;
+
+  Dib(int w, int h) : width(w), height(h) {
+    dc.reset(::CreateCompatibleDC(nullptr));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* p = nullptr;
+    bitmap.reset(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &p, nullptr, 0));
+    bits = static_cast<uint32_t*>(p);
+    previous = ::SelectObject(dc.get(), bitmap.get());
+    Fill(0xFFFFFFFF);
+  }
+  ~Dib() { ::SelectObject(dc.get(), previous); }
+  void Fill(uint32_t v) {
+    for (int i = 0; i < width * height; ++i) bits[i] = v;
+  }
+  // Pixels whose colour differs from white, in a rectangle.
+  int InkIn(const RECT& r) const {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x)
+        if ((bits[y * width + x] & 0xFFFFFF) != 0xFFFFFF) ++n;
+    return n;
+  }
+  // The darkest red channel among the inked pixels.
+  int DarkestRed(const RECT& r) const {
+    int darkest = 255;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        int red = (bits[y * width + x] >> 16) & 0xFF;
+        if (red < darkest) darkest = red;
+      }
+    return darkest;
+  }
+};
+
+base::unique_hfont MakeFont(int pixels) {
+  LOGFONTW lf{};
+  ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+  lf.lfHeight = -pixels;
+  ::lstrcpyW(lf.lfFaceName, L"微软雅黑");
+  lf.lfCharSet = DEFAULT_CHARSET;
+  return base::unique_hfont(::CreateFontIndirectW(&lf));
+}
+
+ui::TextHostStyle ReadOnlyMultiLine() {
+  ui::TextHostStyle style;
+  style.bits = ES_MULTILINE | ES_READONLY;
+  style.rich = false;
+  return style;
+}
+
+TEST(TextHost, EngineLoadsAndKeepsText) {
+  ASSERT_NE(ui::CTxtWinHost::EngineFactory(), nullptr)
+      << "msftedit.dll or its CreateTextServices export is missing";
+  auto host = ui::CTxtWinHost::Create(nullptr, ReadOnlyMultiLine(), L"初始文本");
+  ASSERT_TRUE(host) << "the text services refused to make an engine";
+  EXPECT_EQ(host->GetText(), L"初始文本");
+  host->SetText(L"安装失败，请重试");
+  EXPECT_EQ(host->GetText(), L"安装失败，请重试");
+  host->Detach();
+}
+
+TEST(TextHost, NaturalHeightGrowsWithTheTextAtAFixedWidth) {
+  auto host = ui::CTxtWinHost::Create(nullptr, ReadOnlyMultiLine(), L"");
+  ASSERT_TRUE(host);
+  auto font = MakeFont(14);
+  host->SetFont(font.get());
+  host->SetClientRect(RECT{0, 0, 200, 400});
+  Dib dib(200, 400);
+
+  host->SetText(L"短");
+  SIZE one{};
+  ASSERT_TRUE(host->GetNaturalSize(dib.dc.get(), 200, &one));
+  EXPECT_GT(one.cy, 0) << "one short line has no height";
+
+  std::wstring long_text;
+  for (int i = 0; i < 12; ++i) long_text += L"检测到安装目录中有正在运行的程序，";
+  host->SetText(long_text);
+  SIZE many{};
+  ASSERT_TRUE(host->GetNaturalSize(dib.dc.get(), 200, &many));
+  EXPECT_GT(many.cy, one.cy * 3) << "long text did not wrap into several lines at 200 px";
+  EXPECT_LE(many.cx, 200) << "wrapped text is wider than the width it was given";
+  host->Detach();
+}
+
+TEST(TextHost, DrawsTextInItsColourInsideTheBounds) {
+  auto host = ui::CTxtWinHost::Create(nullptr, ReadOnlyMultiLine(), L"");
+  ASSERT_TRUE(host);
+  auto font = MakeFont(16);
+  host->SetFont(font.get());
+  host->SetTextColor(RGB(0, 0, 0));
+  host->SetText(L"网络连接失败");
+  Dib dib(240, 80);
+  RECT bounds = {20, 10, 220, 70};
+  host->Draw(dib.dc.get(), bounds, RECT{0, 0, 240, 80});
+  EXPECT_GT(dib.InkIn(bounds), 30) << "no text was drawn inside the bounds";
+  EXPECT_EQ(dib.InkIn(RECT{0, 0, 20, 80}), 0) << "text was drawn left of the bounds";
+  EXPECT_LT(dib.DarkestRed(bounds), 80) << "black text drawn too light";
+
+  // A new default colour reaches text that is already there.
+  host->SetTextColor(RGB(255, 0, 0));
+  dib.Fill(0xFFFFFFFF);
+  host->Draw(dib.dc.get(), bounds, RECT{0, 0, 240, 80});
+  int dark_pixels = 0;
+  for (int y = bounds.top; y < bounds.bottom; ++y)
+    for (int x = bounds.left; x < bounds.right; ++x) {
+      uint32_t p = dib.bits[y * dib.width + x];
+      if (((p >> 16) & 0xFF) < 128) ++dark_pixels;
+    }
+  EXPECT_GT(dib.InkIn(bounds), 30);
+  EXPECT_EQ(dark_pixels, 0) << "the text kept its old colour after the default colour changed";
+  host->Detach();
+}
+
+}  // namespace
