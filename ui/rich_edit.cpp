@@ -1,0 +1,310 @@
+#include "ui/rich_edit.h"
+
+#include <algorithm>
+
+#include "base/unique_any.h"
+#include "ui/attribute_values.h"
+#include "ui/control_host.h"
+#include "ui/control_resources.h"
+#include "ui/global_resources.h"
+#include "ui/render_context.h"
+
+namespace ui {
+namespace {
+
+// The widest an auto-width text may grow before it wraps. The engine takes a
+// width of 0 literally (one character per line), so "no limit" needs a number.
+constexpr LONG kUnboundedWidth = 32767;
+
+COLORREF ToColorRef(DWORD argb) {
+  return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+std::wstring SkipLeadingBlanks(const std::wstring& value) {
+  size_t start = value.find_first_not_of(L" \t");
+  return start == std::wstring::npos ? std::wstring() : value.substr(start);
+}
+
+}  // namespace
+
+RichEdit::RichEdit()
+    : normal_text_color_(GlobalResources::GetDefaultTextColor()),
+      disabled_text_color_(GlobalResources::GetDefaultTextColor()) {}
+
+RichEdit::~RichEdit() {
+  if (host_) host_->Detach();
+}
+
+// --- the engine ----------------------------------------------------------------
+
+bool RichEdit::EnsureHost() {
+  if (host_) return true;
+  if (host_failed_) return false;
+  TextHostStyle style;
+  style.bits = style_bits_;
+  style.max_length = max_length_;
+  style.rich = rich_;
+  host_ = CTxtWinHost::Create(this, style, text_);
+  if (!host_) {
+    // No engine on this system: the control shows nothing and is not retried.
+    host_failed_ = true;
+    return false;
+  }
+  host_->SetFont(GlobalResources::GetFont(font_id_));
+  ApplyEngineColor();
+  host_->SetClientRect(GetTextRect());
+  return true;
+}
+
+CTxtWinHost* RichEdit::GetTextHost() { return EnsureHost() ? host_.get() : nullptr; }
+
+HWND RichEdit::TextHostWindow() const { return window_ ? window_->GetHWND() : nullptr; }
+
+void RichEdit::TextHostInvalidate() { Invalidate(); }
+
+const std::wstring& RichEdit::CurrentTextColor() const {
+  return IsEnabled() ? normal_text_color_ : disabled_text_color_;
+}
+
+void RichEdit::ApplyEngineColor() {
+  if (!host_) return;
+  host_->SetTextColor(ToColorRef(control_resources::LookupColor(CurrentTextColor())));
+  Invalidate();
+}
+
+COLORREF RichEdit::GetEngineTextColor() const {
+  return host_ ? host_->text_color() : CLR_INVALID;
+}
+
+// --- text ----------------------------------------------------------------------
+
+std::wstring RichEdit::GetText() const { return host_ ? host_->GetText() : text_; }
+
+void RichEdit::SetText(const std::wstring& text) {
+  text_ = text;
+  if (host_) host_->SetText(text);
+  if (IsAutoWidth() || IsAutoHeight()) {
+    SetEstimateStale();
+    ArrangeAncestor();
+  } else {
+    Invalidate();
+  }
+}
+
+void RichEdit::SetTextId(const std::wstring& id) {
+  text_id_ = id;
+  SetText(control_resources::LookupString(id));
+}
+
+// --- styles --------------------------------------------------------------------
+
+void RichEdit::SetStyleBit(DWORD bit, bool on) {
+  if (on)
+    style_bits_ |= bit;
+  else
+    style_bits_ &= ~bit;
+  if (host_) host_->SetStyleBits(style_bits_);
+}
+
+void RichEdit::SetVScrollBar(bool on) {
+  vscroll_bar_ = on;
+  if (on) {
+    style_bits_ |= WS_VSCROLL | ES_DISABLENOSCROLL;
+  } else {
+    style_bits_ &= ~WS_VSCROLL;
+    if (!hscroll_bar_) style_bits_ &= ~ES_DISABLENOSCROLL;
+  }
+  if (host_) host_->SetStyleBits(style_bits_);
+}
+
+void RichEdit::SetHScrollBar(bool on) {
+  hscroll_bar_ = on;
+  if (on) {
+    style_bits_ |= WS_HSCROLL | ES_DISABLENOSCROLL;
+  } else {
+    style_bits_ &= ~WS_HSCROLL;
+    if (!vscroll_bar_) style_bits_ &= ~ES_DISABLENOSCROLL;
+  }
+  if (host_) host_->SetStyleBits(style_bits_);
+}
+
+void RichEdit::SetRich(bool rich) {
+  rich_ = rich;
+  if (host_) host_->SetRich(rich);
+}
+
+void RichEdit::SetMaxLength(LONG length) {
+  max_length_ = length;
+  if (host_) host_->SetMaxLength(length);
+}
+
+void RichEdit::SetNormalTextColor(const std::wstring& color) {
+  normal_text_color_ = color;
+  if (IsEnabled()) ApplyEngineColor();
+}
+
+void RichEdit::SetDisabledTextColor(const std::wstring& color) {
+  disabled_text_color_ = color;
+  if (!IsEnabled()) ApplyEngineColor();
+}
+
+void RichEdit::SetFont(const std::wstring& font_id) {
+  font_id_ = font_id;
+  if (host_) host_->SetFont(GlobalResources::GetFont(font_id_));
+  SetEstimateStale();
+  Invalidate();
+}
+
+// --- Control overrides -------------------------------------------------------------
+
+void RichEdit::Init() {
+  Box::Init();
+  EnsureHost();
+}
+
+void RichEdit::SetEnabled(bool enabled) {
+  if (enabled == IsEnabled()) return;
+  Box::SetEnabled(enabled);
+  SetState(enabled ? kControlStateNormal : kControlStateDisabled);
+  ApplyEngineColor();
+}
+
+RECT RichEdit::GetTextRect() const {
+  RECT rect = GetPos();
+  const RECT& padding = layout_->GetPadding();
+  rect.left += padding.left;
+  rect.top += padding.top;
+  rect.right -= padding.right;
+  rect.bottom -= padding.bottom;
+  if (rect.right < rect.left) rect.right = rect.left;
+  if (rect.bottom < rect.top) rect.bottom = rect.top;
+  return rect;
+}
+
+template <typename Fn>
+bool RichEdit::WithMeasureDC(Fn&& fn) {
+  IRenderContext* render = window_ ? window_->GetRenderContext() : nullptr;
+  if (render && render->GetDC()) return fn(render->GetDC());
+  base::unique_hdc dc(::CreateCompatibleDC(nullptr));
+  return dc && fn(dc.get());
+}
+
+SIZE RichEdit::MeasureSize(int available_width, int available_height) {
+  if (!IsAutoWidth() && !IsAutoHeight()) return SIZE{fixed_width_, fixed_height_};
+  SIZE result{fixed_width_, fixed_height_};
+  if (!EnsureHost()) {
+    if (IsAutoWidth()) result.cx = 0;
+    if (IsAutoHeight()) result.cy = 0;
+    return result;
+  }
+  const RECT& padding = layout_->GetPadding();
+  const int pad_x = padding.left + padding.right;
+  const int pad_y = padding.top + padding.bottom;
+  // An auto width grows up to the room there is; a fixed width is where the
+  // text wraps.
+  LONG width_limit;
+  if (IsAutoWidth())
+    width_limit = available_width - pad_x > 0 ? available_width - pad_x : kUnboundedWidth;
+  else
+    width_limit = std::max(fixed_width_ - pad_x, 0);
+  SIZE natural{0, 0};
+  bool measured = WithMeasureDC(
+      [&](HDC dc) { return host_->GetNaturalSize(dc, width_limit, &natural); });
+  if (!measured) natural = SIZE{0, 0};
+  if (IsAutoWidth()) result.cx = natural.cx + pad_x;
+  if (IsAutoHeight()) result.cy = natural.cy + pad_y;
+  estimate_size_ = result;
+  return result;
+}
+
+void RichEdit::SetPos(RECT rect) {
+  Box::SetPos(rect);
+  if (host_) host_->SetClientRect(GetTextRect());
+}
+
+void RichEdit::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
+  auto on_off = [&value](DWORD bit, auto&& set) {
+    if (value == L"true") set(bit, true);
+    else if (value == L"false") set(bit, false);
+  };
+  auto set_bit = [this](DWORD bit, bool on) { SetStyleBit(bit, on); };
+  if (name == L"vscrollbar") {
+    SetVScrollBar(value == L"true");
+  } else if (name == L"hscrollbar") {
+    SetHScrollBar(value == L"true");
+  } else if (name == L"autovscroll") {
+    on_off(ES_AUTOVSCROLL, set_bit);
+  } else if (name == L"autohscroll") {
+    on_off(ES_AUTOHSCROLL, set_bit);
+  } else if (name == L"multiline") {
+    on_off(ES_MULTILINE, set_bit);
+  } else if (name == L"readonly") {
+    on_off(ES_READONLY, set_bit);
+  } else if (name == L"password") {
+    on_off(ES_PASSWORD, set_bit);
+  } else if (name == L"number") {
+    on_off(ES_NUMBER, set_bit);
+  } else if (name == L"align") {
+    if (value.find(L"left") != std::wstring::npos) style_bits_ &= ~(ES_CENTER | ES_RIGHT);
+    if (value.find(L"hcenter") != std::wstring::npos) style_bits_ |= ES_CENTER;
+    if (value.find(L"right") != std::wstring::npos) style_bits_ |= ES_RIGHT;
+    if (value.find(L"top") != std::wstring::npos) text_ver_align_ = VerAlign::kTop;
+    if (value.find(L"vcenter") != std::wstring::npos) text_ver_align_ = VerAlign::kCenter;
+    if (value.find(L"bottom") != std::wstring::npos) text_ver_align_ = VerAlign::kBottom;
+    if (host_) host_->SetStyleBits(style_bits_);
+    Invalidate();
+  } else if (name == L"normaltextcolor") {
+    SetNormalTextColor(SkipLeadingBlanks(value));
+  } else if (name == L"disabledtextcolor") {
+    SetDisabledTextColor(SkipLeadingBlanks(value));
+  } else if (name == L"caretcolor") {
+    caret_color_ = SkipLeadingBlanks(value);
+  } else if (name == L"promptcolor") {
+    prompt_color_ = SkipLeadingBlanks(value);
+  } else if (name == L"promptmode") {
+    prompt_mode_ = value == L"true";
+  } else if (name == L"prompttext") {
+    prompt_text_ = value;
+  } else if (name == L"prompttextid") {
+    prompt_text_id_ = value;
+    prompt_text_ = control_resources::LookupString(value);
+  } else if (name == L"focusedimage") {
+    focused_image_.SetImageString(value);
+  } else if (name == L"font") {
+    SetFont(value);
+  } else if (name == L"text") {
+    SetText(value);
+  } else if (name == L"textid") {
+    SetTextId(value);
+  } else if (name == L"wanttab") {
+    want_tab_ = ParseBoolAttribute(value);
+  } else if (name == L"wantreturnmsg") {
+    want_return_ = ParseBoolAttribute(value);
+  } else if (name == L"returnmsgwantctrl") {
+    return_needs_ctrl_ = ParseBoolAttribute(value);
+  } else if (name == L"rich") {
+    SetRich(ParseBoolAttribute(value));
+  } else {
+    Box::ApplyAttribute(name, value);
+  }
+}
+
+void RichEdit::PaintStatusImage(IRenderContext* render) {
+  Box::PaintStatusImage(render);
+  if (window_ && window_->GetFocusControl() == this) DrawImage(render, focused_image_);
+}
+
+void RichEdit::PaintText(IRenderContext* render) {
+  if (!render || !render->GetDC() || !EnsureHost()) return;
+  RECT rect = GetTextRect();
+  if (text_ver_align_ != VerAlign::kTop) {
+    SIZE natural{0, 0};
+    if (host_->GetNaturalSize(render->GetDC(), rect.right - rect.left, &natural)) {
+      int room = (rect.bottom - rect.top) - natural.cy;
+      if (room > 0) rect.top += text_ver_align_ == VerAlign::kCenter ? room / 2 : room;
+    }
+  }
+  host_->Draw(render->GetDC(), rect, GetPaintRect());
+}
+
+}  // namespace ui
