@@ -1,0 +1,111 @@
+#include "base/framework_thread.h"
+
+#include "base/io_message_loop.h"
+#include "base/message_loop.h"
+#include "base/message_loop_proxy.h"
+#include "base/thread_record.h"
+#include "base/thread_registry.h"
+#include "base/ui_message_loop.h"
+
+namespace base {
+
+FrameworkThread::FrameworkThread(const char* name)
+    : start_event_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)), name_(name ? name : "") {}
+
+FrameworkThread::~FrameworkThread() {
+  // Tasks bound weakly to this object must not run once its destruction has
+  // begun (a subclass's part is already gone). That also kills a stop task
+  // queued earlier, so the stop below posts a fresh one.
+  ReleaseWeakFlag();
+  stop_requested_ = false;
+  if (started_) Stop();
+  factory_.reset();
+}
+
+bool FrameworkThread::Start(LoopKind kind, MessageDispatcher* dispatcher) {
+  if (started_ || message_loop_) return false;
+  loop_kind_ = kind;
+  dispatcher_ = dispatcher;
+  if (!Create()) return false;
+  ::WaitForSingleObject(start_event_.get(), INFINITE);
+  started_ = true;
+  return true;
+}
+
+bool FrameworkThread::StartWithLoopFactory(std::shared_ptr<MessageLoopFactory> factory) {
+  if (started_ || message_loop_) return false;
+  factory_ = std::move(factory);
+  return Start(kCustom, nullptr);
+}
+
+void FrameworkThread::RunOnCurrentThread(LoopKind kind, MessageDispatcher* dispatcher) {
+  loop_kind_ = kind;
+  dispatcher_ = dispatcher;
+  started_ = true;
+  ThreadBody();
+}
+
+void FrameworkThread::RequestStop() {
+  if (stop_requested_ || !loop_proxy_) return;
+  stop_requested_ = true;
+  // Non-nestable, so it acts only on the outermost run of the loop.
+  loop_proxy_->PostNonNestableTask(ToWeakCallback([] {
+    if (MessageLoop* loop = MessageLoop::Current()) loop->QuitWhenIdle();
+    if (ThreadRecord* record = ThreadRecord::Current()) record->quitting = true;
+  }));
+}
+
+void FrameworkThread::Stop() {
+  RequestStop();
+  // Waiting for itself would never end.
+  if (thread_handle() && ::GetCurrentThreadId() == thread_id()) return;
+  Join();
+  started_ = false;
+  stop_requested_ = false;
+}
+
+void FrameworkThread::ThreadBody() {
+  ThreadRecord* record = ThreadRecord::Current();
+  const bool own_record = record == nullptr;
+  if (own_record) record = ThreadRecord::CreateForCurrentThread(this);
+  record->quitting = false;
+  set_thread_id(::GetCurrentThreadId());
+
+  MessageLoop* loop = nullptr;
+  switch (loop_kind_) {
+    case kCustom:
+      if (factory_) loop = factory_->CreateMessageLoop();
+      break;
+    case kIO: loop = new IOMessageLoop; break;
+    case kUI: loop = new UIMessageLoop; break;
+    default: break;
+  }
+  if (!loop) loop = new MessageLoop;
+  message_loop_.reset(loop);
+  loop_proxy_ = loop->proxy();
+
+  // Start() waits for the event below, so it must be set whatever Init does.
+  try {
+    Init();
+  } catch (...) {
+    ::OutputDebugStringA("base::FrameworkThread: Init threw; the exception was dropped\n");
+  }
+  ::SetEvent(start_event_.get());
+
+  message_loop_->Run(dispatcher_);
+
+  try {
+    Cleanup();
+  } catch (...) {
+    ::OutputDebugStringA("base::FrameworkThread: Cleanup threw; the exception was dropped\n");
+  }
+  // A thread that forgot to unregister must not stay findable without a loop.
+  if (record->owner == this) ThreadRegistry::ForgetCurrentThread();
+
+  message_loop_.reset();
+  if (loop_kind_ == kCustom) factory_.reset();
+  set_thread_id(0);
+  if (own_record) ThreadRecord::FreeForCurrentThread();
+}
+
+}  // namespace base

@@ -1,1 +1,0 @@
-// Removed once base/ has its first real source.
