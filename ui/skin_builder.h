@@ -1,0 +1,71 @@
+// Turns a skin document into a tree of controls.
+//
+// The builder reads the skin (a file name, or XML text that begins with
+// "<"), registers what a `Global` root declares, applies a `Window` root's
+// attributes to the window in document order and keeps its `Class` children
+// as the window's own classes, then creates a control for every element,
+// applies its attributes in order (a "class" expands where it stands), builds
+// its children into it and adds it to its parent box. `Include` builds
+// another skin file in place; `Event` and `BubbledEvent` attach handlers that
+// apply an attribute list to a receiver when the event fires.
+//
+// One builder serves one Create. UI thread only.
+//
+//   SkinBuilder builder;
+//   Control* root = builder.Create(L"basic\\basic.xml", callback, window);
+//   window->AttachRoot(root);
+#pragma once
+
+#include <string>
+
+#include "ui/global_resources.h"
+#include "ui/markup_document.h"
+#include "ui/markup_node.h"
+
+namespace ui {
+
+class Box;
+class Control;
+class IControlHost;
+class Window;
+
+class SkinBuilder {
+ public:
+  SkinBuilder() = default;
+  SkinBuilder(const SkinBuilder&) = delete;
+  SkinBuilder& operator=(const SkinBuilder&) = delete;
+
+  // Builds `source` for `window` (may be null) under `parent` (null for a
+  // window's root). With `existing`, the first control element's attributes
+  // and children go into that control, which is then the result. Returns
+  // the first control created at the top level; null when the source cannot
+  // be loaded or makes no control. `callback` makes controls for tags the
+  // built-in table and the global callback do not know.
+  Control* Create(const std::wstring& source, CreateControlCallback callback,
+                  IControlHost* window, Box* parent = nullptr, Control* existing = nullptr);
+
+  // The control of a built-in tag ("Button", "VBox", ...); null for others.
+  static Control* CreateBuiltinControl(const std::wstring& tag);
+
+  // The attributes of a `Window` element applied to `window` one by one in
+  // document order ("size" after "shadowattached" sees the new shadow state).
+  static void ApplyWindowAttributes(Window* window, const MarkupNode& window_element);
+
+  // The last document loaded (for its error message).
+  const MarkupDocument& document() const { return document_; }
+
+ private:
+  bool Load(const std::wstring& source);
+  // Builds the children of `element` into `parent`; returns the first
+  // control created at this level.
+  Control* BuildChildren(const MarkupNode& element, Control* parent, IControlHost* window);
+  Control* CreateControl(const std::wstring& tag) const;
+  // An Event or BubbledEvent element attached to `parent`.
+  static void AttachDeclaredEvent(const MarkupNode& element, Control* parent,
+                                  IControlHost* window);
+
+  MarkupDocument document_;
+  CreateControlCallback callback_;
+};
+
+}  // namespace ui
