@@ -106,6 +106,11 @@ void Box::AttachXmlBubbledEvent(EventType type, EventCallback callback) {
   bubbled_xml_handlers_[type].push_back(std::move(callback));
 }
 
+void Box::SetWindow(IControlHost* window) {
+  for (Control* child : items_) child->SetWindow(window, this, false);
+  Control::SetWindow(window);
+}
+
 void Box::SetWindow(IControlHost* window, Box* parent, bool init) {
   for (Control* child : items_) child->SetWindow(window, this, init);
   Control::SetWindow(window, parent, init);

@@ -46,8 +46,9 @@ class Box : public Control {
   void AttachXmlBubbledEvent(EventType type, EventCallback callback);
 
   // Control overrides.
+  // Both hand the window down to every descendant.
+  void SetWindow(IControlHost* window) override;
   void SetWindow(IControlHost* window, Box* parent, bool init = true) override;
-  using Control::SetWindow;
   void SetVisible(bool visible) override;
   void SetEnabled(bool enabled) override;
   void SetPos(RECT rect) override;

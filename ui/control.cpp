@@ -258,7 +258,9 @@ void Control::SendEvent(EventType type, WPARAM w, LPARAM l, wchar_t key, POINT m
   event.timestamp = ::GetTickCount();
   event.keyChar = key;
   event.mousePoint = mouse;
-  if (mouse.x == 0 && mouse.y == 0 && window_) event.mousePoint = window_->GetLastMousePos();
+  if (mouse.x == LONG_MIN) {
+    event.mousePoint = window_ ? window_->GetLastMousePos() : POINT{0, 0};
+  }
   SendEvent(event);
 }
 

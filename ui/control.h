@@ -16,6 +16,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <functional>
 #include <map>
 #include <string>
@@ -126,10 +127,10 @@ class Control : public PlaceHolder {
 
   // --- events -------------------------------------------------------------
   virtual void SendEvent(EventArgs& event);
-  // Builds the record (sender this, current tick count, last mouse position)
-  // and dispatches it.
+  // Builds the record (sender this, current tick count, `mouse` or, when
+  // left out, the window's last mouse position) and dispatches it.
   void SendEvent(EventType type, WPARAM w = 0, LPARAM l = 0, wchar_t key = 0,
-                 POINT mouse = POINT{0, 0});
+                 POINT mouse = POINT{LONG_MIN, LONG_MIN});
   void AttachEvent(EventType type, EventCallback callback);
   void AttachXmlEvent(EventType type, EventCallback callback);
   void AttachAllEvents(EventCallback callback) { AttachEvent(kEventAll, std::move(callback)); }

@@ -1,45 +1,23 @@
 #include "ui/control_resources.h"
 
-#include <map>
-
-#include "ui/color_table.h"
+#include "ui/global_resources.h"
 #include "ui/image_info.h"
 
 namespace ui {
 namespace control_resources {
-namespace {
 
-std::map<std::wstring, std::wstring>& LocalClasses() {
-  static std::map<std::wstring, std::wstring> classes;
-  return classes;
-}
+std::wstring LookupClass(const std::wstring& name) { return GlobalResources::LookupClass(name); }
 
-}  // namespace
-
-ColorTable& LocalColors() {
-  static ColorTable colors;
-  return colors;
-}
-
-void SetLocalClass(const std::wstring& name, const std::wstring& attributes) {
-  LocalClasses()[name] = attributes;
-}
-
-std::wstring LookupClass(const std::wstring& name) {
-  auto it = LocalClasses().find(name);
-  return it == LocalClasses().end() ? std::wstring() : it->second;
-}
-
-std::wstring LookupString(const std::wstring&) { return std::wstring(); }
+std::wstring LookupString(const std::wstring& id) { return GlobalResources::LookupString(id); }
 
 DWORD LookupColor(const std::wstring& name) {
+  // An empty name is "no colour"; asking the table would enter it.
   if (name.empty()) return 0;
-  return LocalColors().LookupColor(name);
+  return GlobalResources::LookupColor(name);
 }
 
 std::shared_ptr<ImageInfo> LookupImage(const std::wstring& path) {
-  std::unique_ptr<ImageInfo> image = ImageInfo::DecodeFile(path);
-  return std::shared_ptr<ImageInfo>(std::move(image));
+  return GlobalResources::LookupImage(path);
 }
 
 ImageFrame GetFrame(const ImageInfo& image) {
@@ -51,9 +29,9 @@ ImageFrame GetFrame(const ImageInfo& image) {
   return frame;
 }
 
-std::wstring GetResourcePath() { return std::wstring(); }
+std::wstring GetResourcePath() { return GlobalResources::GetResourcePath(); }
 
-int ScaleForDpi(int value) { return value; }
+int ScaleForDpi(int value) { return GlobalResources::ScaleDpi(value); }
 
 }  // namespace control_resources
 }  // namespace ui

@@ -1,10 +1,8 @@
 // Where controls reach the process-wide resources: classes, language
 // strings, named colours, images, the resource path and the DPI scale.
 //
-// Kept in one place so the controls depend on the global resources through a
-// handful of calls. Until the global resources are started (and in tests
-// that never start them) the calls answer from a small local table that
-// tests can fill.
+// Kept in one place so the controls depend on GlobalResources through a
+// handful of calls.
 #pragma once
 
 #include <windows.h>
@@ -14,7 +12,6 @@
 
 namespace ui {
 
-class ColorTable;
 class ImageInfo;
 
 // The pixels of one image frame as the render context draws them.
@@ -39,10 +36,6 @@ std::wstring GetResourcePath();
 // `value` times the DPI scale when DPI adaptation is on (it is off in this
 // program, so the value is returned unchanged).
 int ScaleForDpi(int value);
-
-// Test hooks for the local tables used while no global resources exist.
-void SetLocalClass(const std::wstring& name, const std::wstring& attributes);
-ColorTable& LocalColors();
 
 }  // namespace control_resources
 }  // namespace ui
