@@ -1,0 +1,386 @@
+#include "ui/control_dispatcher.h"
+
+#include <windowsx.h>
+
+#include <vector>
+
+#include "ui/box.h"
+#include "ui/button.h"
+#include "ui/control.h"
+#include "ui/rich_edit.h"
+#include "ui/window.h"
+
+namespace ui {
+namespace {
+
+// The width tooltips wrap at.
+constexpr int kToolTipMaxWidth = 300;
+
+POINT PointOf(LPARAM lparam) { return POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}; }
+
+bool IsShownInTree(const Control* control) {
+  for (const Control* c = control; c; c = c->GetParent()) {
+    if (!c->IsVisible()) return false;
+  }
+  return true;
+}
+
+// A control the Tab key can move the focus to: something the user can
+// operate (a button or a text field), shown, enabled and taking the focus.
+bool IsTabStop(Control* control) {
+  if (!control->IsActivatable() || !control->IsKeyboardEnabled() || control->IsNoFocus() ||
+      !control->IsMouseEnabled() || !IsShownInTree(control)) {
+    return false;
+  }
+  return dynamic_cast<Button*>(control) || dynamic_cast<ButtonBox*>(control) ||
+         dynamic_cast<RichEdit*>(control);
+}
+
+void CollectTabStops(Control* control, std::vector<Control*>& out) {
+  if (!control || !control->IsVisible()) return;
+  if (IsTabStop(control)) out.push_back(control);
+  if (dynamic_cast<RichEdit*>(control)) return;
+  if (auto* box = dynamic_cast<Box*>(control)) {
+    for (Control* child : box->GetItems()) CollectTabStops(child, out);
+  }
+}
+
+}  // namespace
+
+ControlDispatcher::ControlDispatcher(Window& window) : window_(window) {}
+
+ControlDispatcher::~ControlDispatcher() { DestroyToolTip(); }
+
+void ControlDispatcher::SendTo(Control* control, EventType type, WPARAM wparam, LPARAM lparam,
+                               POINT pt, wchar_t key) {
+  if (!control || control->GetWindow() != &window_) return;
+  control->SendEvent(type, wparam, lparam, key, pt);
+}
+
+bool ControlDispatcher::IsInSubtree(Control* control, Control* subtree) const {
+  for (Control* c = control; c; c = c->GetParent()) {
+    if (c == subtree) return true;
+  }
+  return false;
+}
+
+void ControlDispatcher::Forget(Control* control) {
+  if (!control) return;
+  if (focused_ == control) focused_ = nullptr;
+  if (new_hover_ == control) new_hover_ = nullptr;
+  if (event_hover_ == control) {
+    event_hover_ = nullptr;
+    HideToolTip();
+  }
+  if (pressed_ == control) pressed_ = nullptr;
+  if (key_pressed_ == control) key_pressed_ = nullptr;
+}
+
+void ControlDispatcher::ForgetSubtree(Control* subtree) {
+  if (!subtree) return;
+  for (Control** slot : {&focused_, &new_hover_, &event_hover_, &pressed_, &key_pressed_}) {
+    if (*slot && IsInSubtree(*slot, subtree)) *slot = nullptr;
+  }
+}
+
+void ControlDispatcher::Reset() {
+  focused_ = nullptr;
+  new_hover_ = nullptr;
+  event_hover_ = nullptr;
+  pressed_ = nullptr;
+  key_pressed_ = nullptr;
+  HideToolTip();
+}
+
+void ControlDispatcher::ReleaseAll() {
+  const POINT pt = last_mouse_pos_;
+  if (Control* hover = event_hover_) {
+    event_hover_ = nullptr;
+    SendTo(hover, kEventMouseLeave, 0, 0, pt);
+  }
+  if (Control* pressed = pressed_) {
+    pressed_ = nullptr;
+    SendTo(pressed, kEventMouseButtonUp, 0, 0, pt);
+  }
+  SetFocus(nullptr);
+  HideToolTip();
+}
+
+void ControlDispatcher::SetFocus(Control* control) {
+  if (control == focused_) return;
+  if (control && (control->GetWindow() != &window_ || control->IsNoFocus() ||
+                  !control->IsActivatable())) {
+    return;
+  }
+  if (HWND hwnd = window_.GetHWND(); control && ::GetFocus() != hwnd) ::SetFocus(hwnd);
+  if (Control* old = focused_) {
+    focused_ = nullptr;
+    SendTo(old, kEventKillFocus, 0, 0, last_mouse_pos_);
+  }
+  if (control) {
+    focused_ = control;
+    SendTo(control, kEventSetFocus, 0, 0, last_mouse_pos_);
+  }
+}
+
+bool ControlDispatcher::Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  HWND hwnd = window_.GetHWND();
+  result = 0;
+  switch (message) {
+    case WM_CLOSE:
+      ReleaseAll();
+      if (HWND owner = ::GetWindow(hwnd, GW_OWNER)) ::SetFocus(owner);
+      return false;
+    case WM_KILLFOCUS:
+      if (window_.IsCaptured()) {
+        Control* pressed = pressed_;
+        pressed_ = nullptr;
+        window_.ReleaseCapture();
+        SendTo(pressed, kEventMouseButtonUp, 0, 0, last_mouse_pos_);
+      }
+      return false;
+    case WM_SETCURSOR: {
+      if (LOWORD(lparam) != HTCLIENT || window_.IsCaptured()) return false;
+      POINT pt{};
+      ::GetCursorPos(&pt);
+      ::ScreenToClient(hwnd, &pt);
+      Control* control = window_.FindControl(pt);
+      if (control && control->GetWindow() == &window_) {
+        SendTo(control, kEventSetCursor, wparam, lparam, pt);
+      } else {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+      }
+      result = TRUE;
+      return true;
+    }
+    case WM_MOUSEMOVE:
+      OnMouseMove(PointOf(lparam), wparam, lparam);
+      return false;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      OnButtonDown(message, PointOf(lparam), wparam, lparam);
+      return false;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      OnButtonUp(message, PointOf(lparam), wparam, lparam);
+      return false;
+    case WM_MOUSEWHEEL: {
+      POINT pt = PointOf(lparam);  // screen coordinates
+      ::ScreenToClient(hwnd, &pt);
+      last_mouse_pos_ = pt;
+      Control* control = window_.FindControl(pt);
+      const WPARAM delta = static_cast<WPARAM>(static_cast<short>(HIWORD(wparam)));
+      SendTo(control, kEventMouseScrollWheel, delta, lparam, pt);
+      return false;
+    }
+    case WM_CONTEXTMENU: {
+      window_.ReleaseCapture();
+      if (Control* pressed = pressed_) {
+        pressed_ = nullptr;
+        SendTo(pressed, kEventInternalMenu, wparam, lparam, last_mouse_pos_);
+      }
+      return false;
+    }
+    case WM_KEYDOWN:
+      return OnKeyDown(wparam, lparam);
+    case WM_KEYUP:
+      if (Control* control = key_pressed_) {
+        key_pressed_ = nullptr;
+        SendTo(control, kEventKeyUp, wparam, lparam, last_mouse_pos_,
+               static_cast<wchar_t>(wparam));
+      }
+      return false;
+    case WM_CHAR:
+      SendTo(focused_, kEventChar, wparam, lparam, last_mouse_pos_, static_cast<wchar_t>(wparam));
+      return false;
+    case WM_IME_STARTCOMPOSITION:
+      SendTo(focused_, kEventImeStartComposition, wparam, lparam, last_mouse_pos_);
+      return false;
+    case WM_IME_ENDCOMPOSITION:
+      SendTo(focused_, kEventImeEndComposition, wparam, lparam, last_mouse_pos_);
+      return false;
+    case WM_MOUSEHOVER:
+      OnMouseHover(PointOf(lparam), wparam, lparam);
+      return true;
+    case WM_MOUSELEAVE:
+      OnMouseLeave();
+      return false;
+    default:
+      return false;
+  }
+}
+
+void ControlDispatcher::OnMouseMove(POINT pt, WPARAM wparam, LPARAM lparam) {
+  HWND hwnd = window_.GetHWND();
+  if (!tracking_ && hwnd) {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_HOVER | TME_LEAVE;
+    track.hwndTrack = hwnd;
+    track.dwHoverTime = kDefaultHoverTimeMs;
+    if (tooltip_) {
+      track.dwHoverTime =
+          static_cast<DWORD>(::SendMessageW(tooltip_, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+    }
+    ::TrackMouseEvent(&track);
+    tracking_ = true;
+  }
+  last_mouse_pos_ = pt;
+  Control* under = window_.FindControl(pt);
+  if (under && under->GetWindow() != &window_) return;
+  new_hover_ = under;
+  if (under != event_hover_) {
+    if (Control* old = event_hover_) {
+      event_hover_ = nullptr;
+      HideToolTip();
+      SendTo(old, kEventMouseLeave, wparam, lparam, pt);
+    }
+    // The leave handler may have destroyed the control now under the mouse.
+    if (under && new_hover_ == under) {
+      event_hover_ = under;
+      SendTo(under, kEventMouseEnter, wparam, lparam, pt);
+    }
+  }
+  if (pressed_) {
+    SendTo(pressed_, kEventMouseMove, wparam, lparam, pt);
+  } else if (new_hover_) {
+    SendTo(new_hover_, kEventMouseMove, wparam, lparam, pt);
+  }
+}
+
+void ControlDispatcher::OnButtonDown(UINT message, POINT pt, WPARAM wparam, LPARAM lparam) {
+  last_mouse_pos_ = pt;
+  Control* control = window_.FindControl(pt);
+  if (!control || control->GetWindow() != &window_) return;
+  SetFocus(control);
+  // Focus handlers may have destroyed it.
+  control = window_.FindControl(pt);
+  if (!control) return;
+  pressed_ = control;
+  window_.SetCapture();
+  const EventType type = message == WM_RBUTTONDOWN  ? kEventMouseRightButtonDown
+                         : message == WM_LBUTTONDOWN ? kEventMouseButtonDown
+                                                     : kEventMouseDoubleClick;
+  SendTo(control, type, wparam, lparam, pt);
+}
+
+void ControlDispatcher::OnButtonUp(UINT message, POINT pt, WPARAM wparam, LPARAM lparam) {
+  last_mouse_pos_ = pt;
+  window_.ReleaseCapture();
+  Control* pressed = pressed_;
+  if (!pressed) return;
+  if (message == WM_LBUTTONUP) {
+    pressed_ = nullptr;
+    SendTo(pressed, kEventMouseButtonUp, wparam, lparam, pt);
+  } else {
+    // Stays pressed: the WM_CONTEXTMENU that follows goes to it.
+    SendTo(pressed, kEventMouseRightButtonUp, wparam, lparam, pt);
+  }
+}
+
+bool ControlDispatcher::OnKeyDown(WPARAM wparam, LPARAM lparam) {
+  Control* focused = focused_;
+  if (!focused) return false;
+  if (wparam == VK_TAB) {
+    auto* edit = dynamic_cast<RichEdit*>(focused);
+    if (!(edit && edit->IsWantTab())) {
+      MoveFocusByTab(::GetKeyState(VK_SHIFT) < 0);
+      return true;
+    }
+  }
+  key_pressed_ = focused;
+  SendTo(focused, kEventKeyDown, wparam, lparam, last_mouse_pos_, static_cast<wchar_t>(wparam));
+  return false;
+}
+
+void ControlDispatcher::MoveFocusByTab(bool backwards) {
+  std::vector<Control*> stops;
+  CollectTabStops(window_.GetRoot(), stops);
+  if (stops.empty()) return;
+  size_t index = 0;
+  for (; index < stops.size(); ++index) {
+    if (stops[index] == focused_) break;
+  }
+  size_t next;
+  if (index == stops.size()) {
+    next = backwards ? stops.size() - 1 : 0;
+  } else if (backwards) {
+    next = index == 0 ? stops.size() - 1 : index - 1;
+  } else {
+    next = (index + 1) % stops.size();
+  }
+  SetFocus(stops[next]);
+}
+
+void ControlDispatcher::EnsureToolTip() {
+  if (tooltip_) return;
+  HWND hwnd = window_.GetHWND();
+  if (!hwnd) return;
+  INITCOMMONCONTROLSEX init{};
+  init.dwSize = sizeof(init);
+  init.dwICC = ICC_WIN95_CLASSES;
+  ::InitCommonControlsEx(&init);
+  tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                               ::GetModuleHandleW(nullptr), nullptr);
+  if (!tooltip_) return;
+  tool_info_ = TOOLINFOW{};
+  tool_info_.cbSize = TTTOOLINFOW_V2_SIZE;
+  tool_info_.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+  tool_info_.hwnd = hwnd;
+  tool_info_.uId = reinterpret_cast<UINT_PTR>(hwnd);
+  tool_info_.hinst = ::GetModuleHandleW(nullptr);
+  tool_info_.lpszText = const_cast<wchar_t*>(L"");
+  ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool_info_));
+}
+
+void ControlDispatcher::OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam) {
+  last_mouse_pos_ = pt;
+  Control* control = window_.FindControl(pt);
+  if (!control || control->GetWindow() != &window_) return;
+  if (event_hover_) SendTo(event_hover_, kEventMouseHover, wparam, lparam, pt);
+  control = event_hover_;
+  if (!control) return;
+  const std::wstring text = control->GetToolTipText();
+  if (text.empty()) return;
+  EnsureToolTip();
+  if (!tooltip_) return;
+  tool_info_.lpszText = const_cast<wchar_t*>(text.c_str());
+  tool_info_.rect = control->GetPos();
+  ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kToolTipMaxWidth);
+  ::SendMessageW(tooltip_, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool_info_));
+  POINT screen = pt;
+  ::ClientToScreen(window_.GetHWND(), &screen);
+  ::SendMessageW(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x + 12, screen.y + 20));
+  ::SendMessageW(tooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool_info_));
+  // The text buffer belongs to this call; the tooltip copied it.
+  tool_info_.lpszText = const_cast<wchar_t*>(L"");
+  tooltip_shown_ = true;
+}
+
+void ControlDispatcher::HideToolTip() {
+  if (!tooltip_ || !tooltip_shown_) return;
+  ::SendMessageW(tooltip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool_info_));
+  tooltip_shown_ = false;
+}
+
+void ControlDispatcher::OnMouseLeave() {
+  HideToolTip();
+  // The synthetic move finds no control at (-1,-1), so the hovered control
+  // gets its leave event; tracking stays on until it has been sent so the
+  // move does not start tracking again.
+  if (tracking_) {
+    ::SendMessageW(window_.GetHWND(), WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
+  }
+  tracking_ = false;
+}
+
+void ControlDispatcher::DestroyToolTip() {
+  if (tooltip_ && ::IsWindow(tooltip_)) ::DestroyWindow(tooltip_);
+  tooltip_ = nullptr;
+  tooltip_shown_ = false;
+}
+
+}  // namespace ui

@@ -1,0 +1,80 @@
+// Turns a window's input messages into control events.
+//
+// The dispatcher keeps the window's interaction state: the focused control,
+// the control under the mouse and the hovered one (which receives the mouse
+// events), the pressed control that holds the mouse capture, the control
+// that received the last key-down, and the tooltip. It runs after the
+// window's own hooks, for the messages they left.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "ui/event_args.h"
+
+namespace ui {
+
+class Control;
+class Window;
+
+class ControlDispatcher {
+ public:
+  // How long the mouse rests before a hover event when no tooltip exists.
+  static constexpr DWORD kDefaultHoverTimeMs = 400;
+
+  explicit ControlDispatcher(Window& window);
+  ~ControlDispatcher();
+  ControlDispatcher(const ControlDispatcher&) = delete;
+  ControlDispatcher& operator=(const ControlDispatcher&) = delete;
+
+  // True when the message is claimed; `result` then holds its result.
+  bool Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+
+  Control* focused() const { return focused_; }
+  Control* hovered() const { return event_hover_; }
+  Control* pressed() const { return pressed_; }
+  POINT last_mouse_pos() const { return last_mouse_pos_; }
+  HWND tooltip_window() const { return tooltip_; }
+
+  // Moves the keyboard focus, sending kill-focus to the old control and
+  // set-focus to the new one; null clears it.
+  void SetFocus(Control* control);
+  // Drops every pointer to `control` (it is being destroyed).
+  void Forget(Control* control);
+  // Drops every pointer to `control` or any of its descendants.
+  void ForgetSubtree(Control* subtree);
+  // A new root: nothing is focused, hovered or pressed any more.
+  void Reset();
+  // Sends leave / button-up to hovered and pressed controls and clears the
+  // focus (the window is closing).
+  void ReleaseAll();
+  void DestroyToolTip();
+
+ private:
+  void OnMouseMove(POINT pt, WPARAM wparam, LPARAM lparam);
+  void OnButtonDown(UINT message, POINT pt, WPARAM wparam, LPARAM lparam);
+  void OnButtonUp(UINT message, POINT pt, WPARAM wparam, LPARAM lparam);
+  void OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam);
+  void OnMouseLeave();
+  bool OnKeyDown(WPARAM wparam, LPARAM lparam);
+  void MoveFocusByTab(bool backwards);
+  void SendTo(Control* control, EventType type, WPARAM wparam, LPARAM lparam, POINT pt,
+              wchar_t key = 0);
+  void HideToolTip();
+  void EnsureToolTip();
+  bool IsInSubtree(Control* control, Control* subtree) const;
+
+  Window& window_;
+  Control* focused_ = nullptr;
+  Control* new_hover_ = nullptr;    // under the mouse
+  Control* event_hover_ = nullptr;  // received the last enter event
+  Control* pressed_ = nullptr;
+  Control* key_pressed_ = nullptr;
+  POINT last_mouse_pos_{0, 0};
+  bool tracking_ = false;
+  HWND tooltip_ = nullptr;  // owned: destroyed with the window
+  TOOLINFOW tool_info_{};
+  bool tooltip_shown_ = false;
+};
+
+}  // namespace ui

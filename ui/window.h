@@ -1,0 +1,249 @@
+// One native top-level window and the control tree it shows.
+//
+// Window registers its class, creates the HWND, owns the root control and
+// the render context, routes Win32 messages to controls (ControlDispatcher)
+// and paints the tree: BitBlt for a plain window, UpdateLayeredWindow with
+// per-pixel alpha for a layered one. WindowImplBase adds the skinned-window
+// behaviour (skin building, caption dragging, system buttons) on top.
+//
+// Lifetime: the object outlives its HWND. When the native window is destroyed
+// OnFinalMessage runs and, by default, deletes the object, so windows are
+// allocated with new and never deleted by their creator once OpenWindow has
+// succeeded.
+//
+// UI thread only: a window and its controls belong to the thread that made
+// the window.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/weak_callback.h"
+#include "ui/control_dispatcher.h"
+#include "ui/control_host.h"
+#include "ui/event_args.h"
+#include "ui/fade_animation.h"
+#include "ui/shadow.h"
+#include "ui/ui_message_filter.h"
+
+namespace ui {
+
+class Box;
+class Control;
+class IRenderContext;
+
+// The private message that deletes controls queued for delayed deletion.
+constexpr UINT kMsgDelayedCleanup = WM_APP + 1;
+
+class Window : public base::SupportWeakCallback, public IControlHost {
+ public:
+  Window();
+  ~Window() override;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // --- overridable behaviour ------------------------------------------------
+  // The registered class name; a subclass must supply one.
+  virtual std::wstring WindowClassName() const;
+  // A system class to superclass instead of registering a new class.
+  virtual std::wstring SuperClassName() const;
+  virtual UINT WindowClassStyle() const;
+  // Registers the class and creates the native window; null on failure.
+  virtual HWND OpenWindow(HWND parent, const std::wstring& title, DWORD style, DWORD ex_style,
+                          bool layered = true, const RECT& rect = RECT{0, 0, 0, 0});
+  // Asks the window to close with `result` as WM_CLOSE's wParam. On Vista and
+  // later the content fades out at once and WM_CLOSE follows 300 ms later.
+  virtual void RequestClose(UINT result = IDOK);
+  virtual void ShowOnScreen(bool show = true, bool take_focus = true);
+  // The native window is gone; the default deletes the object.
+  virtual void OnFinalMessage(HWND hwnd);
+  virtual LRESULT RouteMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // The fade-in started at the first paint.
+  virtual void PlayOpenFade();
+  virtual void SetTitleText(const std::wstring& text);
+
+  // --- placement ------------------------------------------------------------
+  // Centres over a visible owner, else on the work area of the nearest
+  // monitor, keeping the window inside that work area.
+  void CentreOnScreen();
+  bool IsLayered() const { return layered_; }
+  BYTE GetWindowAlpha() const { return window_alpha_; }
+  bool IsClosing() const { return closing_; }
+
+  // --- the control tree -----------------------------------------------------
+  // Installs `root` (owned from now on); an earlier root is queued for
+  // delayed deletion.
+  bool AttachRoot(Control* root);
+  // The control under `pt` (client coordinates) for mouse purposes.
+  Control* FindControl(POINT pt) const;
+  // Registers every control of the subtree in the name map and gives it this
+  // window.
+  void InitControls(Control* control, Box* parent = nullptr);
+  // The control is deleted after the current message has been handled.
+  void QueueDelayedDelete(Control* control);
+  // Groups of option buttons, by group name.
+  bool AddOptionGroup(const std::wstring& group, Control* control);
+  std::vector<Control*>* GetOptionGroup(const std::wstring& group);
+  void RemoveOptionGroup(const std::wstring& group, Control* control);
+  // Window-local classes of the skin (its Class elements).
+  void AddClass(const std::wstring& name, const std::wstring& attributes);
+  // Handlers of the window-close event, raised from OnFinalMessage.
+  void AttachWindowClose(EventCallback callback);
+
+  // --- frame settings (the skin's Window attributes) -------------------------
+  // The initial client size; the shadow's padding is added while a shadow is
+  // attached. Resizes the native window at once while no root exists yet.
+  void SetInitSize(int cx, int cy, bool contain_shadow = false, bool dpi_scale = true);
+  SIZE GetInitSize() const { return init_size_; }
+  // 0 means no limit.
+  void SetMinInfo(int cx, int cy, bool contain_shadow = false, bool dpi_scale = true);
+  void SetMaxInfo(int cx, int cy, bool contain_shadow = false, bool dpi_scale = true);
+  SIZE GetMinInfo() const { return min_info_; }
+  SIZE GetMaxInfo() const { return max_info_; }
+  // Height := `percent` of the work-area height of the window's monitor,
+  // bounded by the minimum and maximum heights.
+  void SetHeightPercent(double percent);
+  double GetHeightPercent() const { return height_percent_; }
+  // Widths of the resize borders (not DPI-scaled).
+  void SetSizeBox(const RECT& rect) { size_box_ = rect; }
+  const RECT& GetSizeBox() const { return size_box_; }
+  // left/right: insets from the client's sides; top: inset from the top;
+  // bottom: the caption's extent from the client's top.
+  void SetCaptionRect(const RECT& rect, bool dpi_scale = true);
+  const RECT& GetCaptionRect() const { return caption_rect_; }
+  void SetRoundCorner(int cx, int cy, bool dpi_scale = true);
+  SIZE GetRoundCorner() const { return round_corner_; }
+  void SetAlphaFixCorner(const RECT& rect, bool dpi_scale = true);
+  const RECT& GetAlphaFixCorner() const { return alpha_fix_corner_; }
+  // Placement of the maximised window relative to the work area; all zero
+  // means the whole work area.
+  void SetMaximizeInfo(const RECT& rect) { maximize_info_ = rect; }
+  const RECT& GetMaximizeInfo() const { return maximize_info_; }
+  void SetRenderOffset(POINT offset);
+  POINT GetRenderOffset() const { return render_offset_; }
+  // The owner is re-enabled by RequestClose when this is set.
+  void SetModal(bool modal) { modal_ = modal; }
+
+  Shadow& GetShadow() { return shadow_; }
+  const Shadow& GetShadow() const { return shadow_; }
+  void SetShadowAttached(bool attached) { shadow_.SetAttached(attached); }
+  bool IsShadowAttached() const { return shadow_.IsAttached(); }
+  void SetShadowImage(const std::wstring& image) { shadow_.SetImage(image); }
+  void SetShadowCorner(const RECT& padding, bool dpi_scale = true);
+
+  // --- message filters ------------------------------------------------------
+  bool AddMessageFilter(IUIMessageFilter* filter);
+  bool RemoveMessageFilter(IUIMessageFilter* filter);
+
+  // --- IControlHost ---------------------------------------------------------
+  HWND GetHWND() const override { return hwnd_; }
+  Control* GetRoot() const override { return root_; }
+  IRenderContext* GetRenderContext() const override { return render_.get(); }
+  void Invalidate(const RECT& rect) override;
+  void RequestLayout() override { needs_layout_ = true; }
+  void RegisterControlName(Control* control) override;
+  void UnregisterControl(Control* control) override;
+  Control* FindControl(const std::wstring& name) const override;
+  std::wstring GetClassAttributes(const std::wstring& class_name) const override;
+  std::wstring GetResourceSubPath() const override { return resource_sub_path_; }
+  Control* GetMouseOverControl() const override { return dispatcher_.hovered(); }
+  POINT GetLastMousePos() const override { return dispatcher_.last_mouse_pos(); }
+  Control* GetFocusControl() const override { return dispatcher_.focused(); }
+  void SetFocusControl(Control* control) override { dispatcher_.SetFocus(control); }
+  void SetCapture() override;
+  void ReleaseCapture() override;
+  bool IsCaptured() const override { return mouse_captured_; }
+  UINT_PTR StartTimer(std::function<void()> task, UINT elapse_ms, bool repeat) override;
+  void StopTimer(UINT_PTR timer_id) override;
+  void SendMenuEvent(Control* control) override;
+
+  ControlDispatcher& dispatcher() { return dispatcher_; }
+
+ protected:
+  // The control dispatcher and the chained procedure: what RouteMessage does
+  // with a message no hook claimed.
+  LRESULT DefaultRoute(UINT message, WPARAM wparam, LPARAM lparam);
+  // Runs the message filters and the control dispatcher; true when claimed.
+  bool DispatchToControls(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  LRESULT CallChainedProc(UINT message, WPARAM wparam, LPARAM lparam);
+  void SetResourceSubPath(const std::wstring& path) { resource_sub_path_ = path; }
+  // Takes the window DC and makes the render context (creation step 2).
+  void InitPaint();
+  // Measures an auto-sized root with unbounded room, bounded by the root's
+  // limits; {0,0} when the root is not auto-sized.
+  SIZE MeasureAutoRoot();
+  // Lays the tree out before a paint when a layout pass is due.
+  void EnsureLayout();
+  // The client rectangle less the shadow's padding when a shadow is attached.
+  RECT GetClientRectWithoutShadow() const;
+  void ApplyShadowPaddingForSize(UINT size_type);
+
+  HWND hwnd_ = nullptr;
+  WNDPROC chained_proc_ = ::DefWindowProcW;
+  bool subclassed_ = false;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  static LRESULT CALLBACK SuperClassProc(HWND hwnd, UINT message, WPARAM wparam,
+                                         LPARAM lparam);
+  static LRESULT HandleNativeMessage(Window* window, HWND hwnd, UINT message, WPARAM wparam,
+                                     LPARAM lparam, bool superclassed);
+  bool RegisterWindowClass();
+  bool RegisterSuperClass();
+
+  LRESULT OnPaint();
+  void Paint(HDC paint_dc, RECT update);
+  void DeleteQueuedControls();
+  void DetachTreePointers(Control* control);
+  void OnTimer(UINT_PTR id);
+  // Runs the alpha fade towards 255 (forward) or 0 from a step timer.
+  void RunFade(bool forward);
+  void OnFadeStep(int alpha);
+
+  Control* root_ = nullptr;  // owned
+  SIZE min_info_{0, 0};
+  SIZE max_info_{0, 0};
+  SIZE init_size_{0, 0};
+  RECT maximize_info_{0, 0, 0, 0};
+  RECT size_box_{0, 0, 0, 0};
+  RECT alpha_fix_corner_{0, 0, 0, 0};
+  SIZE round_corner_{0, 0};
+  RECT caption_rect_{0, 0, 0, 0};
+  double height_percent_ = 0;
+
+  HDC paint_dc_ = nullptr;  // GetDC of the window, released in WM_NCDESTROY
+  std::unique_ptr<IRenderContext> render_;
+  bool layered_ = false;
+  BYTE window_alpha_ = 255;
+  POINT render_offset_{0, 0};
+  bool first_paint_ = false;
+  bool needs_layout_ = false;
+  bool mouse_captured_ = false;
+  bool closing_ = false;
+  bool modal_ = false;
+
+  ControlDispatcher dispatcher_;
+  std::wstring resource_sub_path_;
+  std::map<std::wstring, Control*> names_;
+  std::map<std::wstring, std::vector<Control*>> option_groups_;
+  std::map<std::wstring, std::wstring> classes_;
+  std::vector<IUIMessageFilter*> filters_;
+  std::vector<Control*> delayed_cleanup_;
+  std::vector<EventCallback> close_handlers_;
+  Shadow shadow_;
+  FadeAnimation fade_;
+  UINT_PTR fade_timer_ = 0;
+
+  struct Timer {
+    std::function<void()> task;
+    bool repeat = false;
+  };
+  std::map<UINT_PTR, Timer> timers_;
+  UINT_PTR next_timer_id_ = 0x100;
+};
+
+}  // namespace ui
