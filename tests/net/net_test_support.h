@@ -1,0 +1,69 @@
+// Helpers the network tests share: the local service's addresses, a fresh
+// working folder per test (the setup log lands in the working folder), file
+// and hash helpers, and a reaper for calls that must not hang.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/progress_sink.h"
+
+namespace net_test {
+
+std::string Narrow(const std::wstring& text);
+std::wstring Widen(const std::string& text);
+
+// A port of the local service (ORVANE_API_PORT, ...); the proxy's is the port
+// base + 47.
+int ServicePort(const char* variable);
+int ProxyPort();
+// A loopback port where nothing listens (the port base + 48, kept free by
+// tools/service).
+int ClosedPort();
+
+// The service's state folder and its served storage, as Windows paths.
+std::wstring ServiceDir();
+std::wstring StorageDir();
+
+std::string RandomBytes(size_t size, unsigned seed);
+bool WriteBinary(const std::wstring& path, const std::string& bytes);
+std::string ReadBinary(const std::wstring& path);
+std::string Sha256(const std::string& bytes);
+
+// Places `bytes` in the storage as t/<name> and answers that path ("/t/<name>").
+std::string PutInStorage(const std::string& name, const std::string& bytes);
+
+// A fresh, empty folder under the build folder that is the working folder
+// while the object lives.
+class ScopedWorkDir {
+ public:
+  explicit ScopedWorkDir(const std::string& name);
+  ~ScopedWorkDir();
+  ScopedWorkDir(const ScopedWorkDir&) = delete;
+  ScopedWorkDir& operator=(const ScopedWorkDir&) = delete;
+
+  const std::wstring& path() const { return path_; }
+  std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+  // The messages of setup.log in this folder, one per record, in order.
+  std::vector<std::string> LogLines() const;
+
+ private:
+  std::wstring path_;
+  std::wstring previous_;
+};
+
+class RecordingSink : public app::ProgressSink {
+ public:
+  void Report(double percent) override { reports.push_back(percent); }
+  std::vector<double> reports;
+};
+
+// Runs `work` on its own thread; if it has not returned after `seconds`,
+// prints `sentence` and ends the test process with a failure, since a stuck
+// call cannot be abandoned any other way.
+void RunWithReaper(int seconds, const char* sentence, const std::function<void()>& work);
+
+}  // namespace net_test

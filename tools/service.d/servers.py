@@ -1,0 +1,345 @@
+#!/usr/bin/env python3
+"""The local service's own servers, all in one process (tools/service runs it).
+
+- API (HTTPS): answers the client version question. The version is the first
+  line of $SERVICE_DIR/api/version, read on every request. Odd answers for the
+  tests live under /odd/<mode>/..., see API_MODES.
+- Fault storage (HTTPS): serves $SERVICE_DIR/storage like the real storage,
+  but misbehaves as the first path segment asks, see FaultHandler.
+- Dead port: listens and never accepts.
+- Proxy (plain HTTP): answers every request with 407 and logs its request
+  line to $SERVICE_DIR/proxy.log.
+
+Every server binds loopback addresses only. The process ends when
+tools/service stop kills it, when its pid file stops naming it, or after
+MAX_LIFETIME seconds, whichever comes first.
+"""
+import argparse
+import base64
+import http.server
+import json
+import os
+import re
+import socket
+import socketserver
+import ssl
+import sys
+import threading
+import time
+
+MAX_LIFETIME = 8 * 3600
+STALL_LIMIT = 120
+stop_event = threading.Event()
+
+
+def loopback_addresses():
+    addresses = [("127.0.0.1", socket.AF_INET)]
+    try:
+        probe = socket.socket(socket.AF_INET6, socket.SOCK_STREAM)
+        probe.bind(("::1", 0))
+        probe.close()
+        addresses.append(("::1", socket.AF_INET6))
+    except OSError:
+        pass
+    return addresses
+
+
+class QuietServer(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def handle_error(self, request, client_address):
+        # Clients that hang up early (the size request of the download never
+        # reads its body) are normal here.
+        pass
+
+
+def make_server(address, family, port, handler, tls_context=None):
+    class Server(QuietServer):
+        address_family = family
+
+    server = Server((address, port), handler)
+    if tls_context is not None:
+        server.socket = tls_context.wrap_socket(server.socket, server_side=True)
+    return server
+
+
+class BaseHandler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    service_dir = "."
+
+    def log_message(self, format, *args):
+        pass
+
+    def read_body(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        return self.rfile.read(length) if length > 0 else b""
+
+    def answer(self, status, body, content_type="application/json", extra=()):
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+
+# ----------------------------------------------------------------------------- API
+
+VERSION_PATH = "/api/orv/desktop/user/getClientVersion"
+DEFAULT_VERSION = "1.2.3"
+
+
+def current_version(service_dir):
+    try:
+        with open(os.path.join(service_dir, "api", "version")) as f:
+            return f.readline().strip() or DEFAULT_VERSION
+    except OSError:
+        return DEFAULT_VERSION
+
+
+def version_answer(version):
+    return {"code": 0, "msg": "success", "data": {"versionNo": version, "clientType": 4}}
+
+
+# mode → (status, body or None for the normal answer)
+API_MODES = {
+    "null-data": (200, {"code": 0, "data": None}),
+    "no-version": (200, {"code": 0, "data": {"versionName": "winter"}}),
+    "numeric-version": (200, {"code": 0, "data": {"versionNo": 123}}),
+    "status-500": (500, None),
+    "unsafe-version": (200, {"code": 0, "data": {"versionNo": "1.0/../../other?x=1"}}),
+    "not-json": (502, b"<html><body>Bad Gateway</body></html>"),
+    "array": (200, [{"data": {"versionNo": "1.2.3"}}]),
+}
+BASIC_USER, BASIC_PASSWORD = "orvane", "s3cret"
+
+
+class ApiHandler(BaseHandler):
+    def do_POST(self):
+        request_body = self.read_body()
+        path = self.path.split("?", 1)[0]
+        version = current_version(self.service_dir)
+        if path == VERSION_PATH:
+            return self.answer(200, json.dumps(version_answer(version)).encode())
+        if path == "/echo":
+            # The request as the server saw it: header lines, a blank line, the body.
+            head = "".join("%s: %s\r\n" % (k, v) for k, v in self.headers.items())
+            return self.answer(200, head.encode() + b"\r\n" + request_body, "text/plain")
+        match = re.fullmatch(r"/odd/([a-z0-9-]+)" + re.escape(VERSION_PATH), path)
+        if match and match.group(1) in API_MODES:
+            status, body = API_MODES[match.group(1)]
+            if body is None:
+                body = version_answer(version)
+            if not isinstance(body, bytes):
+                body = json.dumps(body).encode()
+            return self.answer(status, body)
+        if path == "/auth/basic" + VERSION_PATH:
+            expected = "Basic " + base64.b64encode(("%s:%s" % (BASIC_USER, BASIC_PASSWORD)).encode()).decode()
+            if self.headers.get("Authorization") == expected:
+                return self.answer(200, json.dumps(version_answer(version)).encode())
+            return self.answer(401, b'{"code":401}', extra=[("WWW-Authenticate", 'Basic realm="orvane"')])
+        return self.answer(404, b'{"code":404}')
+
+
+# ----------------------------------------------------------------------------- fault storage
+
+class FaultHandler(BaseHandler):
+    """Serves $SERVICE_DIR/storage/<rest> under /<fault>/<rest>:
+
+    /ok/<rest>            like the storage: Content-Length, real Range support
+    /drop/<N>/<rest>      every answer's headers promise the whole range, but the
+                          connection closes after N body bytes (N=0: no data)
+    /norange/<rest>       ignores Range: always 200 with the whole file
+    /empty/<rest>         200 with Content-Length 0
+    /fixed/<N>/<any>      404 with a body of exactly N bytes, for every request
+    /stall/<S>/<rest>     headers, then silence for S seconds (at most 120)
+    """
+
+    def do_HEAD(self):
+        self.do_GET()
+
+    def do_GET(self):
+        path = self.path.split("?", 1)[0]
+        parts = path.lstrip("/").split("/")
+        fault = parts[0] if parts else ""
+        try:
+            if fault == "fixed" and len(parts) >= 2:
+                return self.fixed_size(int(parts[1]))
+            if fault == "empty":
+                return self.answer(200, b"", "application/zip")
+            if fault in ("drop", "stall") and len(parts) >= 3:
+                return self.serve(parts[2:], limit=int(parts[1]) if fault == "drop" else None,
+                                  stall=min(int(parts[1]), STALL_LIMIT) if fault == "stall" else 0)
+            if fault == "norange":
+                return self.serve(parts[1:], honour_range=False)
+            if fault == "ok":
+                return self.serve(parts[1:])
+        except ValueError:
+            pass
+        self.answer(404, b"not found", "text/plain")
+
+    def fixed_size(self, size):
+        head = b'<?xml version="1.0" encoding="UTF-8"?>\n<Error><Code>NoSuchKey</Code><Pad>'
+        tail = b"</Pad></Error>\n"
+        pad = size - len(head) - len(tail)
+        body = head + b"x" * pad + tail if pad >= 0 else b"x" * size
+        self.answer(404, body, "application/xml")
+
+    def serve(self, rest, limit=None, honour_range=True, stall=0):
+        storage = os.path.realpath(os.path.join(self.service_dir, "storage"))
+        file_path = os.path.realpath(os.path.join(storage, *rest))
+        if not file_path.startswith(storage + os.sep) or not os.path.isfile(file_path):
+            return self.answer(404, b"not found", "text/plain")
+        size = os.path.getsize(file_path)
+        start, status = 0, 200
+        range_header = self.headers.get("Range")
+        if honour_range and range_header:
+            match = re.fullmatch(r"bytes=(\d+)-(\d*)", range_header.strip())
+            if match:
+                start = int(match.group(1))
+                end = int(match.group(2)) if match.group(2) else size - 1
+                if start >= size:
+                    return self.answer(416, b"", extra=[("Content-Range", "bytes */%d" % size)])
+                status = 206
+                size_to_send = min(end, size - 1) - start + 1
+        if status == 200:
+            size_to_send = size
+        self.send_response(status)
+        self.send_header("Content-Type", "application/zip")
+        self.send_header("Content-Length", str(size_to_send))
+        self.send_header("Accept-Ranges", "bytes" if honour_range else "none")
+        if status == 206:
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, start + size_to_send - 1, size))
+        if limit is not None or stall:
+            self.send_header("Connection", "close")
+        self.end_headers()
+        self.wfile.flush()
+        if self.command == "HEAD":
+            return
+        if stall:
+            stop_event.wait(stall)
+            self.close_connection = True
+            return
+        to_send = size_to_send if limit is None else min(limit, size_to_send)
+        with open(file_path, "rb") as f:
+            f.seek(start)
+            while to_send > 0:
+                chunk = f.read(min(65536, to_send))
+                if not chunk:
+                    break
+                self.wfile.write(chunk)
+                to_send -= len(chunk)
+        if limit is not None:
+            self.wfile.flush()
+            self.close_connection = True
+            try:
+                self.connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
+
+
+# ----------------------------------------------------------------------------- proxy
+
+PROXY_BODY = json.dumps({"code": 407, "data": {"versionNo": "4.0.7"}}).encode()
+
+
+class ProxyHandler(socketserver.StreamRequestHandler):
+    service_dir = "."
+    lock = threading.Lock()
+
+    def handle(self):
+        try:
+            while not stop_event.is_set():
+                request_line = self.rfile.readline(65536)
+                if not request_line:
+                    return
+                length = 0
+                while True:
+                    line = self.rfile.readline(65536)
+                    if line in (b"\r\n", b"\n", b""):
+                        break
+                    name, _, value = line.decode("latin-1").partition(":")
+                    if name.strip().lower() == "content-length":
+                        length = int(value.strip() or 0)
+                if length:
+                    self.rfile.read(length)
+                with self.lock, open(os.path.join(self.service_dir, "proxy.log"), "a") as log:
+                    log.write(request_line.decode("latin-1").rstrip("\r\n") + "\n")
+                self.wfile.write(b"HTTP/1.1 407 Proxy Authentication Required\r\n"
+                                 b"Proxy-Authenticate: Basic realm=\"orvane\"\r\n"
+                                 b"Content-Type: application/json\r\n"
+                                 b"Content-Length: " + str(len(PROXY_BODY)).encode() + b"\r\n\r\n"
+                                 + PROXY_BODY)
+                self.wfile.flush()
+        except (OSError, ValueError):
+            pass
+
+
+class ProxyServer(socketserver.ThreadingMixIn, socketserver.TCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+# ----------------------------------------------------------------------------- main
+
+def watchdog(pid_file, started):
+    while not stop_event.wait(2):
+        try:
+            with open(pid_file) as f:
+                owner = f.read().strip()
+        except OSError:
+            owner = ""
+        if owner != str(os.getpid()) or time.time() - started > MAX_LIFETIME:
+            stop_event.set()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--service-dir", required=True)
+    parser.add_argument("--cert", required=True)
+    parser.add_argument("--key", required=True)
+    parser.add_argument("--api-port", type=int, required=True)
+    parser.add_argument("--fault-port", type=int, required=True)
+    parser.add_argument("--dead-port", type=int, required=True)
+    parser.add_argument("--proxy-port", type=int, required=True)
+    args = parser.parse_args()
+
+    BaseHandler.service_dir = args.service_dir
+    ProxyHandler.service_dir = args.service_dir
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(args.cert, args.key)
+
+    servers = []
+    dead_sockets = []
+    for address, family in loopback_addresses():
+        servers.append(make_server(address, family, args.api_port, ApiHandler, context))
+        servers.append(make_server(address, family, args.fault_port, FaultHandler, context))
+        dead = socket.socket(family, socket.SOCK_STREAM)
+        dead.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        dead.bind((address, args.dead_port))
+        dead.listen(1)
+        dead_sockets.append(dead)
+    ProxyServer.address_family = socket.AF_INET
+    servers.append(ProxyServer(("127.0.0.1", args.proxy_port), ProxyHandler))
+
+    for server in servers:
+        threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.5}, daemon=True).start()
+
+    pid_file = os.path.join(args.service_dir, "servers.pid")
+    with open(pid_file, "w") as f:
+        f.write(str(os.getpid()))
+    with open(os.path.join(args.service_dir, "servers.ready"), "w") as f:
+        f.write("ready\n")
+    watchdog(pid_file, time.time())
+    for server in servers:
+        server.shutdown()
+        server.server_close()
+    for dead in dead_sockets:
+        dead.close()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
