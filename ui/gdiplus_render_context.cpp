@@ -432,6 +432,9 @@ void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& tex
   }
 
   DcGraphics graphics(dc_.get());
+  // Text is cut at its rectangle unless DT_NOCLIP. The format flag alone
+  // is not honoured by every GDI+ build, so the clip is set explicitly too.
+  if (!(format & DT_NOCLIP)) graphics->SetClip(layout, Gdiplus::CombineModeIntersect);
   graphics->DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), layout,
                        &string_format, &brush);
 }
