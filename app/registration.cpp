@@ -32,8 +32,13 @@ void DebugText(const std::wstring& text) { ::OutputDebugStringW(text.c_str()); }
 enum class WithTerminator { No, Yes };
 
 LSTATUS SetStringValue(HKEY key, const wchar_t* name, const std::wstring& data, WithTerminator terminator) {
+  // The system counts a NUL that directly follows the data as part of a
+  // string value even when the size leaves it out; a non-NUL character after
+  // the data keeps the value exactly as long as asked.
+  std::vector<wchar_t> buffer(data.begin(), data.end());
+  buffer.push_back(terminator == WithTerminator::Yes ? L'\0' : L'.');
   size_t characters = data.size() + (terminator == WithTerminator::Yes ? 1 : 0);
-  return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+  return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(buffer.data()),
                           static_cast<DWORD>(characters * sizeof(wchar_t)));
 }
 

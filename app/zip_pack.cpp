@@ -145,6 +145,26 @@ EntryOutcome ExtractFileEntry(unzFile archive, const char* path, ZPOS64_T expect
   return EntryOutcome::Failed;
 }
 
+// An archive with no entries is nothing but its 22-byte end record (plus a
+// comment). minizip looks for that record only after the first byte of the
+// file and so cannot open such an archive; it is recognised here instead.
+bool IsEmptyArchive(const std::string& path) {
+  base::unique_hfile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  unsigned char record[22];
+  DWORD read = 0;
+  LARGE_INTEGER size{};
+  if (!::ReadFile(file.get(), record, sizeof record, &read, nullptr) || read != sizeof record ||
+      !::GetFileSizeEx(file.get(), &size)) {
+    return false;
+  }
+  auto u16 = [&](int at) { return static_cast<unsigned>(record[at] | (record[at + 1] << 8)); };
+  bool signature = record[0] == 'P' && record[1] == 'K' && record[2] == 5 && record[3] == 6;
+  bool no_entries = u16(8) == 0 && u16(10) == 0 && u16(12) == 0 && u16(14) == 0;
+  return signature && no_entries && size.QuadPart == static_cast<LONGLONG>(sizeof record + u16(20));
+}
+
 }  // namespace
 
 bool CreateTargetFolder(const std::string& folder) {
@@ -165,6 +185,12 @@ bool ZipPack::UnzipFile(const std::string& package_path, const std::string& targ
 
   unique_unzfile archive(::unzOpen64(package_path.c_str()));
   if (!archive) {
+    if (IsEmptyArchive(package_path)) {
+      if (!CreateTargetFolder(target_folder)) return false;
+      Log(L"\nUnzipFile targetFolder:");
+      LogNarrow(target_folder.c_str());
+      return true;
+    }
     Log(L"fail to open the file");
     return false;
   }

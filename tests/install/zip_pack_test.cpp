@@ -1,0 +1,223 @@
+#include "app/zip_pack.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "install_test_support.h"
+
+namespace {
+
+using install_test::Exists;
+using install_test::FolderNames;
+using install_test::IsFolder;
+using install_test::Narrow;
+using install_test::ReadFileBytes;
+using install_test::RunOnHost;
+using install_test::TempFolder;
+using install_test::UnixPath;
+using install_test::Widen;
+
+constexpr wchar_t kCreateFolder[] = L"Create target folder\xFF1A";
+constexpr wchar_t kFolderExists[] = L"The target folder already exists";
+constexpr wchar_t kCannotCreateFile[] = L"Unable to create target file]\n";
+constexpr wchar_t kCannotCreateFolder[] = L"Failed to create target folder";
+
+size_t Count(const std::vector<std::wstring>& messages, const std::wstring& text) {
+  return static_cast<size_t>(std::count(messages.begin(), messages.end(), text));
+}
+
+// The archives are written once per run by the host's tools: the test
+// package by tools/make-test-package (zip), the odd ones by archives.py.
+class ZipPackTest : public install_test::WorkingFolderTest {
+ protected:
+  static void SetUpTestSuite() {
+    archives_ = std::make_unique<TempFolder>();
+    std::string dir = UnixPath(archives_->path());
+    std::string source = UnixPath(install_test::SourceDir());
+    std::string client = UnixPath(install_test::ClientExe());
+    ready_ = std::make_unique<testing::AssertionResult>(
+        RunOnHost("/usr/bin/python3 '" + source + "/tests/install/archives.py' build '" + dir + "' && '" + source +
+                  "/tools/make-test-package' --client '" + client + "' --bulk-mib 3 '" + dir + "/package.zip'"));
+  }
+  static void TearDownTestSuite() {
+    archives_.reset();
+    ready_.reset();
+  }
+  void SetUp() override {
+    WorkingFolderTest::SetUp();
+    ASSERT_TRUE(*ready_);
+  }
+
+  static std::string Archive(const wchar_t* name) { return Narrow(*archives_ / name); }
+  std::string Target() const { return Narrow(temp_ / L"Soft"); }
+
+  // Compares the extracted folder with Python's reading of the archive.
+  static testing::AssertionResult SameAsArchive(const std::string& archive, const std::string& folder) {
+    std::string source = UnixPath(install_test::SourceDir());
+    return RunOnHost("/usr/bin/python3 '" + source + "/tests/install/archives.py' verify '" +
+                     UnixPath(Widen(archive)) + "' '" + UnixPath(Widen(folder)) + "'");
+  }
+
+  static std::unique_ptr<TempFolder> archives_;
+  static std::unique_ptr<testing::AssertionResult> ready_;
+};
+
+std::unique_ptr<TempFolder> ZipPackTest::archives_;
+std::unique_ptr<testing::AssertionResult> ZipPackTest::ready_;
+
+TEST_F(ZipPackTest, FolderEntryThenFileLogsEachStepAndJoinsWithBackslash) {
+  // app/ and app/client.exe: the target, then app/, are created; names keep
+  // their "/" after the joining backslash.
+  std::string package = Archive(L"app_client.zip");
+  std::string target = Target();
+  ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
+
+  std::wstring wide_target = Widen(target);
+  std::vector<std::wstring> expected = {
+      L"ZipPack::UnzipFile:", Widen(package), kCreateFolder, wide_target, L"\nUnzipFile targetFolder:",
+      wide_target, L"[", L"app/", kCreateFolder, wide_target + L"\\app/", L"[", L"app/client.exe",
+  };
+  EXPECT_EQ(Log(), expected);
+  EXPECT_EQ(ReadFileBytes(wide_target + L"\\app/client.exe").size(), 10000u);
+}
+
+TEST_F(ZipPackTest, FileWithoutItsFolderIsSkippedAndTheResultStaysTrue) {
+  std::string target = Target();
+  EXPECT_TRUE(app::ZipPack::UnzipFile(Archive(L"no_folder_entry.zip"), target));
+  std::vector<std::wstring> log = Log();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[log.size() - 2], L"app/client.exe");
+  EXPECT_EQ(log.back(), kCannotCreateFile);
+  EXPECT_TRUE(IsFolder(Widen(target)));
+  EXPECT_FALSE(Exists(Widen(target) + L"\\app"));
+}
+
+TEST_F(ZipPackTest, EmptyArchiveOnlyCreatesTheTargetFolder) {
+  std::string target = Target();
+  EXPECT_TRUE(app::ZipPack::UnzipFile(Archive(L"empty.zip"), target));
+  EXPECT_TRUE(IsFolder(Widen(target)));
+  EXPECT_TRUE(FolderNames(Widen(target)).empty());
+  std::vector<std::wstring> log = Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), Widen(target)) << "nothing is logged after the target folder line";
+}
+
+TEST_F(ZipPackTest, WhatIsNotAnArchiveFailsBeforeAnythingIsCreated) {
+  // A downloaded error page, and a package that is not there at all.
+  for (std::string package : {Archive(L"not_a_zip.zip"), Narrow(temp_ / L"missing.zip")}) {
+    std::string target = Target();
+    EXPECT_FALSE(app::ZipPack::UnzipFile(package, target)) << package;
+    EXPECT_FALSE(Exists(Widen(target))) << package;
+  }
+  std::vector<std::wstring> log = Log();
+  EXPECT_GE(Count(log, L"fail to open the file") + Count(log, L"Global information error"), 2u);
+}
+
+TEST_F(ZipPackTest, MissingParentOfTheTargetFails) {
+  std::string target = Narrow(temp_ / L"no\\such\\Soft");
+  EXPECT_FALSE(app::ZipPack::UnzipFile(Archive(L"app_client.zip"), target));
+  std::vector<std::wstring> log = Log();
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(log[log.size() - 3], kCreateFolder);
+  EXPECT_EQ(log.back(), kCannotCreateFolder);
+}
+
+TEST_F(ZipPackTest, PackageIsExtractedByteForByte) {
+  // The test package: the client, nested folders, a zero-length file, names
+  // in code page 936 and entries larger than the extraction's buffer.
+  std::string package = Archive(L"package.zip");
+  std::string target = Target();
+  ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
+  EXPECT_TRUE(SameAsArchive(package, target));
+
+  std::wstring wide_target = Widen(target);
+  EXPECT_TRUE(Exists(wide_target + L"\\data\\empty.dat"));
+  EXPECT_EQ(ReadFileBytes(wide_target + L"\\data\\empty.dat").size(), 0u);
+  // 文档\说明.txt
+  EXPECT_EQ(ReadFileBytes(wide_target + L"\\\x6587\x6863\\\x8BF4\x660E.txt"), "Orvane\r\n");
+  EXPECT_EQ(Count(Log(), kCannotCreateFile), 0u);
+}
+
+TEST_F(ZipPackTest, SecondExtractionReusesFoldersAndReplacesFiles) {
+  std::string package = Archive(L"package.zip");
+  std::string target = Target();
+  ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
+  std::wstring client = Widen(target) + L"\\Orvane.exe";
+  install_test::WriteFileBytes(client, "changed since the first extraction");
+  ::DeleteFileW((Widen(target) + L"\\data\\empty.dat").c_str());
+  ::DeleteFileW(L"setup.log");
+
+  ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
+  EXPECT_TRUE(SameAsArchive(package, target));
+  // The target and the six folder entries: resources/, resources/skin/,
+  // resources/skin/images/, data/, data/bulk/ and 文档/.
+  std::vector<std::wstring> log = Log();
+  EXPECT_EQ(Count(log, kFolderExists), 7u);
+  EXPECT_EQ(Count(log, kCreateFolder), 7u);
+}
+
+TEST_F(ZipPackTest, FileLockedByAnotherProgramIsSkipped) {
+  std::string package = Archive(L"app_client.zip");
+  std::string target = Target();
+  ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
+  std::wstring client = Widen(target) + L"\\app\\client.exe";
+  HANDLE locked = ::CreateFileW(client.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  bool result = app::ZipPack::UnzipFile(package, target);
+  ::CloseHandle(locked);
+  EXPECT_TRUE(result);
+  EXPECT_EQ(Log().back(), kCannotCreateFile);
+}
+
+TEST_F(ZipPackTest, EntriesLeadingOutOfTheTargetAreSkipped) {
+  // Climbing, absolute, drive and stream names are refused like entries that
+  // cannot be created; the safe entry after them is still written.
+  std::string target = Target();
+  ASSERT_TRUE(app::ZipPack::UnzipFile(Archive(L"escape.zip"), target));
+
+  std::wstring wide_target = Widen(target);
+  EXPECT_EQ(FolderNames(temp_.path()), (std::vector<std::wstring>{L"Soft", L"setup.log"}))
+      << "nothing may land beside the target folder";
+  EXPECT_EQ(FolderNames(wide_target), std::vector<std::wstring>{L"inside"});
+  EXPECT_EQ(FolderNames(wide_target + L"\\inside"), std::vector<std::wstring>{L"kept.txt"});
+  EXPECT_EQ(ReadFileBytes(wide_target + L"\\inside\\kept.txt"), "kept");
+  EXPECT_FALSE(Exists(L"C:\\orvane-escaped-drive.txt"));
+  EXPECT_FALSE(Exists(L"C:\\escaped-folder"));
+
+  std::vector<std::wstring> log = Log();
+  EXPECT_EQ(Count(log, kCannotCreateFile), 9u);
+  EXPECT_EQ(Count(log, kCannotCreateFolder), 1u);
+}
+
+TEST_F(ZipPackTest, NamesTooLongForTheBuffersAreRejectedWithoutOverrun) {
+  // A 600-byte file name, a 520-byte folder name and a 505-byte name that
+  // only overflows once joined to the target folder.
+  std::string target = Target();
+  ASSERT_TRUE(app::ZipPack::UnzipFile(Archive(L"long_names.zip"), target));
+  EXPECT_EQ(ReadFileBytes(Widen(target) + L"\\after.txt"), "after");
+  EXPECT_EQ(FolderNames(Widen(target)), std::vector<std::wstring>{L"after.txt"});
+
+  // A name cut short by the buffer has lost its final "/", so the folder is
+  // refused as an entry that cannot be created, too.
+  std::vector<std::wstring> log = Log();
+  EXPECT_EQ(Count(log, kCannotCreateFile), 3u);
+  // The log shows as much of an oversized name as the buffer holds.
+  EXPECT_EQ(Count(log, std::wstring(511, L'n')), 1u);
+}
+
+TEST_F(ZipPackTest, CorruptEntryFailsTheExtractionAndLeavesNoFile) {
+  // The second entry's data no longer matches its CRC: the extraction fails
+  // (the installer then offers a retry) instead of reporting success.
+  std::string target = Target();
+  EXPECT_FALSE(app::ZipPack::UnzipFile(Archive(L"crc.zip"), target));
+  EXPECT_EQ(ReadFileBytes(Widen(target) + L"\\good.txt"), "good");
+  EXPECT_FALSE(Exists(Widen(target) + L"\\bad.bin")) << "a corrupt file must not look installed";
+  std::vector<std::wstring> log = Log();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), L"Failed to extract target file]\n");
+}
+
+}  // namespace
