@@ -1,0 +1,162 @@
+// Labels: text and text id, the "align" words, measuring, state colours and
+// painting, on real fonts through the framework's render context.
+#include "ui/label.h"
+
+#include <gtest/gtest.h>
+
+#include "ui/box.h"
+#include "ui/button.h"
+#include "ui/render_context.h"
+#include "widgets_fixture.h"
+
+namespace {
+
+using widgets_test::BuildInto;
+using widgets_test::MakeHost;
+using widgets_test::WidgetsTest;
+
+class LabelTest : public WidgetsTest {};
+
+TEST_F(LabelTest, AlignWordsChangeTheDrawTextFlagsInTheirFixedOrder) {
+  // The default is left, top, single line, no clipping, end ellipsis.
+  EXPECT_EQ(ui::Label().GetTextStyle(), 0x8120u);
+
+  // "vcenter" also counts as "center": both centrings, and single line.
+  EXPECT_EQ(ui::ApplyAlignWords(L"vcenter", 0x8120), 0x8125u);
+  // "left" clears the horizontal and vertical centring and single line.
+  EXPECT_EQ(ui::ApplyAlignWords(L"left", 0x8125), 0x8100u);
+  EXPECT_EQ(ui::ApplyAlignWords(L"center", 0x8122), 0x8121u);
+  // Words are found anywhere and in any order of writing.
+  EXPECT_EQ(ui::ApplyAlignWords(L"bottom,right", 0x8120), 0x812Au);
+  EXPECT_EQ(ui::ApplyAlignWords(L"top", 0x812C), 0x8120u);
+  EXPECT_EQ(ui::ApplyAlignWords(L"nothing known", 0x8120), 0x8120u);
+
+  // The attribute goes through the same rules, and "endellipsis" switches 0x8000.
+  ui::Label label;
+  label.ApplyAttribute(L"align", L"vcenter");
+  EXPECT_EQ(label.GetTextStyle(), 0x8125u);
+  label.ApplyAttribute(L"align", L"left");
+  EXPECT_EQ(label.GetTextStyle(), 0x8100u);
+  label.ApplyAttribute(L"endellipsis", L"false");
+  EXPECT_EQ(label.GetTextStyle(), 0x0100u);
+}
+
+TEST_F(LabelTest, TextWinsOverTextIdWhichComesFromTheLanguageTable) {
+  ui::Label both;
+  both.ApplyAttribute(L"textid", L"STRID_WIDGETS_TITLE");
+  both.ApplyAttribute(L"text", L"直接文本");
+  EXPECT_EQ(both.GetText(), L"直接文本");
+
+  ui::Label by_id;
+  by_id.ApplyAttribute(L"textid", L"STRID_WIDGETS_TITLE");
+  EXPECT_EQ(by_id.GetText(), L"安装向导");
+
+  // An id the table lacks shows as empty text.
+  ui::Label unknown;
+  unknown.ApplyAttribute(L"textid", L"STRID_NOT_THERE");
+  EXPECT_EQ(unknown.GetText(), L"");
+}
+
+TEST_F(LabelTest, StateTextColoursFallBackToHotThenNormal) {
+  ui::Label label;
+  // The defaults are the global default colour names.
+  EXPECT_EQ(label.GetStateTextColor(ui::kControlStateNormal), L"textdefaultcolor");
+  EXPECT_EQ(label.GetStateTextColor(ui::kControlStateDisabled), L"textdefaultdisablecolor");
+  EXPECT_EQ(label.GetPaintStateTextColor(ui::kControlStatePushed), L"textdefaultcolor");
+
+  label.ApplyAttribute(L"hottextcolor", L"hotred");
+  EXPECT_EQ(label.GetPaintStateTextColor(ui::kControlStatePushed), L"hotred")
+      << "pushed without a pushed colour should use the hot colour";
+  label.ApplyAttribute(L"pushedtextcolor", L"green");
+  EXPECT_EQ(label.GetPaintStateTextColor(ui::kControlStatePushed), L"green");
+  label.ApplyAttribute(L"disabledtextcolor", L"");
+  EXPECT_EQ(label.GetPaintStateTextColor(ui::kControlStateDisabled), L"textdefaultcolor")
+      << "disabled without a disabled colour should use the normal colour";
+}
+
+TEST_F(LabelTest, AutoLabelIsItsTextPlusPaddingAndGrowsWithTheText) {
+  auto host = MakeHost(400, 200);
+  ui::Control* root = BuildInto(*host, LR"(<Window><VBox>
+      <Label name="short" font="system_14" text="短" textpadding="3,2,5,4"/>
+      <Label name="long" font="system_14" text="短短短短短短" textpadding="3,2,5,4"/>
+    </VBox></Window>)");
+  ASSERT_NE(root, nullptr);
+  RECT one = host->FindControl(L"short")->GetPos();
+  RECT six = host->FindControl(L"long")->GetPos();
+  RECT box = host->GetRenderContext()->MeasureTextBox(L"短", L"system_14", 0x8120);
+  EXPECT_EQ(one.right - one.left, (box.right - box.left) + 8);
+  EXPECT_EQ(one.bottom - one.top, (box.bottom - box.top) + 6);
+  EXPECT_GT(six.right - six.left, 4 * (one.right - one.left - 8))
+      << "six characters are not much wider than one";
+  EXPECT_EQ(six.bottom - six.top, one.bottom - one.top) << "single-line text changed height";
+}
+
+TEST_F(LabelTest, MultiLineAutoLabelWrapsToTheRoomItsParentHas) {
+  auto host = MakeHost(400, 400);
+  ui::Control* root = BuildInto(*host, LR"(<Window><VBox>
+      <HBox width="120" height="auto">
+        <Label name="wrapped" font="system_14" singleline="false" maxwidth="-1"
+               text="检测到安装目录中有正在运行的程序，是否关闭后继续安装？"/>
+      </HBox>
+      <Label name="one_line" font="system_14" text="检测到"/>
+    </VBox></Window>)");
+  ASSERT_NE(root, nullptr);
+  RECT wrapped = host->FindControl(L"wrapped")->GetPos();
+  RECT line = host->FindControl(L"one_line")->GetPos();
+  EXPECT_LE(wrapped.right - wrapped.left, 120) << "the text did not wrap to its parent's width";
+  EXPECT_GT(wrapped.bottom - wrapped.top, 2 * (line.bottom - line.top))
+      << "wrapped text should take several lines";
+}
+
+TEST_F(LabelTest, SettingTextOfAnAutoLabelRearrangesAndSameTextDoesNothing) {
+  auto host = MakeHost(300, 100);
+  ASSERT_NE(BuildInto(*host, LR"(<Window><HBox><Label name="status" font="system_14" text="准备"/>
+      </HBox></Window>)"), nullptr);
+  auto* label = static_cast<ui::Label*>(host->FindControl(L"status"));
+  int before = label->GetWidth();
+  host->ResetInvalidRect();
+  label->SetText(label->GetText());
+  EXPECT_FALSE(host->IsLayoutRequested()) << "an unchanged text asked for a layout";
+  label->SetText(L"正在下载安装包");
+  EXPECT_TRUE(host->IsLayoutRequested());
+  host->LayoutIfNeeded();
+  EXPECT_GT(label->GetWidth(), before);
+}
+
+TEST_F(LabelTest, PaintsInTheStateColourAndNotAtAllInAnUnknownColour) {
+  auto host = MakeHost(200, 60);
+  ASSERT_NE(BuildInto(*host, LR"(<Window><VBox>
+      <Label name="plain" font="system_22" text="安装" normaltextcolor="black" hottextcolor="hotred"/>
+      <Label name="ghost" font="system_22" text="安装" normaltextcolor="no_such_colour"/>
+    </VBox></Window>)"), nullptr);
+  auto* plain = static_cast<ui::Label*>(host->FindControl(L"plain"));
+  ui::Control* ghost = host->FindControl(L"ghost");
+
+  // The reddest and the darkest inked pixel of a rectangle.
+  auto ink = [&](const RECT& r, int* max_red, int* count) {
+    *max_red = 0;
+    *count = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        DWORD p = host->GetPixel(x, y);
+        if ((p >> 24) == 0) continue;
+        ++*count;
+        int red = (p >> 16) & 0xFF;
+        if (red > *max_red) *max_red = red;
+      }
+  };
+  host->PaintAll();
+  int red = 0, count = 0;
+  ink(plain->GetPos(), &red, &count);
+  EXPECT_GT(count, 20) << "the label drew no text";
+  EXPECT_LT(red, 40) << "black text came out red";
+  ink(ghost->GetPos(), &red, &count);
+  EXPECT_EQ(count, 0) << "a colour the table lacks should draw nothing";
+
+  plain->SetState(ui::kControlStateHot);
+  host->PaintAll();
+  ink(plain->GetPos(), &red, &count);
+  EXPECT_GT(red, 150) << "hot text should be drawn in the hot colour";
+}
+
+}  // namespace
