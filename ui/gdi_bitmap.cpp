@@ -65,14 +65,14 @@ bool GdiBitmap::ClampToBitmap(const RECT& rect, RECT* out) const {
   return bits_ && out->left < out->right && out->top < out->bottom;
 }
 
-void GdiBitmap::ClearAlpha(const RECT& rect, BYTE alpha) {
+void GdiBitmap::ClearAlpha(const RECT& rect, BYTE value) {
   RECT r;
   if (!ClampToBitmap(rect, &r)) return;
   ::GdiFlush();
-  for (int y = r.top; y < r.bottom; ++y) {
-    BYTE* p = PixelAt(r.left, y);
-    for (int x = r.left; x < r.right; ++x, p += 4) p[3] = alpha;
-  }
+  // Every byte, not just alpha: a transparent pixel must keep no colour,
+  // or drawing over it and blending it would bring the old colour back.
+  for (int y = r.top; y < r.bottom; ++y)
+    std::memset(PixelAt(r.left, y), value, static_cast<size_t>(r.right - r.left) * 4);
 }
 
 void GdiBitmap::RestoreAlpha(const RECT& rect, const RECT& corners, BYTE key,

@@ -32,7 +32,8 @@ class GdiBitmap {
   // order; null outside the bitmap.
   BYTE* PixelAt(int x, int y) const;
 
-  void ClearAlpha(const RECT& rect, BYTE alpha);
+  // Sets every byte of the pixels of `rect` to `value`.
+  void ClearAlpha(const RECT& rect, BYTE value);
   void RestoreAlpha(const RECT& rect, const RECT& corners, BYTE key, const RECT* dirty = nullptr);
 
  private:

@@ -118,8 +118,8 @@ HBITMAP RenderContext_GdiPlus::DetachBitmap() {
   return bitmap_.DetachBitmap();
 }
 
-void RenderContext_GdiPlus::ClearAlpha(const RECT& rect, BYTE alpha) {
-  bitmap_.ClearAlpha(rect, alpha);
+void RenderContext_GdiPlus::ClearAlpha(const RECT& rect, BYTE value) {
+  bitmap_.ClearAlpha(rect, value);
 }
 
 void RenderContext_GdiPlus::RestoreAlpha(const RECT& rect, const RECT& corners, BYTE key,

@@ -36,7 +36,7 @@ class RenderContext_GdiPlus : public IRenderContext {
   BYTE* GetBits() override { return bitmap_.GetBits(); }
   int GetWidth() const override { return bitmap_.GetWidth(); }
   int GetHeight() const override { return bitmap_.GetHeight(); }
-  void ClearAlpha(const RECT& rect, BYTE alpha = 0) override;
+  void ClearAlpha(const RECT& rect, BYTE value = 0) override;
   void RestoreAlpha(const RECT& rect, const RECT& corners, BYTE key = 0,
                     const RECT* dirty = nullptr) override;
 

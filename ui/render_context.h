@@ -38,9 +38,9 @@ class IRenderContext {
   virtual BYTE* GetBits() = 0;
   virtual int GetWidth() const = 0;
   virtual int GetHeight() const = 0;
-  // Sets the alpha byte of every pixel of `rect` to `alpha` (colour bytes
-  // untouched); 0 clears a region to transparent before GDI draws into it.
-  virtual void ClearAlpha(const RECT& rect, BYTE alpha = 0) = 0;
+  // Sets every byte of the pixels of `rect` to `value`; 0 clears a region
+  // to transparent black before it is painted again.
+  virtual void ClearAlpha(const RECT& rect, BYTE value = 0) = 0;
   // GDI leaves alpha 0 where it draws. For the pixels of `rect` outside the
   // four corner squares of `corners` (widths of left, top, right, bottom),
   // alpha becomes 0 when it equals a non-zero `key`, and 255 otherwise.

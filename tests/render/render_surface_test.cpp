@@ -60,11 +60,17 @@ TEST_F(RenderSurfaceTest, AlphaClearAndRestore) {
   auto context = MakeContext(20, 20);
   context->FillRect({0, 0, 20, 20}, 0xFF204060);
 
-  // Clearing alpha touches only the alpha byte of the rectangle.
+  // Clearing sets every byte of the rectangle's pixels: transparent black,
+  // with no colour left to leak into later blending.
   context->ClearAlpha({0, 0, 10, 20});
-  EXPECT_EQ(0, PixelOf(*context, 5, 5).a);
-  EXPECT_EQ(0x60, PixelOf(*context, 5, 5).b) << "colour bytes stay";
-  EXPECT_EQ(255, PixelOf(*context, 15, 5).a);
+  EXPECT_EQ((render_test::Pixel{0, 0, 0, 0}), PixelOf(*context, 5, 5));
+  EXPECT_EQ((render_test::Pixel{0x60, 0x40, 0x20, 0xFF}), PixelOf(*context, 15, 5))
+      << "outside the rectangle nothing changes";
+
+  // GDI drawing leaves alpha 0; restoring makes those pixels opaque again.
+  ::SetPixel(context->GetDC(), 2, 2, RGB(0x10, 0x20, 0x30));
+  context->RestoreAlpha({0, 0, 20, 20}, {0, 0, 0, 0});
+  EXPECT_EQ((render_test::Pixel{0x30, 0x20, 0x10, 0xFF}), PixelOf(*context, 2, 2));
 
   // Restoring with key 0 makes every pixel opaque except in the corner
   // squares, which stay as they were (transparent round corners).

@@ -119,6 +119,33 @@ TEST_F(RenderTextTest, WrappingClippingAndFonts) {
   EXPECT_LT(InkBounds(*by_default).bottom - InkBounds(*by_default).top, 14);
 }
 
+TEST_F(RenderTextTest, EllipsisAndTheSongFaceNudge) {
+  const std::wstring text = L"正在下载安装包，请稍候正在下载安装包";
+  // DT_END_ELLIPSIS asks GDI+ for an ellipsis at the cut (Wine's GDI+ does
+  // not draw one); either way the line stays inside its rectangle.
+  auto ellipsis = MakeContext(120, 30);
+  ellipsis->RenderText({0, 0, 100, 30}, text, 0xFF000000, L"system_14",
+                       DT_SINGLELINE | DT_END_ELLIPSIS);
+  EXPECT_GT(CountInk(*ellipsis, {0, 0, 100, 30}), 100);
+  EXPECT_LE(InkBounds(*ellipsis).right, 100);
+
+  // Centred vertically, 新宋体 sits one pixel lower than another face drawn
+  // by the same font (both map to one installed font here), when the
+  // rectangle has room for it.
+  fonts_.AddFont(L"song_14", L"新宋体", 14, false, false, false, false);
+  fonts_.AddFont(L"yahei_14", L"微软雅黑", 14, false, false, false, false);
+  auto top_for = [&](const std::wstring& font_id, int height) {
+    auto context = MakeContext(100, 40);
+    context->RenderText({0, 0, 100, height}, L"安装", 0xFF000000, font_id,
+                        DT_SINGLELINE | DT_VCENTER);
+    return InkBounds(*context).top;
+  };
+  EXPECT_EQ(top_for(L"yahei_14", 30) + 1, top_for(L"song_14", 30));
+  // 16 = size + 2 is just enough room.
+  EXPECT_EQ(top_for(L"yahei_14", 16) + 1, top_for(L"song_14", 16));
+  EXPECT_EQ(top_for(L"yahei_14", 15), top_for(L"song_14", 15)) << "no room: no nudge";
+}
+
 TEST_F(RenderTextTest, MeasureIsOnePixelWiderAndHigherThanTheMeasuredBox) {
   auto context = MakeContext(10, 10);
   const std::wstring text = L"下载中...";
