@@ -1,0 +1,76 @@
+// Peak memory of ZipPack::UnzipFile for a package with one large entry: the
+// process's peak working set and peak private bytes before and after the
+// extraction, against the size of the largest entry (which an extraction that
+// inflated each entry in one piece would need on top).
+//
+// Usage: bench_unzip_memory.exe PACKAGE TARGET
+#include <windows.h>
+#include <psapi.h>
+
+#include <unzip.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/zip_pack.h"
+
+namespace {
+
+std::string ToAnsi(const wchar_t* text) {
+  int length = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text, -1, result.data(), length, nullptr, nullptr);
+  result.resize(static_cast<size_t>(length - 1));
+  return result;
+}
+
+unsigned long long LargestEntry(const std::string& package) {
+  unzFile archive = ::unzOpen64(package.c_str());
+  if (!archive) return 0;
+  unsigned long long largest = 0;
+  for (int status = ::unzGoToFirstFile(archive); status == UNZ_OK; status = ::unzGoToNextFile(archive)) {
+    unz_file_info64 info{};
+    if (::unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+    if (info.uncompressed_size > largest) largest = info.uncompressed_size;
+  }
+  ::unzClose(archive);
+  return largest;
+}
+
+PROCESS_MEMORY_COUNTERS Counters() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+  return counters;
+}
+
+double MiB(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: bench_unzip_memory PACKAGE TARGET\n");
+    return 2;
+  }
+  std::string package = ToAnsi(argv[1]);
+  std::string target = ToAnsi(argv[2]);
+  unsigned long long largest = LargestEntry(package);
+
+  PROCESS_MEMORY_COUNTERS before = Counters();
+  bool ok = app::ZipPack::UnzipFile(package, target);
+  PROCESS_MEMORY_COUNTERS after = Counters();
+  if (!ok) {
+    std::fprintf(stderr, "bench_unzip_memory: extraction failed\n");
+    return 1;
+  }
+  double growth = MiB(after.PeakPagefileUsage - before.PeakPagefileUsage);
+  std::printf("largest entry: %.1f MiB\n", MiB(static_cast<SIZE_T>(largest)));
+  std::printf("peak working set: %.1f MiB before, %.1f MiB after\n", MiB(before.PeakWorkingSetSize),
+              MiB(after.PeakWorkingSetSize));
+  std::printf("peak private bytes: %.1f MiB before, %.1f MiB after (+%.2f MiB)\n", MiB(before.PeakPagefileUsage),
+              MiB(after.PeakPagefileUsage), growth);
+  std::printf("extra private memory / largest entry: %.4f (an entry inflated in one piece: >= 1)\n",
+              growth / MiB(static_cast<SIZE_T>(largest)));
+  return 0;
+}
