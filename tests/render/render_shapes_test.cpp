@@ -72,19 +72,6 @@ TEST_F(RenderShapesTest, LinesAndRectangleOutlines) {
   EXPECT_GT(PixelOf(*context, 20, 5).a, 0);
   EXPECT_EQ(0, PixelOf(*context, 5, 5).a) << "corner is rounded off";
   EXPECT_EQ(0, PixelOf(*context, 20, 20).a);
-
-  // Pens and paths from the factory.
-  context->Clear();
-  auto pen = factory_->CreatePen(0xFF0000FF, 2);
-  context->DrawLine(*pen, {0, 0}, {39, 39});
-  EXPECT_GT(PixelOf(*context, 20, 20).a, 0);
-  auto path = factory_->CreatePath();
-  path->AddRect({2, 2, 12, 12});
-  auto brush = factory_->CreateBrush(0xFFFF0000);
-  context->Clear();
-  context->FillPath(*path, *brush);
-  EXPECT_GT(PixelOf(*context, 7, 7).a, 0);
-  EXPECT_EQ(0, PixelOf(*context, 20, 20).a);
 }
 
 // A small installer-like scene saved as a PNG, to look at by eye.
