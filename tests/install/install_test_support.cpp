@@ -5,7 +5,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/unique_any.h"
+
 namespace install_test {
+namespace {
+void CloseFind(HANDLE find) { ::FindClose(find); }
+using unique_hfind = base::unique_any<HANDLE, CloseFind, base::invalid_handle_is_invalid>;
+}  // namespace
 
 std::wstring Widen(const std::string& ansi) {
   if (ansi.empty()) return {};
@@ -115,13 +121,12 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 std::vector<std::wstring> FolderNames(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  unique_hfind find(::FindFirstFileW((folder + L"\\*").c_str(), &data));
+  if (!find) return names;
   do {
     std::wstring name = data.cFileName;
     if (name != L"." && name != L"..") names.push_back(name);
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
+  } while (::FindNextFileW(find.get(), &data));
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -139,8 +144,8 @@ testing::AssertionResult RunOnHost(const std::string& command) {
   if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return testing::AssertionFailure() << "the host shell did not start for: " << command;
   }
-  if (info.hProcess) ::CloseHandle(info.hProcess);
-  if (info.hThread) ::CloseHandle(info.hThread);
+  // A host program comes without handles; close them should there be any.
+  base::unique_handle process(info.hProcess), thread(info.hThread);
   std::wstring status_path = scratch / L"status";
   for (int waited = 0; !Exists(status_path); waited += 50) {
     if (waited > 180000) return testing::AssertionFailure() << "the host command never finished: " << command;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "base/unique_any.h"
 #include "install_test_support.h"
 
 namespace {
@@ -164,11 +165,9 @@ TEST_F(ZipPackTest, FileLockedByAnotherProgramIsSkipped) {
   std::string target = Target();
   ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
   std::wstring client = Widen(target) + L"\\app\\client.exe";
-  HANDLE locked = ::CreateFileW(client.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-  bool result = app::ZipPack::UnzipFile(package, target);
-  ::CloseHandle(locked);
-  EXPECT_TRUE(result);
+  base::unique_hfile locked(::CreateFileW(client.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(locked);
+  EXPECT_TRUE(app::ZipPack::UnzipFile(package, target));
   EXPECT_EQ(Log().back(), kCannotCreateFile);
 }
 
