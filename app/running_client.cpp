@@ -9,6 +9,8 @@ namespace app {
 namespace {
 
 constexpr wchar_t kClientExeName[] = L"Orvane.exe";
+// The record size the snapshot functions expect from a 32-bit program.
+static_assert(sizeof(PROCESSENTRY32W) == 556);
 
 base::unique_hfile TakeProcessSnapshot() {
   return base::unique_hfile(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
