@@ -206,13 +206,15 @@ SIZE LabelTemplate<Base>::EstimateText(int available_width, int) {
   IRenderContext* render = window ? window->GetRenderContext() : nullptr;
   if (!render) return SIZE{0, 0};
 
+  const int pad_x = text_padding_.left + text_padding_.right;
+  const int pad_y = text_padding_.top + text_padding_.bottom;
+  // A fixed width wraps the text where it is drawn: inside the padding.
   const int fixed_width = this->GetFixedWidth();
-  int width_limit = fixed_width >= 0 ? fixed_width : 0;
+  int width_limit = 0;
+  if (fixed_width >= 0) width_limit = fixed_width - pad_x > 0 ? fixed_width - pad_x : fixed_width;
   RECT box = render->MeasureTextBox(text, font_id_, text_style_, width_limit);
   int tw = box.right - box.left;
   int th = box.bottom - box.top;
-  const int pad_x = text_padding_.left + text_padding_.right;
-  const int pad_y = text_padding_.top + text_padding_.bottom;
 
   SIZE size{pad_x + tw, 0};
   if (this->IsAutoHeight()) {

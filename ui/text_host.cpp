@@ -136,8 +136,9 @@ void CTxtWinHost::SetFont(HFONT font) {
 
 void CTxtWinHost::ApplyDefaultFormatToText() {
   // Some engines (Wine's among them) take a changed default format only for
-  // text typed later; plain text has one format, so it is set on all of it.
-  if (!services_ || style_.rich) return;
+  // text typed later. The control's text is all in the default format, so the
+  // format is set on all of it.
+  if (!services_) return;
   LRESULT result = 0;
   services_->TxSendMessage(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&char_format_),
                            &result);

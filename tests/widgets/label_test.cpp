@@ -108,6 +108,22 @@ TEST_F(LabelTest, MultiLineAutoLabelWrapsToTheRoomItsParentHas) {
       << "wrapped text should take several lines";
 }
 
+TEST_F(LabelTest, FixedWidthTextIsMeasuredInsideItsPadding) {
+  // Both labels lay the text out in 80 pixels: one is 80 wide, the other 120
+  // wide with 40 of padding. They need the same number of lines.
+  auto host = MakeHost(400, 400);
+  ASSERT_NE(BuildInto(*host, LR"(<Window><VBox>
+      <Label name="bare" width="80" height="auto" font="system_14" singleline="false"
+             text="检测到安装目录中有正在运行的程序"/>
+      <Label name="padded" width="120" height="auto" font="system_14" singleline="false"
+             textpadding="40,0,0,0" text="检测到安装目录中有正在运行的程序"/>
+    </VBox></Window>)"), nullptr);
+  int bare = host->FindControl(L"bare")->GetHeight();
+  EXPECT_GT(bare, 40) << "the text should wrap at 80 pixels";
+  EXPECT_EQ(host->FindControl(L"padded")->GetHeight(), bare)
+      << "the padding was not taken from the width the text wraps at";
+}
+
 TEST_F(LabelTest, SettingTextOfAnAutoLabelRearrangesAndSameTextDoesNothing) {
   auto host = MakeHost(300, 100);
   ASSERT_NE(BuildInto(*host, LR"(<Window><HBox><Label name="status" font="system_14" text="准备"/>

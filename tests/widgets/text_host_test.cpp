@@ -106,8 +106,12 @@ TEST(TextHost, NaturalHeightGrowsWithTheTextAtAFixedWidth) {
   host->Detach();
 }
 
-TEST(TextHost, DrawsTextInItsColourInsideTheBounds) {
-  auto host = ui::CTxtWinHost::Create(nullptr, ReadOnlyMultiLine(), L"");
+class TextHostColour : public ::testing::TestWithParam<bool> {};
+
+TEST_P(TextHostColour, DrawsTextInItsColourInsideTheBounds) {
+  ui::TextHostStyle style = ReadOnlyMultiLine();
+  style.rich = GetParam();
+  auto host = ui::CTxtWinHost::Create(nullptr, style, L"");
   ASSERT_TRUE(host);
   auto font = MakeFont(16);
   host->SetFont(font.get());
@@ -134,5 +138,8 @@ TEST(TextHost, DrawsTextInItsColourInsideTheBounds) {
   EXPECT_EQ(dark_pixels, 0) << "the text kept its old colour after the default colour changed";
   host->Detach();
 }
+
+INSTANTIATE_TEST_SUITE_P(PlainAndRich, TextHostColour, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Rich" : "Plain"; });
 
 }  // namespace
