@@ -124,10 +124,9 @@ HWND Window::OpenWindow(HWND parent, const std::wstring& title, DWORD style, DWO
   HWND hwnd = ::CreateWindowExW(ex_style, class_name.c_str(), title.c_str(), style, rect.left,
                                 rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
                                 nullptr, ::GetModuleHandleW(nullptr), this);
-  if (!hwnd) {
-    hwnd_ = nullptr;
-    return nullptr;
-  }
+  // A failed creation has already run OnFinalMessage, which may have
+  // deleted this object: touch no member on that path.
+  if (!hwnd) return nullptr;
   const LONG current = ::GetWindowLongW(hwnd, GWL_STYLE);
   if (current & WS_CAPTION) ::SetWindowLongW(hwnd, GWL_STYLE, current & 0xFF3FFFFF);
   return hwnd;
@@ -257,16 +256,18 @@ bool Window::AttachRoot(Control* root) {
   needs_layout_ = true;
   first_paint_ = true;
   InitControls(root_);
+  // The first paint lays the tree out; ask for it even though no control
+  // has a position to invalidate yet.
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
   return root_ != nullptr;
 }
 
 void Window::InitControls(Control* control, Box* parent) {
   if (!control) return;
+  // A box hands the window on to its whole subtree.
   control->SetWindow(this, parent, true);
-  if (auto* box = dynamic_cast<Box*>(control)) {
-    for (Control* child : box->GetItems()) InitControls(child, box);
-  }
-  RegisterControlName(control);
+  if (!parent) control->Init();
+  ForEachControl(control, [this](Control* c) { RegisterControlName(c); });
 }
 
 Control* Window::FindControl(POINT pt) const {
@@ -623,6 +624,7 @@ bool Window::DispatchToControls(UINT message, WPARAM wparam, LPARAM lparam, LRES
       }
       if (root_) root_->Arrange();
       needs_layout_ = true;
+      if (root_) ::InvalidateRect(hwnd_, nullptr, FALSE);
       ApplyShadowPaddingForSize(static_cast<UINT>(wparam));
       result = 0;
       return true;

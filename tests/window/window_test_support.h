@@ -1,0 +1,94 @@
+// Shared set-up of the window tests: the framework started over a skin
+// folder written by the tests, real X input through xdotool on the test
+// display, screenshots of that display, a message pump that cannot hang, and
+// a skinned window whose skin the test chooses.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/window_impl_base.h"
+
+namespace window_test {
+
+// The resource path of the test skins (ends in a backslash). global.xml
+// there declares the fonts "system_14", "system_bold_18" and "cjk_22" and the
+// colours used below; "public\bk\bk_shadow.png" is a translucent shadow.
+std::wstring SkinRoot();
+// Writes `xml` (UTF-8 on disk) as SkinRoot() + folder + "\" + file.
+void WriteSkin(const std::wstring& folder, const std::wstring& file, const std::string& xml);
+
+// ARGB values of the colours global.xml registers.
+constexpr DWORD kBackground = 0xFF2060A0;  // "bk_blue"
+constexpr DWORD kButton = 0xFFE0A020;      // "btn_orange"
+constexpr DWORD kCaption = 0xFF208040;     // "caption_green"
+
+// Runs a shell command line on the Linux side (DISPLAY is the test
+// display) and waits for it; false when it did not finish in 10 s.
+bool RunLinux(const std::string& command);
+// xdotool with these arguments on the test display.
+bool Xdotool(const std::string& arguments);
+// Presses the left button at `from` (screen coordinates), moves in steps to
+// `to` and releases there.
+bool XDrag(POINT from, POINT to);
+bool XClick(POINT at);
+
+// Captures the whole test display to $ORVANE_BINARY_DIR/screenshots/<name>
+// and loads it; pixels are 0x00RRGGBB, row after row.
+struct Screenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<DWORD> pixels;
+  DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+bool CaptureScreen(const std::wstring& name, Screenshot* shot);
+
+// Pumps messages until `done` is true or `timeout_ms` passed; false on the
+// timeout.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000);
+// Pumps messages for `ms` milliseconds.
+void PumpFor(DWORD ms);
+
+// What happened to a TestWindow; outlives the window (which deletes itself).
+struct WindowLog {
+  bool skin_loaded = false;
+  bool final_message = false;
+  bool close_event = false;
+  int close_messages = 0;
+  DWORD close_message_tick = 0;
+  std::vector<std::wstring> clicks;  // names of clicked controls, in order
+};
+
+// A skinned window over the skin `folder`\`file`; records into `log`.
+class TestWindow : public ui::WindowImplBase {
+ public:
+  TestWindow(std::wstring folder, std::wstring file, WindowLog* log,
+             std::wstring class_name = L"OrvaneWindowTest");
+  std::wstring WindowClassName() const override { return class_name_; }
+  std::wstring SkinFolder() override { return folder_; }
+  std::wstring SkinFile() override { return file_; }
+  void OnSkinLoaded() override;
+  LRESULT OnCloseMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override;
+  void OnFinalMessage(HWND hwnd) override;
+
+  // Opens a layered window with the installer's style at (x, y).
+  HWND Open(bool layered = true, int x = 0, int y = 0, HWND parent = nullptr);
+
+ private:
+  std::wstring folder_;
+  std::wstring file_;
+  std::wstring class_name_;
+  WindowLog* log_;
+};
+
+// The window rectangle in screen coordinates.
+RECT WindowRect(HWND hwnd);
+// The screen point of a control's centre.
+POINT ScreenCentre(HWND hwnd, const RECT& client_rect);
+
+}  // namespace window_test
