@@ -189,6 +189,15 @@ bool RichEdit::WithMeasureDC(Fn&& fn) {
   return dc && fn(dc.get());
 }
 
+SIZE RichEdit::GetNaturalSize(LONG width, LONG) {
+  SIZE natural{0, 0};
+  if (!EnsureHost()) return natural;
+  LONG limit = width > 0 ? width : kUnboundedWidth;
+  if (!WithMeasureDC([&](HDC dc) { return host_->GetNaturalSize(dc, limit, &natural); }))
+    natural = SIZE{0, 0};
+  return natural;
+}
+
 SIZE RichEdit::MeasureSize(int available_width, int available_height) {
   if (!IsAutoWidth() && !IsAutoHeight()) return SIZE{fixed_width_, fixed_height_};
   SIZE result{fixed_width_, fixed_height_};
@@ -200,17 +209,14 @@ SIZE RichEdit::MeasureSize(int available_width, int available_height) {
   const RECT& padding = layout_->GetPadding();
   const int pad_x = padding.left + padding.right;
   const int pad_y = padding.top + padding.bottom;
-  // An auto width grows up to the room there is; a fixed width is where the
-  // text wraps.
+  // A fixed width is where the text wraps; an auto or stretching width wraps
+  // at the room there is.
   LONG width_limit;
-  if (IsAutoWidth())
-    width_limit = available_width - pad_x > 0 ? available_width - pad_x : kUnboundedWidth;
+  if (fixed_width_ >= 0)
+    width_limit = std::max(fixed_width_ - pad_x, 1);
   else
-    width_limit = std::max(fixed_width_ - pad_x, 0);
-  SIZE natural{0, 0};
-  bool measured = WithMeasureDC(
-      [&](HDC dc) { return host_->GetNaturalSize(dc, width_limit, &natural); });
-  if (!measured) natural = SIZE{0, 0};
+    width_limit = available_width - pad_x > 0 ? available_width - pad_x : kUnboundedWidth;
+  SIZE natural = GetNaturalSize(width_limit);
   if (IsAutoWidth()) result.cx = natural.cx + pad_x;
   if (IsAutoHeight()) result.cy = natural.cy + pad_y;
   estimate_size_ = result;

@@ -67,6 +67,11 @@ class RichEdit : public Box, private TextHostOwner {
   bool IsWantReturn() const { return want_return_; }
   bool IsReturnNeedsCtrl() const { return return_needs_ctrl_; }
 
+  // The size the text needs when wrapped at `width` pixels (0 = as wide as
+  // it likes), without padding; {0, 0} without an engine. The message box
+  // sizes its text area with it.
+  SIZE GetNaturalSize(LONG width, LONG height = 0);
+
   // The engine; null when the system has none.
   CTxtWinHost* GetTextHost();
 

@@ -47,6 +47,7 @@ TEST_F(GalleryTest, LabelButtonCheckBoxAndRichTextRenderTogether) {
     EXPECT_GT(inked, 20) << name << " drew nothing";
   }
   EXPECT_GT(host->FindControl(L"content")->GetHeight(), 30) << "the message did not wrap";
+  EXPECT_LT(host->FindControl(L"content")->GetHeight(), 80) << "the message wrapped too narrow";
   EXPECT_FALSE(widgets_test::SaveScreenshot(*host, L"widgets_gallery").empty())
       << "the screenshot could not be saved";
 }

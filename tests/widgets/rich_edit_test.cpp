@@ -68,6 +68,8 @@ TEST_F(RichEditTest, NaturalHeightGrowsWithTheTextAtItsFixedWidth) {
   EXPECT_GT(edit->GetHeight(), 3 * one_line) << "long text did not grow the control";
   EXPECT_EQ(edit->GetWidth(), 200) << "the fixed width changed";
   EXPECT_EQ(edit->GetText(), long_text);
+  // What the message box asks for when it sizes its text area.
+  EXPECT_EQ(edit->GetNaturalSize(200).cy, edit->GetHeight());
 }
 
 TEST_F(RichEditTest, ScrollBarsExistOnlyWhenAsked) {
