@@ -4,8 +4,9 @@
 // calling one (the UI thread). Either way the thread body creates the loop,
 // calls Init, runs the loop until a stop request, calls Cleanup and deletes
 // the loop. Tasks bound weakly to the thread object (ToWeakCallback) are
-// dropped once the object's destruction has begun; a subclass whose own
-// members are used by its tasks calls Stop in its own destructor.
+// dropped once this class's destructor has begun. A subclass whose members
+// its tasks use calls Stop in its own destructor (its tasks then still run,
+// while those members exist), or is stopped before it is deleted.
 //
 // A subclass that also wants SupportWeakCallback as a base must derive from
 // it virtually, like this class does.
