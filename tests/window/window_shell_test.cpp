@@ -347,7 +347,16 @@ TEST(WindowShell, SystemButtonsMinimiseMaximiseRestoreAndClose) {
   EXPECT_TRUE(::IsZoomed(w.hwnd)) << "maxbtn did not maximise";
   EXPECT_FALSE(w.window->FindControl(std::wstring(L"maxbtn"))->IsVisible());
   EXPECT_TRUE(w.window->FindControl(std::wstring(L"restorebtn"))->IsVisible());
-  click(L"restorebtn");
+  // Without a window manager on the test display the X window keeps its
+  // old size when maximised, so restorebtn (now at the far right) is
+  // pressed with window messages instead of the X pointer.
+  {
+    const RECT pos = w.window->FindControl(std::wstring(L"restorebtn"))->GetPos();
+    const LPARAM at = MAKELPARAM((pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2);
+    ::SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(w.hwnd, WM_LBUTTONUP, 0, at);
+    PumpFor(300);
+  }
   EXPECT_FALSE(::IsZoomed(w.hwnd)) << "restorebtn did not restore";
   EXPECT_TRUE(w.window->FindControl(std::wstring(L"maxbtn"))->IsVisible());
   click(L"minbtn");
