@@ -48,6 +48,8 @@ OffscreenHost::OffscreenHost(int width, int height) : width_(width), height_(hei
                                                       &GlobalResources::GetColorTable());
   }
   render_->Resize(width_, height_);
+  // Drawn like the installer's layered windows: every part keeps its alpha.
+  render_->SetRenderTransparent(true);
 }
 
 OffscreenHost::~OffscreenHost() {
@@ -138,6 +140,7 @@ Control* OffscreenHost::ControlAt(POINT pt) const {
 
 DWORD OffscreenHost::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= render_->GetWidth() || y >= render_->GetHeight()) return 0;
+  ::GdiFlush();  // GDI batches drawing; read the pixels once it is done
   const BYTE* p = render_->GetBits() + (static_cast<size_t>(y) * render_->GetWidth() + x) * 4;
   return (DWORD(p[3]) << 24) | (DWORD(p[2]) << 16) | (DWORD(p[1]) << 8) | p[0];
 }
@@ -145,6 +148,7 @@ DWORD OffscreenHost::GetPixel(int x, int y) const {
 bool OffscreenHost::SavePng(const std::wstring& path) const {
   CLSID png;
   if (!FindPngEncoder(&png)) return false;
+  ::GdiFlush();
   Gdiplus::Bitmap bitmap(render_->GetWidth(), render_->GetHeight(), render_->GetWidth() * 4,
                          PixelFormat32bppPARGB, render_->GetBits());
   return bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
