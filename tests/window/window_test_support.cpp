@@ -59,10 +59,11 @@ bool PngEncoder(CLSID* clsid) {
   return false;
 }
 
-// A 60 x 60 shadow: black whose alpha falls from 0x60 at the inner edge to 0
-// at the outer edge (30-pixel corners, as the default shadow expects).
+// A 90 x 90 shadow: black whose alpha falls from 0x60 at the inner edge of a
+// 14-pixel band to 0 at the outer edge (30-pixel corners, as the default
+// shadow expects, and 30-pixel edges to stretch).
 void WriteShadowImage(const std::wstring& path) {
-  const int size = 60;
+  const int size = 90;
   Gdiplus::Bitmap bitmap(size, size, PixelFormat32bppARGB);
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {
