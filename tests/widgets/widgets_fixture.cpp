@@ -117,7 +117,19 @@ bool WritePng(const std::wstring& path, int width, int height, ColourOf colour) 
 
 std::wstring BinaryDir() {
   const wchar_t* binary = ::_wgetenv(L"ORVANE_BINARY_DIR");
-  std::wstring path = binary ? binary : L".";
+  if (!binary || !*binary) {
+    // Without the variable: the build folder is the parent of the folder the
+    // test program was built into (<build>\tests\widgets_tests.exe).
+    wchar_t module[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring path = module;
+    for (int up = 0; up < 2; ++up) {
+      size_t slash = path.find_last_of(L"\\/");
+      path = slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+    }
+    return path;
+  }
+  std::wstring path = binary;
   for (wchar_t& c : path) {
     if (c == L'/') c = L'\\';
   }
