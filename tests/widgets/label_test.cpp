@@ -173,6 +173,18 @@ TEST_F(LabelTest, PaintsInTheStateColourAndNotAtAllInAnUnknownColour) {
   host->PaintAll();
   ink(plain->GetPos(), &red, &count);
   EXPECT_GT(red, 150) << "hot text should be drawn in the hot colour";
+
+  // With the hot fade the hot colour comes in with the hot alpha, over the
+  // normal colour: none of it at alpha 0, all of it at 255.
+  plain->ApplyAttribute(L"fadehot", L"true");
+  plain->SetHotAlpha(0);
+  host->PaintAll();
+  ink(plain->GetPos(), &red, &count);
+  EXPECT_LT(red, 40) << "hot alpha 0 still showed the hot colour";
+  plain->SetHotAlpha(255);
+  host->PaintAll();
+  ink(plain->GetPos(), &red, &count);
+  EXPECT_GT(red, 150) << "full hot alpha did not show the hot colour";
 }
 
 }  // namespace
