@@ -1,6 +1,7 @@
 #include "ui/control.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "ui/attribute_values.h"
 #include "ui/box.h"
@@ -40,6 +41,7 @@ bool IsAncestorOf(const Control* ancestor, const Control* control) {
 Control::Control() = default;
 
 Control::~Control() {
+  StopHotFade();
   // The window must not keep pointers (name map, hover, focus, pressed) to a
   // control that is gone.
   if (window_) window_->UnregisterControl(this);
@@ -351,8 +353,10 @@ bool Control::MouseEnter(EventArgs&) {
   if (state_ == kControlStateNormal) {
     state_ = kControlStateHot;
     if (!state_colors_[kControlStateHot].empty() || state_images_[kControlStateHot].HasFile()) {
-      // Without a running fade animation the hot look shows at once.
-      hot_alpha_ = 255;
+      if (fade_hot_)
+        StartHotFade(true);
+      else
+        hot_alpha_ = 255;
       Invalidate();
     }
     return true;
@@ -365,7 +369,10 @@ bool Control::MouseLeave(EventArgs&) {
   if (state_ == kControlStateHot) {
     state_ = kControlStateNormal;
     if (!state_colors_[kControlStateHot].empty() || state_images_[kControlStateHot].HasFile()) {
-      hot_alpha_ = 0;
+      if (fade_hot_)
+        StartHotFade(false);
+      else
+        hot_alpha_ = 0;
       Invalidate();
     }
     return true;
@@ -384,6 +391,7 @@ bool Control::ButtonDown(EventArgs&) {
 bool Control::ButtonUp(EventArgs& event) {
   if (!IsEnabled() || !pressed_holder_) return false;
   pressed_holder_ = false;
+  StopHotFade();
   Invalidate();
   POINT pt = event.mousePoint;
   POINT offset = GetScrollOffset();
@@ -711,6 +719,11 @@ bool Control::DrawImage(IRenderContext* render, ImageSpec& spec, const std::wstr
 void Control::Paint(IRenderContext* render, const RECT& dirty) {
   if (!render) return;
   if (!::IntersectRect(&paint_rect_, &dirty, &pos_)) return;
+  if (alpha_ == 0) return;
+  if (alpha_ < 255 && !painting_layer_) {
+    PaintWithAlpha(render, dirty);
+    return;
+  }
   const bool round = border_round_.cx > 0 || border_round_.cy > 0;
   if (round) {
     render->SetClip(pos_);
@@ -727,6 +740,55 @@ void Control::Paint(IRenderContext* render, const RECT& dirty) {
     render->ClearClip();
     render->ClearClip();
   }
+}
+
+void Control::PaintWithAlpha(IRenderContext* render, const RECT& dirty) {
+  const RECT paint = paint_rect_;
+  const int w = GetWidth(), h = GetHeight();
+  std::unique_ptr<IRenderContext> layer = control_resources::CreateRenderContext();
+  if (!layer || !layer->Resize(w, h)) {
+    painting_layer_ = true;
+    Paint(render, dirty);
+    painting_layer_ = false;
+    return;
+  }
+  // The layer keeps per-pixel alpha so the blend below treats what the
+  // control left empty as see-through.
+  layer->SetRenderTransparent(true);
+  layer->SetWindowOrg(POINT{pos_.left, pos_.top});
+  painting_layer_ = true;
+  Paint(layer.get(), paint);
+  painting_layer_ = false;
+  layer->SetWindowOrg(POINT{0, 0});
+  ::GdiFlush();
+  render->AlphaBlend(paint.left, paint.top, paint.right - paint.left, paint.bottom - paint.top,
+                     layer->GetDC(), paint.left - pos_.left, paint.top - pos_.top,
+                     paint.right - paint.left, paint.bottom - paint.top,
+                     static_cast<BYTE>(alpha_));
+}
+
+void Control::StartHotFade(bool forward) {
+  hot_fade_forward_ = forward;
+  if (!window_) {
+    hot_alpha_ = forward ? 255 : 0;
+    return;
+  }
+  if (hot_fade_timer_) return;  // already running; it turns round
+  hot_fade_timer_ = window_->StartTimer(ToWeakCallback([this] { StepHotFade(); }), 50, true);
+  if (!hot_fade_timer_) hot_alpha_ = forward ? 255 : 0;
+}
+
+void Control::StepHotFade() {
+  // Five steps of 50 ms from one end to the other.
+  const int target = hot_fade_forward_ ? 255 : 0;
+  hot_alpha_ = hot_fade_forward_ ? std::min(255, hot_alpha_ + 51) : std::max(0, hot_alpha_ - 51);
+  Invalidate();
+  if (hot_alpha_ == target) StopHotFade();
+}
+
+void Control::StopHotFade() {
+  if (hot_fade_timer_ && window_) window_->StopTimer(hot_fade_timer_);
+  hot_fade_timer_ = 0;
 }
 
 void Control::PaintBkColor(IRenderContext* render) {

@@ -220,6 +220,14 @@ class Control : public PlaceHolder {
   // Draws a set of state images (normal, hot, pushed, disabled) with the
   // fallbacks and the hot fade.
   void PaintStateImages(IRenderContext* render, ImageSpec* images);
+  // Paints into a layer of the control's size and blends it with the
+  // control's alpha.
+  void PaintWithAlpha(IRenderContext* render, const RECT& dirty);
+  // The hot fade ("fadehot"): steps the hot alpha toward 255 (forward) or 0
+  // on a window timer; without a window the value jumps.
+  void StartHotFade(bool forward);
+  void StepHotFade();
+  void StopHotFade();
   // The ImageSpec that sizes an auto control, or null.
   virtual ImageSpec* GetSizingImage();
   // Resolves a relative image file against the resource path and the
@@ -252,6 +260,9 @@ class Control : public PlaceHolder {
   bool fade_in_out_y_from_bottom_ = false;
   bool inited_ = false;
   bool sending_resize_ = false;
+  bool painting_layer_ = false;
+  bool hot_fade_forward_ = false;
+  UINT_PTR hot_fade_timer_ = 0;
   CursorType cursor_ = CursorType::kArrow;
   POINT render_offset_{0, 0};
   std::wstring bk_color_;

@@ -2,6 +2,8 @@
 
 #include "ui/global_resources.h"
 #include "ui/image_info.h"
+#include "ui/render_context.h"
+#include "ui/render_factory.h"
 
 namespace ui {
 namespace control_resources {
@@ -30,6 +32,11 @@ ImageFrame GetFrame(const ImageInfo& image) {
 }
 
 std::wstring GetResourcePath() { return GlobalResources::GetResourcePath(); }
+
+std::unique_ptr<IRenderContext> CreateRenderContext() {
+  IRenderFactory* factory = GlobalResources::GetRenderFactory();
+  return factory ? factory->CreateRenderContext() : nullptr;
+}
 
 int ScaleForDpi(int value) { return GlobalResources::ScaleDpi(value); }
 

@@ -12,6 +12,7 @@
 
 namespace ui {
 
+class IRenderContext;
 class ImageInfo;
 
 // The pixels of one image frame as the render context draws them.
@@ -33,6 +34,8 @@ std::shared_ptr<ImageInfo> LookupImage(const std::wstring& path);
 // Frame 0 of a loaded image.
 ImageFrame GetFrame(const ImageInfo& image);
 std::wstring GetResourcePath();
+// A new render context from the global render factory; null without one.
+std::unique_ptr<IRenderContext> CreateRenderContext();
 // `value` times the DPI scale when DPI adaptation is on (it is off in this
 // program, so the value is returned unchanged).
 int ScaleForDpi(int value);

@@ -206,6 +206,57 @@ TEST_F(PaintTest, OnlyTheDirtyRectangleIsRepaintedWithAnOpaqueColour) {
   EXPECT_TRUE(PixelIs(scene.host, 30, 5, kRed)) << "outside the dirty rectangle nothing changes";
 }
 
+TEST_F(PaintTest, ControlAlphaBlendsTheControlAndItsChildren) {
+  Box* box = new Box();
+  box->SetFixedWidth(20);
+  box->SetFixedHeight(20);
+  box->ApplyAttribute(L"bkcolor", L"red");
+  box->ApplyAttribute(L"alpha", L"128");
+  Control* child = Sized(10, 10);
+  child->ApplyAttribute(L"bkcolor", L"blue");
+  box->Add(child);
+  Scene scene(box);
+  const DWORD red = scene.host.GetPixel(15, 15);
+  const DWORD blue = scene.host.GetPixel(5, 5);
+  EXPECT_NEAR(128, static_cast<int>(red >> 24), 1) << Hex(red);
+  EXPECT_NEAR(128, static_cast<int>((red >> 16) & 0xFF), 1) << "premultiplied red " << Hex(red);
+  EXPECT_NEAR(128, static_cast<int>(blue & 0xFF), 1) << "the child fades with it " << Hex(blue);
+  EXPECT_EQ(0u, blue & 0x00FFFF00);
+
+  box->ApplyAttribute(L"alpha", L"0");
+  scene.host.PaintAll();
+  EXPECT_TRUE(PixelIs(scene.host, 15, 15, 0));
+}
+
+TEST_F(PaintTest, HotFadeBlendsTheHotColourInSteps) {
+  Control* c = Sized(10, 10);
+  c->ApplyAttribute(L"normalcolor", L"red");
+  c->ApplyAttribute(L"hotcolor", L"blue");
+  c->ApplyAttribute(L"fadehot", L"true");
+  Scene scene(c);
+  scene.host.MouseMove(POINT{5, 5});
+  EXPECT_EQ(ui::kControlStateHot, c->GetState());
+  EXPECT_EQ(0, c->GetHotAlpha()) << "the fade starts from nothing";
+  scene.host.FireTimers();
+  scene.host.FireTimers();
+  EXPECT_EQ(102, c->GetHotAlpha());
+  scene.host.PaintAll();
+  const DWORD mid = scene.host.GetPixel(5, 5);
+  EXPECT_GT(mid & 0xFF, 0u) << "some blue " << Hex(mid);
+  EXPECT_GT((mid >> 16) & 0xFF, 0u) << "some red left " << Hex(mid);
+  for (int i = 0; i < 5; ++i) scene.host.FireTimers();
+  EXPECT_EQ(255, c->GetHotAlpha());
+  scene.host.PaintAll();
+  EXPECT_TRUE(PixelIs(scene.host, 5, 5, kBlue));
+
+  scene.host.MouseMove(POINT{50, 30});
+  EXPECT_EQ(ui::kControlStateNormal, c->GetState());
+  for (int i = 0; i < 5; ++i) scene.host.FireTimers();
+  EXPECT_EQ(0, c->GetHotAlpha());
+  scene.host.PaintAll();
+  EXPECT_TRUE(PixelIs(scene.host, 5, 5, kRed));
+}
+
 // The installer's start view in plain colours, saved for a look.
 TEST_F(PaintTest, ScreenshotOfAStartViewTree) {
   ui::OffscreenHost host(988, 653);
