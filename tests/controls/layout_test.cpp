@@ -364,6 +364,52 @@ TEST_F(LayoutTest, ChangedSizeWishRearrangesTheNearestFixedAncestor) {
   EXPECT_EQ(8, cell->GetPos().left);
 }
 
+TEST_F(LayoutTest, ColumnSharesHeightTheSameWay) {
+  // 100 high, child margin 2, three stretch children with 1 px margins:
+  // fixed 4 + 6 = 10, share 30, no remainder; then 101 gives the first one 31.
+  VBox column;
+  column.GetLayout()->SetChildMargin(2);
+  Control* k[3];
+  for (auto& child : k) {
+    child = Stretch();
+    child->SetMargin(R(0, 1, 0, 1));
+    column.Add(child);
+  }
+  column.SetPos(R(0, 0, 10, 100));
+  EXPECT_TRUE(PosIs(k[0], 0, 1, 10, 31));
+  EXPECT_TRUE(PosIs(k[1], 0, 35, 10, 65));
+  EXPECT_TRUE(PosIs(k[2], 0, 69, 10, 99));
+  column.SetPos(R(0, 0, 10, 101));
+  EXPECT_TRUE(PosIs(k[0], 0, 1, 10, 32));
+  EXPECT_TRUE(PosIs(k[1], 0, 36, 10, 66));
+  EXPECT_TRUE(PosIs(k[2], 0, 70, 10, 100));
+}
+
+TEST_F(LayoutTest, AutoChildWiderThanItsRoomIsMeasuredAgainAtTheRoomWidth) {
+  // Auto text with no maximum width wraps to the room of a plain box; the
+  // control stays auto-sized for the next pass.
+  Box box;
+  ProbeControl* probe = new ProbeControl();
+  probe->SetFixedWidth(ui::kSizeAuto);
+  probe->SetFixedHeight(ui::kSizeAuto);
+  probe->SetMaxWidth(-1);
+  probe->text_size = SIZE{200, 10};
+  box.Add(probe);
+  box.SetPos(R(0, 0, 100, 50));
+  EXPECT_TRUE(PosIs(probe, 0, 0, 100, 10));
+  EXPECT_TRUE(probe->IsAutoWidth());
+  EXPECT_TRUE(probe->IsEstimateStale());
+
+  // With the default maximum width the text keeps its width.
+  ProbeControl* keeps = new ProbeControl();
+  keeps->SetFixedWidth(ui::kSizeAuto);
+  keeps->SetFixedHeight(ui::kSizeAuto);
+  keeps->text_size = SIZE{200, 10};
+  box.Add(keeps);
+  box.SetPos(R(0, 0, 100, 51));
+  EXPECT_TRUE(PosIs(keeps, 0, 0, 200, 10));
+}
+
 TEST_F(LayoutTest, PositionKeepsRightAndBottomAtLeastLeftAndTop) {
   Control c;
   c.SetPos(R(50, 40, 10, 5));
