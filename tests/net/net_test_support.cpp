@@ -145,6 +145,14 @@ std::string PutInStorage(const std::string& name, const std::string& bytes) {
   return "/t/" + name;
 }
 
+std::wstring StorageFilePath(const std::string& path) {
+  std::wstring file = StorageDir() + Widen(path);
+  for (wchar_t& c : file) {
+    if (c == L'/') c = L'\\';
+  }
+  return file;
+}
+
 ScopedWorkDir::ScopedWorkDir(const std::string& name) {
   wchar_t current[MAX_PATH];
   ::GetCurrentDirectoryW(MAX_PATH, current);
@@ -174,13 +182,15 @@ std::vector<std::string> ScopedWorkDir::LogLines() const {
   return lines;
 }
 
-void RunWithReaper(int seconds, const char* sentence, const std::function<void()>& work) {
+void RunWithReaper(int seconds, const char* sentence, const std::function<void()>& work,
+                   const std::function<void()>& onTimeout) {
   std::packaged_task<void()> task(work);
   std::future<void> done = task.get_future();
   std::thread worker(std::move(task));
   if (done.wait_for(std::chrono::seconds(seconds)) != std::future_status::ready) {
     std::fprintf(stderr, "REAPER: %s (still running after %d s)\n", sentence, seconds);
     std::fflush(stderr);
+    if (onTimeout) onTimeout();
     ::ExitProcess(3);
   }
   worker.join();

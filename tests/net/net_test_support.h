@@ -35,6 +35,8 @@ std::string Sha256(const std::string& bytes);
 
 // Places `bytes` in the storage as t/<name> and answers that path ("/t/<name>").
 std::string PutInStorage(const std::string& name, const std::string& bytes);
+// The file behind a storage path such as "/t/<name>".
+std::wstring StorageFilePath(const std::string& path);
 
 // A fresh, empty folder under the build folder that is the working folder
 // while the object lives.
@@ -63,7 +65,9 @@ class RecordingSink : public app::ProgressSink {
 
 // Runs `work` on its own thread; if it has not returned after `seconds`,
 // prints `sentence` and ends the test process with a failure, since a stuck
-// call cannot be abandoned any other way.
-void RunWithReaper(int seconds, const char* sentence, const std::function<void()>& work);
+// call cannot be abandoned any other way. `onTimeout` runs first, to put back
+// what the test changed outside the process.
+void RunWithReaper(int seconds, const char* sentence, const std::function<void()>& work,
+                   const std::function<void()>& onTimeout = {});
 
 }  // namespace net_test

@@ -82,11 +82,15 @@ class PackageDownload : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = std::make_unique<net_test::ScopedWorkDir>(std::string("download_") + info->name());
     original_ = net_test::RandomBytes(kPackageSize, 7);
-    storagePath_ = net_test::PutInStorage(std::string(info->name()) + ".zip", original_);
+    // A name of its own per run, so nothing an earlier run left behind (in the
+    // storage or in WinINet's cache) can stand in for this run's package.
+    storagePath_ = net_test::PutInStorage(
+        std::string(info->name()) + "_" + std::to_string(::GetTickCount()) + ".zip", original_);
     app::packagePath = dir_->File(L"2026_12_07.zip");
     app::downloadUrl = StorageUrl(storagePath_) + L"?name=2026_12_07";
   }
   void TearDown() override {
+    ::DeleteFileW(net_test::StorageFilePath(storagePath_).c_str());
     app::downloadUrl.clear();
     app::packagePath.clear();
     dir_.reset();
@@ -284,7 +288,8 @@ TEST_F(PackageDownload, PackageIsNotCopiedIntoTheInternetCache) {
   EXPECT_EQ(Download().result, InstallResult::Success);
   wchar_t profile[MAX_PATH];
   ASSERT_GT(::GetEnvironmentVariableW(L"LOCALAPPDATA", profile, MAX_PATH), 0u);
-  std::wstring stem = L"PackageIsNotCopiedIntoTheInternetCache";
+  // "/t/<stem>.zip"; the cache names its copies "<stem>[1].zip".
+  std::wstring stem = net_test::Widen(storagePath_.substr(3, storagePath_.size() - 3 - 4));
   EXPECT_FALSE(CacheHolds(std::wstring(profile) + L"\\Microsoft\\Windows\\INetCache", stem))
       << "WinINet kept a second copy of the package in its cache";
 }

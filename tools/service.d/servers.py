@@ -251,29 +251,31 @@ class ProxyHandler(socketserver.StreamRequestHandler):
     lock = threading.Lock()
 
     def handle(self):
+        # One answer per connection, then the proxy hangs up: a client that
+        # asked for a tunnel (CONNECT) otherwise waits for the tunnel forever.
         try:
-            while not stop_event.is_set():
-                request_line = self.rfile.readline(65536)
-                if not request_line:
-                    return
-                length = 0
-                while True:
-                    line = self.rfile.readline(65536)
-                    if line in (b"\r\n", b"\n", b""):
-                        break
-                    name, _, value = line.decode("latin-1").partition(":")
-                    if name.strip().lower() == "content-length":
-                        length = int(value.strip() or 0)
-                if length:
-                    self.rfile.read(length)
-                with self.lock, open(os.path.join(self.service_dir, "proxy.log"), "a") as log:
-                    log.write(request_line.decode("latin-1").rstrip("\r\n") + "\n")
-                self.wfile.write(b"HTTP/1.1 407 Proxy Authentication Required\r\n"
-                                 b"Proxy-Authenticate: Basic realm=\"orvane\"\r\n"
-                                 b"Content-Type: application/json\r\n"
-                                 b"Content-Length: " + str(len(PROXY_BODY)).encode() + b"\r\n\r\n"
-                                 + PROXY_BODY)
-                self.wfile.flush()
+            request_line = self.rfile.readline(65536)
+            if not request_line:
+                return
+            length = 0
+            while True:
+                line = self.rfile.readline(65536)
+                if line in (b"\r\n", b"\n", b""):
+                    break
+                name, _, value = line.decode("latin-1").partition(":")
+                if name.strip().lower() == "content-length":
+                    length = int(value.strip() or 0)
+            if length:
+                self.rfile.read(length)
+            with self.lock, open(os.path.join(self.service_dir, "proxy.log"), "a") as log:
+                log.write(request_line.decode("latin-1").rstrip("\r\n") + "\n")
+            self.wfile.write(b"HTTP/1.1 407 Proxy Authentication Required\r\n"
+                             b"Proxy-Authenticate: Basic realm=\"orvane\"\r\n"
+                             b"Content-Type: application/json\r\n"
+                             b"Connection: close\r\n"
+                             b"Content-Length: " + str(len(PROXY_BODY)).encode() + b"\r\n\r\n"
+                             + PROXY_BODY)
+            self.wfile.flush()
         except (OSError, ValueError):
             pass
 
