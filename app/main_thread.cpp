@@ -1,0 +1,32 @@
+#include "app/main_thread.h"
+
+#include "app/misc_thread.h"
+#include "app/thread_ids.h"
+#include "app/user_interface.h"
+#include "base/thread_record.h"
+#include "base/thread_registry.h"
+
+namespace app {
+
+MainThread::MainThread() : FrameworkThread("MainThread") {}
+
+MainThread::~MainThread() = default;
+
+void MainThread::Init() {
+  base::ThreadRegistry::RegisterThread(kUiThreadId);
+  // Start returns only after the worker's Init, so identifier 1 is
+  // registered before the user can press install.
+  misc_thread_ = std::make_unique<MiscThread>(kWorkerThreadId);
+  misc_thread_->Start(base::kDefault);
+  OpenUserInterface();
+}
+
+void MainThread::Cleanup() {
+  CloseUserInterface();
+  if (misc_thread_ && misc_thread_->IsRunning()) misc_thread_->Stop();
+  misc_thread_.reset();
+  if (base::ThreadRecord* record = base::ThreadRecord::Current()) record->quitting = true;
+  base::ThreadRegistry::UnregisterThread();
+}
+
+}  // namespace app

@@ -1,0 +1,29 @@
+// The UI thread object. It runs on the process's initial thread: its Init
+// registers identifier 0, starts the worker and waits for the worker's
+// registration, then opens the user interface; its Cleanup undoes all that
+// in reverse when the UI loop ends by a quit request.
+#pragma once
+
+#include <memory>
+
+#include "base/framework_thread.h"
+#include "base/weak_callback.h"
+
+namespace app {
+
+class MiscThread;
+
+class MainThread : public base::FrameworkThread, public virtual base::SupportWeakCallback {
+ public:
+  MainThread();
+  ~MainThread() override;
+
+ protected:
+  void Init() override;
+  void Cleanup() override;
+
+ private:
+  std::unique_ptr<MiscThread> misc_thread_;
+};
+
+}  // namespace app

@@ -1,0 +1,140 @@
+"""Drives the real installer under Wine from the Linux side: starts it in a
+working folder of its own, finds its windows on the Xvfb display, sends real X
+input with xdotool, takes screenshots and reads setup.log.
+
+Run by ctest from tools/test, which provides ORVANE_DISPLAY, the Wine prefix
+(WINEPREFIX), a running wineserver and the local service."""
+
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SOURCE_DIR = pathlib.Path(os.environ.get("ORVANE_SOURCE_DIR", pathlib.Path(__file__).resolve().parents[2]))
+BINARY_DIR = pathlib.Path(os.environ.get("ORVANE_BINARY_DIR", SOURCE_DIR / "build"))
+WINE_RUN = SOURCE_DIR / "tools" / "wine-run"
+SETUP_EXE = BINARY_DIR / "OrvaneSetup.exe"
+DISPLAY = os.environ.get("ORVANE_DISPLAY", "")
+SCREENSHOTS = BINARY_DIR / "screenshots"
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(predicate, timeout, message, interval=0.1):
+    """Polls until predicate() is truthy and returns its value; fails with message."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(message)
+        time.sleep(interval)
+
+
+def x_env():
+    env = dict(os.environ)
+    env["DISPLAY"] = DISPLAY
+    return env
+
+
+def windows_named(title):
+    """X window ids whose title matches the regular expression `title`."""
+    if not DISPLAY:
+        return []
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
+                            env=x_env(), capture_output=True, text=True)
+    return [int(w) for w in result.stdout.split()]
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], env=x_env(), check=True, capture_output=True)
+
+
+def window_geometry(window):
+    """(x, y, width, height) of an X window."""
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(window)],
+                         env=x_env(), capture_output=True, text=True, check=True).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def screenshot(name):
+    """Saves the whole display as screenshots/<name>.png and returns the path."""
+    SCREENSHOTS.mkdir(parents=True, exist_ok=True)
+    path = SCREENSHOTS / f"{name}.png"
+    subprocess.run(["import", "-display", DISPLAY, "-window", "root", str(path)], check=True)
+    return path
+
+
+class Installer:
+    """One OrvaneSetup.exe process started in a working folder of its own."""
+
+    def __init__(self, workdir, args=(), offline=False, exe=SETUP_EXE):
+        self.workdir = pathlib.Path(workdir)
+        self.workdir.mkdir(parents=True, exist_ok=True)
+        env = dict(os.environ)
+        env["ORVANE_WANT_DISPLAY"] = "1"
+        env["ORVANE_DISPLAY"] = DISPLAY
+        command = [str(WINE_RUN), str(exe), *args]
+        if offline:
+            # A network namespace with only loopback: the system reports no connection.
+            command = ["unshare", "-n", "sh", "-c", 'ip link set lo up && exec "$@"', "sh", *command]
+        self.process = subprocess.Popen(command, cwd=self.workdir, env=env,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def wait(self, timeout):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the installer was still running after {timeout} s")
+
+    def running(self):
+        return self.process.poll() is None
+
+    def log(self):
+        path = self.workdir / "setup.log"
+        return path.read_bytes().decode("gbk") if path.exists() else ""
+
+    def kill(self):
+        if self.running():
+            self.process.kill()
+            self.process.wait()
+
+
+def workdir(name):
+    """A fresh working folder for one test under the build folder."""
+    path = BINARY_DIR / "e2e" / name
+    shutil.rmtree(path, ignore_errors=True)
+    path.mkdir(parents=True)
+    return path
+
+
+def main(tests):
+    """Runs the given test functions in order and prints a ctest-readable summary."""
+    passed = failed = 0
+    for test in tests:
+        name = test.__name__
+        try:
+            test()
+        except Failure as failure:
+            failed += 1
+            print(f"FAIL {name}: {failure}")
+        except Exception as error:  # a broken test is a failure too, with its cause
+            failed += 1
+            print(f"FAIL {name}: {type(error).__name__}: {error}")
+        else:
+            passed += 1
+            print(f"ok   {name}")
+    print(f"{passed} passed, {failed} failed")
+    sys.exit(1 if failed else 0)

@@ -1,0 +1,72 @@
+"""Start-up of the real installer under Wine: one installer at a time, no
+start without a network, and the exit codes of each way out."""
+
+import harness
+from harness import Installer, check, wait_for
+
+ALREADY_RUNNING = "A process with the same name is already running, terminate the current process"
+UNIQUE = "The current process is unique and can continue to execute 中文"
+
+
+def installer_window():
+    windows = harness.windows_named("^Orvane$")
+    return windows[0] if windows else None
+
+
+def close_window(window):
+    harness.xdotool("windowfocus", "--sync", window)
+    harness.xdotool("key", "--window", window, "alt+F4")
+
+
+def test_second_installer_exits_at_once_and_first_is_unaffected():
+    folder = harness.workdir("second_instance")
+    first = Installer(folder)
+    try:
+        window = wait_for(installer_window, 60, "the first installer never showed its window")
+        check(UNIQUE in first.log(), "the first installer did not log that it is unique")
+
+        second = Installer(folder)
+        code = second.wait(30)
+        check(code == 0, f"the second installer exited with {code}, not 0")
+        check(first.log().count(ALREADY_RUNNING) == 1, "the second installer did not log the already-running line")
+        check(first.log().count(UNIQUE) == 1, "the second installer went past the single-instance check")
+        check(first.running(), "the first installer ended when the second started")
+        check(installer_window() == window, "the first installer's window changed")
+
+        close_window(window)
+        code = first.wait(30)
+        check(code == 1, f"closing the installer window ended the process with {code}, not 1")
+    finally:
+        first.kill()
+
+
+def test_offline_start_shows_connection_error_even_beside_a_running_installer():
+    folder = harness.workdir("offline")
+    online = Installer(folder)
+    try:
+        wait_for(installer_window, 60, "the online installer never showed its window")
+        log_before = online.log()
+
+        offline = Installer(folder, offline=True)
+        try:
+            box = wait_for(lambda: harness.windows_named("^连接错误$"), 60,
+                           "no 连接错误 message box appeared when starting offline")[0]
+            harness.screenshot("startup_offline_box")
+            check(offline.running(), "the offline installer ended before its box was answered")
+            harness.xdotool("windowfocus", "--sync", box)
+            harness.xdotool("key", "--window", box, "Return")
+            code = offline.wait(30)
+            check(code == 1, f"the offline installer exited with {code}, not 1")
+            check(online.log() == log_before, "the offline installer wrote to setup.log")
+        finally:
+            offline.kill()
+        check(online.running(), "the online installer ended when the offline one started")
+    finally:
+        online.kill()
+
+
+if __name__ == "__main__":
+    harness.main([
+        test_second_installer_exits_at_once_and_first_is_unaffected,
+        test_offline_start_shows_connection_error_even_beside_a_running_installer,
+    ])
