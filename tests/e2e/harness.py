@@ -80,16 +80,16 @@ def screenshot(name):
 class Installer:
     """One OrvaneSetup.exe process started in a working folder of its own."""
 
-    def __init__(self, workdir, args=(), offline=False, exe=SETUP_EXE):
+    def __init__(self, workdir, args=(), exe=SETUP_EXE, network=None):
         self.workdir = pathlib.Path(workdir)
         self.workdir.mkdir(parents=True, exist_ok=True)
         env = dict(os.environ)
         env["ORVANE_WANT_DISPLAY"] = "1"
         env["ORVANE_DISPLAY"] = DISPLAY
         command = [str(WINE_RUN), str(exe), *args]
-        if offline:
-            # A network namespace with only loopback: the system reports no connection.
-            command = ["unshare", "-n", "sh", "-c", 'ip link set lo up && exec "$@"', "sh", *command]
+        if network:
+            command = network.wrap(command)
+            env.update(network.env)
         self.process = subprocess.Popen(command, cwd=self.workdir, env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -110,6 +110,54 @@ class Installer:
         if self.running():
             self.process.kill()
             self.process.wait()
+
+
+class Network:
+    """A network namespace of the test's own whose connection can be pulled.
+
+    Wine asks its own driver process whether the machine is connected, so
+    a program and its wineserver must live in the namespace together: the
+    namespace gets a Wine prefix of its own (booted once, kept in the build
+    folder). "Connected" is a veth link with a documentation-range address
+    (192.0.2.0/24, never routed) and a default route; nothing is sent over it.
+    """
+
+    def __init__(self, name):
+        self.name = f"orv{os.getpid()}{name}"[:12]
+        self.host_end = f"{self.name}h"
+        self.prefix = BINARY_DIR / "e2e-netns" / "wineprefix"
+        self.env = {"WINEPREFIX": str(self.prefix), "ORVANE_WINEPREFIX": str(self.prefix)}
+
+    def __enter__(self):
+        run = lambda *a: subprocess.run(a, check=True, capture_output=True)
+        run("ip", "netns", "add", self.name)
+        run("ip", "link", "add", self.host_end, "type", "veth", "peer", "name", "orv-n", "netns", self.name)
+        run("ip", "link", "set", self.host_end, "up")
+        self.exec("ip", "link", "set", "lo", "up")
+        self.exec("ip", "addr", "add", "192.0.2.10/24", "dev", "orv-n")
+        self.connect()
+        subprocess.run(self.wrap([str(SOURCE_DIR / "tools" / "wineprefix"), str(self.prefix)]), check=True,
+                       env={**os.environ, **self.env}, stdout=subprocess.DEVNULL)
+        subprocess.run(self.wrap(["wineserver", "-p"]), env={**os.environ, **self.env}, check=True)
+        return self
+
+    def __exit__(self, *exc):
+        subprocess.run(self.wrap(["wineserver", "-k"]), env={**os.environ, **self.env}, capture_output=True)
+        subprocess.run(["ip", "netns", "del", self.name], capture_output=True)
+        subprocess.run(["ip", "link", "del", self.host_end], capture_output=True)
+
+    def wrap(self, command):
+        return ["ip", "netns", "exec", self.name, *command]
+
+    def exec(self, *command):
+        subprocess.run(self.wrap(list(command)), check=True, capture_output=True)
+
+    def connect(self):
+        self.exec("ip", "link", "set", "orv-n", "up")
+        self.exec("ip", "route", "replace", "default", "via", "192.0.2.1", "dev", "orv-n")
+
+    def disconnect(self):
+        self.exec("ip", "link", "set", "orv-n", "down")
 
 
 def workdir(name):

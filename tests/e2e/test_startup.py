@@ -15,7 +15,7 @@ def installer_window():
 
 def close_window(window):
     harness.xdotool("windowfocus", "--sync", window)
-    harness.xdotool("key", "--window", window, "alt+F4")
+    harness.xdotool("key", "alt+F4")
 
 
 def test_second_installer_exits_at_once_and_first_is_unaffected():
@@ -42,27 +42,29 @@ def test_second_installer_exits_at_once_and_first_is_unaffected():
 
 def test_offline_start_shows_connection_error_even_beside_a_running_installer():
     folder = harness.workdir("offline")
-    online = Installer(folder)
-    try:
-        wait_for(installer_window, 60, "the online installer never showed its window")
-        log_before = online.log()
-
-        offline = Installer(folder, offline=True)
+    with harness.Network("off") as network:
+        online = Installer(folder, network=network)
         try:
-            box = wait_for(lambda: harness.windows_named("^连接错误$"), 60,
-                           "no 连接错误 message box appeared when starting offline")[0]
-            harness.screenshot("startup_offline_box")
-            check(offline.running(), "the offline installer ended before its box was answered")
-            harness.xdotool("windowfocus", "--sync", box)
-            harness.xdotool("key", "--window", box, "Return")
-            code = offline.wait(30)
-            check(code == 1, f"the offline installer exited with {code}, not 1")
-            check(online.log() == log_before, "the offline installer wrote to setup.log")
+            wait_for(installer_window, 60, "the installer never showed its window while connected")
+            log_before = online.log()
+
+            network.disconnect()
+            offline = Installer(folder, network=network)
+            try:
+                box = wait_for(lambda: harness.windows_named("^连接错误$"), 60,
+                               "no 连接错误 message box appeared when starting offline")[0]
+                harness.screenshot("startup_offline_box")
+                check(offline.running(), "the offline installer ended before its box was answered")
+                harness.xdotool("windowfocus", "--sync", box)
+                harness.xdotool("key", "Return")
+                code = offline.wait(30)
+                check(code == 1, f"the offline installer exited with {code}, not 1")
+                check(online.log() == log_before, "the offline installer wrote to setup.log")
+            finally:
+                offline.kill()
+            check(online.running(), "the running installer ended when the offline one started")
         finally:
-            offline.kill()
-        check(online.running(), "the online installer ended when the offline one started")
-    finally:
-        online.kill()
+            online.kill()
 
 
 if __name__ == "__main__":
