@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -263,6 +264,25 @@ TEST_F(PackageDownload, LocalFileProblemsEndTheDownload) {
   EXPECT_EQ(lines.back(), "Failed to write file.");
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Download finished."), 0)
       << "a download whose writes failed was reported finished";
+}
+
+class ThrowingSink : public app::ProgressSink {
+ public:
+  void Report(double) override { throw std::runtime_error("presentation failed"); }
+};
+
+TEST_F(PackageDownload, UnexpectedFailureBecomesAResultAndKeepsTheFile) {
+  // Whatever escapes the transfer ends it with a result, never an exception,
+  // and what was written so far stays for the next attempt to resume.
+  ThrowingSink sink;
+  app::DownloadOptions options;
+  options.retryPause = std::chrono::milliseconds(0);
+  InstallResult result = InstallResult::Success;
+  net_test::RunWithReaper(60, "the download never returned", [&] {
+    result = app::DownloadPackage(sink, options);
+  });
+  EXPECT_EQ(result, InstallResult::DownloadException);
+  EXPECT_EQ(Local(), original_.substr(0, 1024)) << "the first chunk was not kept";
 }
 
 // The WinINet cache folder of this prefix, searched for a copy of a package.
