@@ -83,6 +83,17 @@ DWORD StatusCode(HINTERNET request) {
   return status;
 }
 
+// True when the answer continues the file at `offset`: a partial answer
+// whose Content-Range, if it has one, starts there.
+bool ContinuesAt(HINTERNET request, uint32_t offset) {
+  if (StatusCode(request) != HTTP_STATUS_PARTIAL_CONTENT) return false;
+  wchar_t range[128] = {};
+  DWORD size = sizeof(range) - sizeof(wchar_t);
+  if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_RANGE, range, &size, nullptr)) return true;
+  std::wstring expected = L"bytes " + std::to_wstring(offset) + L"-";
+  return std::wstring(range).rfind(expected, 0) == 0;
+}
+
 void ReportProgress(ProgressSink& sink, uint32_t downloaded, uint32_t size) {
   float percent = static_cast<float>(downloaded) / static_cast<float>(size) * 100.0f;
   sink.Report(static_cast<double>(percent));
@@ -169,9 +180,9 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
                                                  kRequestFlags, 0));
       if (!ranged || size == kRangeFailedSize) return InstallResult::RangeOpenFailed;
 
-      // Anything but a partial answer starts at byte 0 of the package, so
-      // appending it would corrupt the file: start the package over instead.
-      if (downloaded > 0 && StatusCode(ranged.get()) != HTTP_STATUS_PARTIAL_CONTENT) {
+      // Anything but a partial answer from the asked offset does not continue
+      // the file, so appending it would corrupt the package: start over instead.
+      if (downloaded > 0 && !ContinuesAt(ranged.get(), downloaded)) {
         WriteSetupLog(L"Range not honoured, starting over.");
         ranged.reset();
         if (++restarts > kMaxRestarts) return InstallResult::RangeOpenFailed;

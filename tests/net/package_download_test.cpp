@@ -190,6 +190,15 @@ TEST_F(PackageDownload, StorageThatIgnoresRangeIsStartedOverNotAppended) {
                     Finished(kPackageSize, kPackageSize), kSuccessEnd}));
 }
 
+TEST_F(PackageDownload, PartialAnswerFromAnotherOffsetIsStartedOverToo) {
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  app::downloadUrl = FaultUrl("wrongrange", storagePath_);
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+  Lines lines = dir_->LogLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Range not honoured, starting over."), 1);
+}
+
 TEST_F(PackageDownload, AnswersThatEndWithoutDataAreBounded) {
   // A storage whose every answer ends before its body: the transfer gives up
   // after a few empty answers instead of asking forever.

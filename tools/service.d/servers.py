@@ -153,6 +153,7 @@ class FaultHandler(BaseHandler):
     /drop/<N>/<rest>      every answer's headers promise the whole range, but the
                           connection closes after N body bytes (N=0: no data)
     /norange/<rest>       ignores Range: always 200 with the whole file
+    /wrongrange/<rest>    answers a Range with 206, but from byte 0 (says so in Content-Range)
     /empty/<rest>         200 with Content-Length 0
     /fixed/<N>/<any>      404 with a body of exactly N bytes, for every request
     /stall/<S>/<rest>     headers, then silence for S seconds (at most 120)
@@ -175,6 +176,8 @@ class FaultHandler(BaseHandler):
                                   stall=min(int(parts[1]), STALL_LIMIT) if fault == "stall" else 0)
             if fault == "norange":
                 return self.serve(parts[1:], honour_range=False)
+            if fault == "wrongrange":
+                return self.serve(parts[1:], wrong_start=True)
             if fault == "ok":
                 return self.serve(parts[1:])
         except ValueError:
@@ -188,7 +191,7 @@ class FaultHandler(BaseHandler):
         body = head + b"x" * pad + tail if pad >= 0 else b"x" * size
         self.answer(404, body, "application/xml")
 
-    def serve(self, rest, limit=None, honour_range=True, stall=0):
+    def serve(self, rest, limit=None, honour_range=True, stall=0, wrong_start=False):
         storage = os.path.realpath(os.path.join(self.service_dir, "storage"))
         file_path = os.path.realpath(os.path.join(storage, *rest))
         if not file_path.startswith(storage + os.sep) or not os.path.isfile(file_path):
@@ -204,6 +207,8 @@ class FaultHandler(BaseHandler):
                 if start >= size:
                     return self.answer(416, b"", extra=[("Content-Range", "bytes */%d" % size)])
                 status = 206
+                if wrong_start:
+                    start, end = 0, size - 1
                 size_to_send = min(end, size - 1) - start + 1
         if status == 200:
             size_to_send = size
