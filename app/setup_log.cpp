@@ -57,15 +57,28 @@ std::string EncodeRecord(const std::wstring& record) {
   return bytes;
 }
 
+// Appends under a lock on one byte far past any real data, so records of the
+// two threads, or of two installers started from one folder, never
+// interleave or overwrite each other (an append-only handle alone is not
+// enough everywhere), while readers of the log are never blocked.
+void AppendAsOneUnit(HANDLE file, const std::string& bytes) {
+  OVERLAPPED lock_position{};
+  lock_position.Offset = 0xFFFFFFFE;
+  lock_position.OffsetHigh = 0x7FFFFFFF;
+  bool locked = ::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lock_position);
+  LARGE_INTEGER end{};
+  ::SetFilePointerEx(file, end, nullptr, FILE_END);
+  DWORD written = 0;
+  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (locked) ::UnlockFileEx(file, 0, 1, 0, &lock_position);
+}
+
 }  // namespace
 
 void WriteSetupLog(const std::wstring& text) {
   DebugOutput(text.c_str());
 
-  // FILE_APPEND_DATA makes every write land at the end of the file as one
-  // unit, so records of the two threads, or of two installers started from
-  // one folder, never interleave.
-  base::unique_hfile file(::CreateFileW(kLogFileName, FILE_APPEND_DATA,
+  base::unique_hfile file(::CreateFileW(kLogFileName, GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   std::wstring stamp = Timestamp();
@@ -74,8 +87,7 @@ void WriteSetupLog(const std::wstring& text) {
     return;
   }
   std::string bytes = EncodeRecord(L"\n[" + stamp + L"] " + text + L"\r\n");
-  DWORD written = 0;
-  ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  AppendAsOneUnit(file.get(), bytes);
 }
 
 }  // namespace app
