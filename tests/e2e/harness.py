@@ -186,3 +186,45 @@ def main(tests):
             print(f"ok   {name}")
     print(f"{passed} passed, {failed} failed")
     sys.exit(1 if failed else 0)
+
+
+class Picture:
+    """The display's pixels, read through ImageMagick as raw RGB."""
+
+    def __init__(self, path):
+        self.path = pathlib.Path(path)
+        size = subprocess.run(["identify", "-format", "%w %h", str(path)], capture_output=True,
+                              text=True, check=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.rgb = subprocess.run(["convert", str(path), "-depth", "8", "rgb:-"], capture_output=True,
+                                  check=True).stdout
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def find_colour(self, colour, box, tolerance=12, step=2):
+        """Bounding box (x0, y0, x1, y1) of the pixels near `colour` inside
+        box (x0, y0, x1, y1), or None."""
+        x0, y0, x1, y1 = box
+        found = None
+        r, g, b = colour
+        data, width = self.rgb, self.width
+        for y in range(max(0, y0), min(self.height, y1), step):
+            row = y * width
+            for x in range(max(0, x0), min(width, x1), step):
+                i = (row + x) * 3
+                if abs(data[i] - r) <= tolerance and abs(data[i + 1] - g) <= tolerance and \
+                        abs(data[i + 2] - b) <= tolerance:
+                    if found is None:
+                        found = [x, y, x, y]
+                    else:
+                        found[0] = min(found[0], x); found[1] = min(found[1], y)
+                        found[2] = max(found[2], x); found[3] = max(found[3], y)
+        return tuple(found) if found else None
+
+
+def click(x, y):
+    xdotool("mousemove", x, y)
+    time.sleep(0.15)
+    xdotool("click", "1")
