@@ -72,6 +72,14 @@ void SkipPast(wchar_t*& p, const wchar_t* terminator) {
 MarkupDocument::MarkupDocument() = default;
 MarkupDocument::~MarkupDocument() = default;
 
+void MarkupDocument::Clear() {
+  buffer_.clear();
+  elements_.clear();
+  attributes_.clear();
+  error_message_.clear();
+  error_location_.clear();
+}
+
 void MarkupDocument::Release() {
   buffer_.clear();
   buffer_.shrink_to_fit();
@@ -89,9 +97,34 @@ MarkupNode MarkupDocument::GetRoot() const {
 }
 
 bool MarkupDocument::Load(std::wstring_view text) {
-  Release();
+  Clear();
   buffer_.reserve(text.size() + 2);
   buffer_.assign(text.begin(), text.end());
+  return ParseBuffer();
+}
+
+bool MarkupDocument::LoadFromMemory(const void* data, size_t size) {
+  Clear();
+  const char* bytes = static_cast<const char*>(data);
+  if (bytes == nullptr) size = 0;
+  if (size >= 3 && std::memcmp(bytes, "\xEF\xBB\xBF", 3) == 0) {
+    bytes += 3;
+    size -= 3;
+  }
+  if (size > INT_MAX / 2) return Fail(L"File too large", L"");
+  if (size > 0) {
+    // Decoded straight into the document's buffer: no intermediate copy.
+    const int length =
+        ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), nullptr, 0);
+    if (length <= 0) return Fail(L"Could not read file", L"");
+    buffer_.resize(static_cast<size_t>(length) + 2);
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), buffer_.data(), length);
+    buffer_.resize(static_cast<size_t>(length));
+  }
+  return ParseBuffer();
+}
+
+bool MarkupDocument::ParseBuffer() {
   // Two terminators, so the one-character look-ahead after a "<" at the very
   // end never leaves the buffer.
   buffer_.push_back(0);
@@ -106,28 +139,8 @@ bool MarkupDocument::Load(std::wstring_view text) {
   return true;
 }
 
-bool MarkupDocument::LoadFromMemory(const void* data, size_t size) {
-  Release();
-  const char* bytes = static_cast<const char*>(data);
-  if (bytes == nullptr) size = 0;
-  if (size >= 3 && std::memcmp(bytes, "\xEF\xBB\xBF", 3) == 0) {
-    bytes += 3;
-    size -= 3;
-  }
-  if (size > INT_MAX / 2) return Fail(L"File too large", L"");
-  std::wstring text;
-  if (size > 0) {
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), nullptr, 0);
-    if (length <= 0) return Fail(L"Could not read file", L"");
-    text.resize(static_cast<size_t>(length));
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), text.data(), length);
-  }
-  return Load(text);
-}
-
 bool MarkupDocument::LoadFromFile(const std::wstring& path) {
-  Release();
+  Clear();
   base::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return Fail(L"Error opening file", path.c_str());

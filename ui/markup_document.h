@@ -37,6 +37,7 @@ class MarkupDocument {
   bool LoadFromMemory(const void* data, size_t size);
   // The whole file, UTF-8 with or without a byte-order mark.
   bool LoadFromFile(const std::wstring& path);
+  // Drops the document and frees its memory.
   void Release();
 
   bool IsValid() const { return elements_.size() > 1; }
@@ -68,6 +69,10 @@ class MarkupDocument {
     uint32_t value = 0;
   };
 
+  // Empties the document but keeps its memory for the next load.
+  void Clear();
+  // Terminates and parses what buffer_ holds.
+  bool ParseBuffer();
   bool Parse();
   bool ParseStartTag(wchar_t*& p, uint32_t element, bool* self_closing);
   bool ParseAttributes(wchar_t*& p, uint32_t element);
