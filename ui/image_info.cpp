@@ -36,14 +36,9 @@ std::unique_ptr<ImageInfo> ImageInfo::FromGdiplus(Gdiplus::Bitmap* bitmap) {
   Gdiplus::Bitmap& image = *bitmap;
   if (image.GetLastStatus() != Gdiplus::Ok) return nullptr;
   auto info = std::make_unique<ImageInfo>();
-  int* width = &info->width_;
-  int* height = &info->height_;
-  std::vector<base::unique_hbitmap>* frames = &info->frames_;
-  std::vector<int>* delays = &info->delays_;
-  bool* has_alpha = &info->has_alpha_;
-  *width = static_cast<int>(image.GetWidth());
-  *height = static_cast<int>(image.GetHeight());
-  if (*width <= 0 || *height <= 0) return nullptr;
+  info->width_ = static_cast<int>(image.GetWidth());
+  info->height_ = static_cast<int>(image.GetHeight());
+  if (info->width_ <= 0 || info->height_ <= 0) return nullptr;
 
   UINT frame_count = 1;
   const UINT dimensions = image.GetFrameDimensionsCount();
@@ -65,10 +60,10 @@ std::unique_ptr<ImageInfo> ImageInfo::FromGdiplus(Gdiplus::Bitmap* bitmap) {
       if (image.GetPropertyItem(PropertyTagFrameDelay, bytes, item) == Gdiplus::Ok) {
         const auto* values = static_cast<const LONG*>(item->value);
         const size_t stored = item->length / sizeof(LONG);
-        for (UINT i = 0; i < frame_count; ++i) delays->push_back(i < stored ? values[i] : 0);
+        for (UINT i = 0; i < frame_count; ++i) info->delays_.push_back(i < stored ? values[i] : 0);
       }
     }
-    if (delays->empty()) delays->assign(frame_count, 0);
+    if (info->delays_.empty()) info->delays_.assign(frame_count, 0);
   }
 
   const Gdiplus::PixelFormat format = image.GetPixelFormat();
@@ -78,16 +73,16 @@ std::unique_ptr<ImageInfo> ImageInfo::FromGdiplus(Gdiplus::Bitmap* bitmap) {
       std::vector<BYTE> storage(static_cast<size_t>(palette_size));
       auto* palette = reinterpret_cast<Gdiplus::ColorPalette*>(storage.data());
       if (image.GetPalette(palette, palette_size) == Gdiplus::Ok) {
-        *has_alpha = (palette->Flags & Gdiplus::PaletteFlagsHasAlpha) != 0;
+        info->has_alpha_ = (palette->Flags & Gdiplus::PaletteFlagsHasAlpha) != 0;
       }
     }
   } else {
-    *has_alpha = Gdiplus::IsAlphaPixelFormat(format) != FALSE;
+    info->has_alpha_ = Gdiplus::IsAlphaPixelFormat(format) != FALSE;
   }
   // A 32-bit image often carries an alpha channel it never uses; only real
   // translucency makes the renderer blend.
   const bool recompute_alpha = (format == PixelFormat32bppARGB);
-  if (recompute_alpha) *has_alpha = false;
+  if (recompute_alpha) info->has_alpha_ = false;
 
   for (UINT i = 0; i < frame_count; ++i) {
     if (frame_count > 1 && image.SelectActiveFrame(&Gdiplus::FrameDimensionTime, i) != Gdiplus::Ok) {
@@ -97,8 +92,8 @@ std::unique_ptr<ImageInfo> ImageInfo::FromGdiplus(Gdiplus::Bitmap* bitmap) {
     if (image.GetHBITMAP(Gdiplus::Color(255, 0, 0, 0), &bitmap) != Gdiplus::Ok || !bitmap) {
       return nullptr;
     }
-    frames->emplace_back(bitmap);
-    if (recompute_alpha && !*has_alpha) *has_alpha = HasTranslucentPixel(bitmap);
+    info->frames_.emplace_back(bitmap);
+    if (recompute_alpha && !info->has_alpha_) info->has_alpha_ = HasTranslucentPixel(bitmap);
   }
   return info;
 }

@@ -302,6 +302,12 @@ TEST_F(GlobalResourcesTest, DecodesFramesDelaysAndTranslucency) {
   EXPECT_EQ(255, blue[0]);
   EXPECT_EQ(0, blue[2]);
   EXPECT_EQ(nullptr, anim->GetBitmap(2));
+
+  // Palette images: the palette tells whether a colour is transparent.
+  auto transparent = GlobalResources::LookupImage(images + L"transparent.gif");
+  ASSERT_TRUE(transparent);
+  EXPECT_TRUE(transparent->HasAlpha());
+  EXPECT_EQ(1u, transparent->GetFrameCount());
 }
 
 TEST_F(GlobalResourcesTest, ShutdownReleasesTheFrameworkInOrder) {
