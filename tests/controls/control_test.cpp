@@ -297,6 +297,40 @@ TEST_F(EventTest, EventRecordCarriesSenderTimeAndMousePoint) {
   EXPECT_GE(seen.timestamp, before);
 }
 
+TEST_F(EventTest, InternalEventsGoStraightToTheControlsOwnHandling) {
+  ui::OffscreenHost host(50, 50);
+  Box* root = new Box();
+  Control* c = new Control();
+  root->Add(c);
+  host.AttachRoot(root);
+  int handlers = 0;
+  std::vector<int> menus;
+  c->AttachEvent(ui::kEventAll, [&](EventArgs* e) {
+    if (e->type == ui::kEventMouseMenu) menus.push_back(e->type);
+    return ++handlers, true;
+  });
+
+  // 0 presses without running handlers; 2 and 3 set the hot alpha.
+  c->SendEvent(ui::kEventInternalButtonDown);
+  EXPECT_EQ(ui::kControlStatePushed, c->GetState());
+  c->SendEvent(ui::kEventInternalHotAlphaFull);
+  EXPECT_EQ(255, c->GetHotAlpha());
+  c->SendEvent(ui::kEventInternalHotAlphaZero);
+  EXPECT_EQ(0, c->GetHotAlpha());
+  EXPECT_EQ(0, handlers);
+
+  // 1 asks for a context menu: only with "menu" set does the window send
+  // the menu event, which runs the handlers.
+  c->SendEvent(ui::kEventInternalMenu);
+  EXPECT_TRUE(menus.empty());
+  c->ApplyAttribute(L"menu", L"true");
+  c->SendEvent(ui::kEventInternalMenu);
+  EXPECT_EQ(std::vector<int>{ui::kEventMouseMenu}, menus);
+  c->SetEnabled(false);
+  c->SendEvent(ui::kEventInternalMenu);
+  EXPECT_EQ(1u, menus.size()) << "a disabled control asks for no menu";
+}
+
 TEST_F(EventTest, EventNamesMapToTheirNumbers) {
   EXPECT_EQ(6, ui::EventTypeFromName(L"all"));
   EXPECT_EQ(18, ui::EventTypeFromName(L"buttondown"));

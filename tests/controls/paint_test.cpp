@@ -257,6 +257,28 @@ TEST_F(PaintTest, HotFadeBlendsTheHotColourInSteps) {
   EXPECT_TRUE(PixelIs(scene.host, 5, 5, kRed));
 }
 
+TEST_F(PaintTest, HotFadeCrossesFromTheNormalToTheHotImage) {
+  Control* c = Sized(10, 10);
+  c->ApplyAttribute(L"normalimage", SolidPng(L"fade_red", 10, 10, kRed));
+  c->ApplyAttribute(L"hotimage", SolidPng(L"fade_blue", 10, 10, kBlue));
+  c->ApplyAttribute(L"fadehot", L"true");
+  Scene scene(c);
+  EXPECT_TRUE(PixelIs(scene.host, 5, 5, kRed));
+  scene.host.MouseMove(POINT{5, 5});
+  for (int i = 0; i < 5; ++i) scene.host.FireTimers();
+  scene.host.PaintAll();
+  EXPECT_TRUE(PixelIs(scene.host, 5, 5, kBlue)) << "the hot image at full opacity over the normal";
+
+  // The same spec for both draws once, at a mix of the two fades.
+  Control* same = Sized(10, 10);
+  const std::wstring green = SolidPng(L"fade_green", 10, 10, kGreen);
+  same->ApplyAttribute(L"normalimage", L"file='" + green + L"' fade='0'");
+  same->ApplyAttribute(L"hotimage", L"file='" + green + L"' fade='0'");
+  same->ApplyAttribute(L"fadehot", L"true");
+  Scene once(same);
+  EXPECT_TRUE(PixelIs(once.host, 5, 5, 0)) << "fade 0 draws nothing";
+}
+
 // The installer's start view in plain colours, saved for a look.
 TEST_F(PaintTest, ScreenshotOfAStartViewTree) {
   ui::OffscreenHost host(988, 653);
