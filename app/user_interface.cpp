@@ -1,49 +1,28 @@
-// FIXME: A plain stand-in window until the skinned installer window exists.
-// It behaves like the installer window where the process cares: class and
-// title "Orvane", and closing it ends the process with exit code 1.
 #include "app/user_interface.h"
 
 #include <windows.h>
 
-#include <cstdlib>
-
+#include "app/basic_form.h"
 #include "app/product.h"
+#include "ui/global_resources.h"
 
 namespace app {
-namespace {
-
-LRESULT CALLBACK StandInProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_CLOSE) {
-    ::PostQuitMessage(0);
-    std::exit(1);
-  }
-  if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(hwnd, &ps);
-    RECT rc;
-    ::GetClientRect(hwnd, &rc);
-    ::DrawTextW(dc, kProductName, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    ::EndPaint(hwnd, &ps);
-    return 0;
-  }
-  return ::DefWindowProcW(hwnd, message, wparam, lparam);
-}
-
-}  // namespace
 
 void OpenUserInterface() {
-  WNDCLASSEXW wc{sizeof(wc)};
-  wc.lpfnWndProc = StandInProc;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.lpszClassName = kProductName;
-  ::RegisterClassExW(&wc);
-  HWND hwnd = ::CreateWindowExW(0, kProductName, kProductName, WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 360, 200, nullptr, nullptr, wc.hInstance, nullptr);
-  if (hwnd) ::ShowWindow(hwnd, SW_SHOWNORMAL);
+  // Without the archive the framework reads the skins from disk instead.
+  ui::GlobalResources::OpenSkinArchive(std::string());
+  ui::GlobalResources::Startup(L"resources\\", {}, false, L"themes\\default", L"lang\\zh_CN");
+  auto* form = new BasicForm;
+  // The window owns itself from here on; a failed creation has deleted it.
+  if (!form->OpenWindow(nullptr, kProductName, 0x00CE0000, 0, true, RECT{0, 0, 0, 0})) {
+    // Nothing would ever end the UI loop without a window; end it now.
+    ::PostQuitMessage(1);
+    return;
+  }
+  form->ShowOnScreen(true, true);
+  form->CentreOnScreen();
 }
 
-void CloseUserInterface() {}
+void CloseUserInterface() { ui::GlobalResources::Shutdown(); }
 
 }  // namespace app

@@ -1,0 +1,192 @@
+#include "app/basic_form.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+
+#include "app/msg_box.h"
+#include "app/product.h"
+#include "app/registration.h"
+#include "app/running_client.h"
+#include "app/setup_log.h"
+#include "app/thread_ids.h"
+#include "base/thread_registry.h"
+#include "ui/box.h"
+#include "ui/check_box.h"
+#include "ui/label.h"
+
+namespace app {
+namespace {
+
+void SetLabelText(ui::Control* control, const std::wstring& text) {
+  if (auto* label = dynamic_cast<ui::Label*>(control)) {
+    label->SetText(text);
+  } else if (auto* label_box = dynamic_cast<ui::LabelBox*>(control)) {
+    label_box->SetText(text);
+  }
+}
+
+bool IsSelected(ui::Control* control) {
+  if (auto* check = dynamic_cast<ui::CheckBox*>(control)) return check->IsSelected();
+  if (auto* check_box = dynamic_cast<ui::CheckBoxBox*>(control)) return check_box->IsSelected();
+  return false;
+}
+
+bool IsShown(const ui::Control* control) { return control && control->IsVisible(); }
+
+void Show(ui::Control* control, bool visible) {
+  if (control) control->SetVisible(visible);
+}
+
+}  // namespace
+
+BasicForm::BasicForm() = default;
+BasicForm::~BasicForm() = default;
+
+std::wstring BasicForm::WindowClassName() const { return kProductName; }
+
+std::wstring BasicForm::SkinFolder() { return L"basic"; }
+
+std::wstring BasicForm::SkinFile() { return L"basic.xml"; }
+
+void BasicForm::OnSkinLoaded() {
+  if (auto* root = dynamic_cast<ui::Box*>(GetRoot())) {
+    root->AttachBubbledEvent(ui::kEventClick,
+                             ToWeakCallback([this](ui::EventArgs* e) { return OnFormClick(e); }));
+  }
+  close_btn_ = FindControl(L"close_btn");
+  logo_row_icon_ = FindControl(L"logo_row_icon");
+  logo_column_icon_ = FindControl(L"logo_column_icon");
+  begin_state_ = FindControl(L"begin_state");
+  select_btn_ = FindControl(L"select_btn");
+  dir_label_ = FindControl(L"dir_label");
+  install_btn_ = FindControl(L"install_btn");
+  done_btn_ = FindControl(L"done_btn");
+  run_check_ = FindControl(L"run_check");
+  installing_state_ = FindControl(L"installing_state");
+  to_change_area_ = FindControl(L"to_change_area");
+  change_area_ = FindControl(L"change_area");
+  finally_state_ = FindControl(L"finally_state");
+
+  ReadInstallLocation(installFolder);
+  // FIXME: GetNewVersion() of the install pipeline goes here, run
+  // synchronously so the package location is known before the window shows.
+}
+
+LRESULT BasicForm::OnCloseMessage(UINT, WPARAM, LPARAM, bool& handled) {
+  handled = true;
+  EndProcess();
+  return 0;
+}
+
+void BasicForm::EndProcess() {
+  ::PostQuitMessage(0);
+  std::exit(1);
+}
+
+bool BasicForm::OnFormClick(ui::EventArgs* event) {
+  if (!event || !event->sender) return true;
+  const std::wstring name = event->sender->GetName();
+  if (name == L"close_btn") {
+    if (IsShown(finally_state_)) {
+      RequestClose(1);
+    } else {
+      ShowCloseConfirmation();
+    }
+    return true;
+  }
+  if (name == L"show_change_icon" || name == L"show_change_btn") {
+    if (IsShown(to_change_area_)) {
+      if (!installFolder.empty()) SetLabelText(dir_label_, installFolder);
+      if (logo_column_icon_) logo_column_icon_->SetMargin(RECT{0, 100, 0, 0});
+      if (install_btn_) install_btn_->SetMargin(RECT{0, 40, 0, 0});
+      Show(to_change_area_, false);
+      Show(change_area_, true);
+    }
+  } else if (name == L"hidden_change_icon" || name == L"hidden_change_btn") {
+    if (change_area_) {
+      if (logo_column_icon_) logo_column_icon_->SetMargin(RECT{0, 107, 0, 0});
+      if (install_btn_) install_btn_->SetMargin(RECT{0, 50, 0, 0});
+      Show(to_change_area_, true);
+      Show(change_area_, false);
+    }
+  } else if (name == L"select_btn") {
+    const std::wstring chosen = PickFolder();
+    if (!chosen.empty()) {
+      installFolder = FolderForChoice(chosen);
+      SetLabelText(dir_label_, installFolder);
+    }
+  } else if (name == L"install_btn") {
+    isFolderInUse(installFolder, GetHWND(),
+                  ToWeakCallback([this](bool cancelled) { OnInstallDecided(cancelled); }),
+                  client_prompt_);
+  } else if (name == L"done_btn") {
+    if (IsSelected(run_check_)) {
+      const std::wstring path = installFolder + L"\\Orvane.exe";
+      WriteSetupLog(L"enterPath：");
+      WriteSetupLog(path);
+      LaunchClient(path);
+    }
+    RequestClose(1);
+  }
+  if (logo_row_icon_) logo_row_icon_->SetVisible(!IsShown(begin_state_));
+  return true;
+}
+
+void BasicForm::OnInstallDecided(bool cancelled) {
+  if (cancelled) return;
+  Show(begin_state_, false);
+  Show(installing_state_, true);
+  // FIXME: post the install pipeline's task for this form to kWorkerThreadId
+  // once its header exists.
+}
+
+void BasicForm::ShowCloseConfirmation() {
+  PresentMsgBox(GetHWND(), L"安装尚未完成，您确定要退出安装吗？", false, L"提示", false, L"确定",
+                false, L"取消", false, ToWeakCallback([this](MsgBoxRet ret) {
+                  if (ret == kMsgBoxYes) {
+                    RequestClose(1);
+                    WriteSetupLog(L"MB_YES");
+                  } else {
+                    WriteSetupLog(L"MB_No");
+                  }
+                }));
+}
+
+bool BasicForm::IsRootPath(const std::wstring& path) {
+  if (path.size() == 3) return path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+  if (path.size() == 1) return path[0] == L'\\' || path[0] == L'/';
+  return false;
+}
+
+std::wstring BasicForm::FolderForChoice(const std::wstring& chosen) {
+  return IsRootPath(chosen) ? chosen + L"orvanecloud" : chosen;
+}
+
+std::wstring BasicForm::PickFolder() {
+  LPITEMIDLIST root = nullptr;
+  if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &root))) root = nullptr;
+  BROWSEINFOW info{};
+  info.hwndOwner = ::GetForegroundWindow();
+  info.pidlRoot = root;
+  info.ulFlags = 0x43;  // BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_NEWDIALOGSTYLE
+  LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
+  std::wstring path;
+  if (chosen) {
+    wchar_t buffer[MAX_PATH] = {};
+    if (::SHGetPathFromIDListW(chosen, buffer)) path = buffer;
+    ::CoTaskMemFree(chosen);
+  } else {
+    WriteSetupLog(L"No directory selected");
+  }
+  if (root) ::CoTaskMemFree(root);
+  return path;
+}
+
+void BasicForm::LaunchClient(const std::wstring& path) {
+  // A client that cannot be started is not worth keeping the installer for.
+  ::ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace app

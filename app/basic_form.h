@@ -1,0 +1,72 @@
+// The installer's main window: the start view with the install button and
+// the custom options, the installing view with its progress, and the
+// finished view that can start the installed client.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/msg_box_prompt.h"
+#include "ui/window_impl_base.h"
+
+namespace ui {
+class Control;
+}  // namespace ui
+
+namespace app {
+
+class BasicForm : public ui::WindowImplBase {
+ public:
+  BasicForm();
+  ~BasicForm() override;
+
+  std::wstring WindowClassName() const override;
+  void OnSkinLoaded() override;
+  LRESULT OnCloseMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override;
+  std::wstring SkinFolder() override;
+  std::wstring SkinFile() override;
+
+  // The folder the client is installed into. UI thread only; the install
+  // task copies it when it starts.
+  const std::wstring& GetInstallFolder() const { return installFolder; }
+  void SetInstallFolder(const std::wstring& folder) { installFolder = folder; }
+
+  // The click handler of every button of the window.
+  bool OnFormClick(ui::EventArgs* event);
+
+  // The user's choice of folder made usable: a drive root (or a bare
+  // separator) gets the product's own subfolder.
+  static std::wstring FolderForChoice(const std::wstring& chosen);
+  static bool IsRootPath(const std::wstring& path);
+
+ protected:
+  // The shell's folder browser; an empty string when cancelled.
+  virtual std::wstring PickFolder();
+  // Where the installed client is started; the shell's "open" verb.
+  virtual void LaunchClient(const std::wstring& path);
+  // Called once the running-client check lets the install go ahead or not.
+  void OnInstallDecided(bool cancelled);
+  void ShowCloseConfirmation();
+  // The end of every close: quit the UI loop and end the process with 1.
+  virtual void EndProcess();
+
+ private:
+  std::wstring installFolder;
+  ui::Control* close_btn_ = nullptr;
+  ui::Control* logo_row_icon_ = nullptr;
+  ui::Control* logo_column_icon_ = nullptr;
+  ui::Control* begin_state_ = nullptr;
+  ui::Control* select_btn_ = nullptr;
+  ui::Control* dir_label_ = nullptr;
+  ui::Control* install_btn_ = nullptr;
+  ui::Control* done_btn_ = nullptr;
+  ui::Control* run_check_ = nullptr;
+  ui::Control* installing_state_ = nullptr;
+  ui::Control* to_change_area_ = nullptr;
+  ui::Control* change_area_ = nullptr;
+  ui::Control* finally_state_ = nullptr;
+  MsgBoxPrompt client_prompt_;
+};
+
+}  // namespace app
