@@ -1,0 +1,238 @@
+// Time from process start to the first painted window: the installer
+// (OrvaneSetup.exe) against a bare Win32 program that shows a layered window
+// of the same size painted once with UpdateLayeredWindow
+// (bench_bare_layered_window.exe). Runs the two alternately, N times each,
+// one child at a time, and prints each run, the medians and their ratio.
+// tools/bench-first-paint runs it with the local service up and a display.
+//
+// Clock: starts just before CreateProcessW, so it covers the loader, the
+// program's start-up (for the installer: network check, mutex, threads, skin,
+// the version query it waits for) and its first paint.
+//
+// "Visible": the first 1 ms poll at which EnumWindows finds a top-level window
+// of the child's process that IsWindowVisible and has a non-empty rectangle.
+// "Painted": the first poll at which, in addition, at least a quarter of the
+// pixels sampled on a grid inside that rectangle differ from what the screen
+// showed there before the child started. A layered window shows nothing until
+// its first UpdateLayeredWindow, so this reads the real screen rather than a
+// window flag: what counts is that its pixels are on the display.
+//
+// Usage: bench_first_paint.exe RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kGrid = 16;  // kGrid x kGrid sample points
+constexpr double kTimeoutSeconds = 30;
+
+// The screen as a 32-bit top-down image.
+struct Screenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+};
+
+// Copies a rectangle of the screen into `out` (screen coordinates).
+bool GrabScreen(const RECT& rect, Screenshot* out) {
+  int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  if (w <= 0 || h <= 0) return false;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = -h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = false;
+  if (memory && bitmap && bits) {
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ok = ::BitBlt(memory, 0, 0, w, h, screen, rect.left, rect.top, SRCCOPY) != FALSE;
+    ::GdiFlush();
+    if (ok) {
+      out->width = w;
+      out->height = h;
+      const auto* p = static_cast<const uint32_t*>(bits);
+      out->pixels.assign(p, p + static_cast<size_t>(w) * h);
+    }
+    ::SelectObject(memory, old);
+  }
+  if (bitmap) ::DeleteObject(bitmap);
+  if (memory) ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+// Every visible top-level window of the child with a non-empty rectangle
+// (the installer may also show a shadow window next to its own).
+struct FindState {
+  DWORD pid;
+  std::vector<RECT> rects;
+};
+
+BOOL CALLBACK FindVisibleWindows(HWND hwnd, LPARAM param) {
+  auto* state = reinterpret_cast<FindState*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != state->pid || !::IsWindowVisible(hwnd)) return TRUE;
+  RECT rect;
+  if (!::GetWindowRect(hwnd, &rect) || rect.right <= rect.left || rect.bottom <= rect.top) return TRUE;
+  state->rects.push_back(rect);
+  return TRUE;
+}
+
+// Share of grid samples inside `rect` (clipped to the screen) whose colour
+// differs from `before`, read with one 1-pixel-high strip per grid row.
+double ChangedShare(const RECT& rect, const Screenshot& before) {
+  RECT clip{std::max<LONG>(rect.left, 0), std::max<LONG>(rect.top, 0),
+            std::min<LONG>(rect.right, before.width), std::min<LONG>(rect.bottom, before.height)};
+  if (clip.right <= clip.left || clip.bottom <= clip.top) return 0;
+  int changed = 0, samples = 0;
+  for (int gy = 0; gy < kGrid; ++gy) {
+    int y = clip.top + (clip.bottom - clip.top) * (2 * gy + 1) / (2 * kGrid);
+    Screenshot strip;
+    if (!GrabScreen(RECT{clip.left, y, clip.right, y + 1}, &strip)) continue;
+    for (int gx = 0; gx < kGrid; ++gx) {
+      int x = (clip.right - clip.left) * (2 * gx + 1) / (2 * kGrid);
+      uint32_t now = strip.pixels[x] & 0x00FFFFFF;
+      uint32_t then = before.pixels[static_cast<size_t>(y) * before.width + clip.left + x] & 0x00FFFFFF;
+      ++samples;
+      if (now != then) ++changed;
+    }
+  }
+  return samples ? static_cast<double>(changed) / samples : 0;
+}
+
+struct Run {
+  bool ok = false;
+  double visible = 0;  // seconds
+  double painted = 0;  // seconds
+};
+
+Run LaunchOnce(const std::wstring& exe, const std::wstring& args, const std::wstring& folder) {
+  Run run;
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  Screenshot before;
+  int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+  if (!GrabScreen(RECT{0, 0, sw, sh}, &before)) {
+    std::printf("  cannot read the screen\n");
+    return run;
+  }
+  std::wstring command = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  auto start = Clock::now();
+  if (!::CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process)) {
+    std::printf("  CreateProcess failed: %lu\n", ::GetLastError());
+    return run;
+  }
+  auto seconds = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+  FindState state{process.dwProcessId, {}};
+  bool exited = false;
+  while (seconds() < kTimeoutSeconds) {
+    state.rects.clear();
+    ::EnumWindows(FindVisibleWindows, reinterpret_cast<LPARAM>(&state));
+    if (!state.rects.empty() && run.visible == 0) run.visible = seconds();
+    for (const RECT& rect : state.rects) {
+      if (ChangedShare(rect, before) >= 0.25) {
+        run.painted = seconds();
+        run.ok = true;
+        break;
+      }
+    }
+    if (run.ok) break;
+    if (::WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
+      exited = true;
+      break;
+    }
+  }
+  if (!run.ok) {
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    std::printf("  no painted window (%s, exit code %lu, visible at %.3f s)\n",
+                exited ? "the program ended" : "timed out", code, run.visible);
+  }
+  ::TerminateProcess(process.hProcess, 0);
+  ::WaitForSingleObject(process.hProcess, 10000);
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  // Let the display drop the window before the next run reads the screen.
+  ::Sleep(200);
+  return run;
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: bench_first_paint RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]\n");
+    return 2;
+  }
+  int runs = std::max(1, _wtoi(argv[1]));
+  std::wstring work = argv[2];
+  std::wstring bare = argv[3];
+  std::wstring setup = argv[4];
+  std::wstring setupArgs;
+  for (int i = 5; i < argc; ++i) setupArgs += (setupArgs.empty() ? L"" : L" ") + std::wstring(argv[i]);
+  ::CreateDirectoryW(work.c_str(), nullptr);
+
+  std::vector<double> bareVisible, barePainted, setupVisible, setupPainted;
+  int failures = 0;
+  for (int i = 1; i <= runs; ++i) {
+    // Alternating, so both see the same drift of the machine's load.
+    Run b = LaunchOnce(bare, L"", work + L"\\bare_" + std::to_wstring(i));
+    std::printf("run %2d  bare layered window: visible %.3f s, painted %.3f s%s\n", i, b.visible, b.painted,
+                b.ok ? "" : " (FAILED)");
+    std::fflush(stdout);
+    // Each installer run gets a working folder of its own for its setup.log.
+    Run s = LaunchOnce(setup, setupArgs, work + L"\\setup_" + std::to_wstring(i));
+    std::printf("run %2d  OrvaneSetup:         visible %.3f s, painted %.3f s%s\n", i, s.visible, s.painted,
+                s.ok ? "" : " (FAILED)");
+    std::fflush(stdout);
+    if (b.ok) {
+      bareVisible.push_back(b.visible);
+      barePainted.push_back(b.painted);
+    } else {
+      ++failures;
+    }
+    if (s.ok) {
+      setupVisible.push_back(s.visible);
+      setupPainted.push_back(s.painted);
+    } else {
+      ++failures;
+    }
+  }
+  if (barePainted.empty() || setupPainted.empty()) {
+    std::printf("FAILED: no run of %s painted a window\n", barePainted.empty() ? "the bare program" : "OrvaneSetup");
+    return 1;
+  }
+  double bv = Median(bareVisible), bp = Median(barePainted);
+  double sv = Median(setupVisible), sp = Median(setupPainted);
+  std::printf("medians over %zu / %zu good runs (%d failed):\n", barePainted.size(), setupPainted.size(), failures);
+  std::printf("  bare layered window: visible %.3f s, first paint %.3f s\n", bv, bp);
+  std::printf("  OrvaneSetup:         visible %.3f s, first paint %.3f s\n", sv, sp);
+  std::printf("ratio first paint OrvaneSetup / bare: %.2f\n", sp / bp);
+  std::printf("RESULT bare %.3f setup %.3f ratio %.2f\n", bp, sp, sp / bp);
+  return failures ? 1 : 0;
+}
