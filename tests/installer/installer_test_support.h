@@ -1,0 +1,49 @@
+// Shared set-up of the installer window tests: the framework started over a
+// skin folder the tests write, the UI thread registered with a running UI
+// loop, real X input through xdotool on the test display, screenshots, and
+// waits that cannot hang.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "ui/window.h"
+
+namespace installer_test {
+
+// Writes `bytes` (UTF-8 text) as SkinRoot() + relative path.
+void WriteSkin(const std::wstring& relative_path, const std::string& bytes);
+
+// Runs `body` as a task of a UI loop on this thread, registered as the UI
+// thread; tasks posted to it run while `body` waits with PumpUntil.
+void RunOnUiThread(const std::function<void()>& body);
+
+// Pumps messages (and the loop's tasks) until `done` or the timeout; false
+// on the timeout.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000);
+void PumpFor(DWORD ms);
+
+// xdotool on the test display; false when it did not finish in 10 s.
+bool Xdotool(const std::string& arguments);
+// A real left click at the centre of the control `name` of `window`.
+bool ClickControl(ui::Window* window, const std::wstring& name);
+// Saves the whole display as $ORVANE_BINARY_DIR/screenshots/<name>.
+bool SaveScreenshot(const std::string& name);
+
+// The framework object of a window made by the framework, or null.
+ui::Window* WindowOf(HWND hwnd);
+
+// A plain visible top-level window to own the boxes; destroyed with the object.
+class OwnerWindow {
+ public:
+  OwnerWindow();
+  ~OwnerWindow();
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace installer_test

@@ -1,0 +1,193 @@
+// The installer's message box on real windows: layout of long texts, the
+// buttons an empty text leaves, the answer as a task after real clicks, and
+// the owner disabled while a box is up.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <thread>
+
+#include "app/msg_box.h"
+#include "installer_test_support.h"
+#include "ui/control.h"
+
+namespace {
+
+using installer_test::ClickControl;
+using installer_test::OwnerWindow;
+using installer_test::PumpUntil;
+using installer_test::RunOnUiThread;
+using installer_test::WindowOf;
+
+// The box skin with the names and sizes the code relies on; colours stand in
+// for the images.
+constexpr char kMsgBoxSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<Window size="330,180" caption="0,0,0,60" shadowattached="false" alphafixcorner="10,10,10,10">
+  <VBox bkcolor="white" borderround="20,20">
+    <HBox width="stretch" height="65">
+      <Label name="title" font="system_bold_18" normaltextcolor="black" width="stretch" margin="30,30,0,0" mouse="false"/>
+      <Button name="closebtn" width="20" height="20" bkcolor="grey" margin="0,30,30,0"/>
+    </HBox>
+    <RichEdit name="content" rich="false" width="300" height="20" margin="30,20,30,0" font="system_16" normaltextcolor="black" multiline="true" vscrollbar="false" autovscroll="false" enabled="false"/>
+    <HBox height="auto" margin="0,30,30,20" childmargin="10" float="true" halign="right" valign="bottom">
+      <Control/>
+      <Button name="btn_yes" width="80" height="32" bkcolor="green" normaltextcolor="white"/>
+      <Button name="btn_no" width="80" height="32" bkcolor="grey" normaltextcolor="black"/>
+    </HBox>
+  </VBox>
+</Window>
+)";
+
+class MsgBoxTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { installer_test::WriteSkin(L"msgbox\\msgbox.xml", kMsgBoxSkin); }
+};
+
+struct Answer {
+  std::optional<app::MsgBoxRet> ret;
+  bool owner_enabled_then = false;
+};
+
+// Opens a box over `owner` that records its answer into `answer`.
+HWND Present(HWND owner, const std::wstring& content, const std::wstring& yes,
+             const std::wstring& no, Answer* answer) {
+  return app::PresentMsgBox(owner, content, false, L"提示", false, yes, false, no, false,
+                            [answer, owner](app::MsgBoxRet ret) {
+                              answer->ret = ret;
+                              answer->owner_enabled_then = ::IsWindowEnabled(owner) != FALSE;
+                            });
+}
+
+bool Gone(HWND hwnd) { return !::IsWindow(hwnd); }
+
+TEST_F(MsgBoxTest, LongContentGrowsTheTextAreaWhileTheBoxKeepsItsSize) {
+  RunOnUiThread([] {
+    OwnerWindow owner;
+    Answer short_answer, long_answer;
+    HWND short_box = Present(owner.hwnd(), L"短", L"确定", L"取消", &short_answer);
+    ASSERT_NE(nullptr, short_box) << "the box window was not created";
+    std::wstring long_text;
+    for (int i = 0; i < 6; ++i) long_text += L"安装尚未完成，您确定要退出安装吗？";
+    HWND long_box = Present(owner.hwnd(), long_text, L"确定", L"取消", &long_answer);
+    ASSERT_NE(nullptr, long_box);
+    installer_test::PumpFor(300);
+
+    for (HWND box : {short_box, long_box}) {
+      RECT rect{};
+      ::GetWindowRect(box, &rect);
+      EXPECT_EQ(358, rect.right - rect.left) << "the box changed its width";
+      EXPECT_EQ(208, rect.bottom - rect.top) << "the box changed its height";
+    }
+    ui::Window* short_window = WindowOf(short_box);
+    ui::Window* long_window = WindowOf(long_box);
+    ui::Control* short_content = short_window->FindControl(L"content");
+    ui::Control* long_content = long_window->FindControl(L"content");
+    EXPECT_GT(long_content->GetFixedHeight(), short_content->GetFixedHeight() * 2)
+        << "five wrapped lines got no more room than one";
+    // The buttons float: anchored to the bottom right whatever the text's height.
+    const RECT short_yes = short_window->FindControl(L"btn_yes")->GetPos();
+    const RECT long_yes = long_window->FindControl(L"btn_yes")->GetPos();
+    EXPECT_EQ(short_yes.right, long_yes.right);
+    EXPECT_EQ(short_yes.bottom, long_yes.bottom);
+    RECT client{};
+    ::GetClientRect(long_box, &client);
+    EXPECT_EQ(client.bottom - 20, long_window->FindControl(L"btn_no")->GetPos().bottom);
+    installer_test::SaveScreenshot("installer_msgbox_long.png");
+
+    ::DestroyWindow(short_box);
+    ::DestroyWindow(long_box);
+  });
+}
+
+TEST_F(MsgBoxTest, AnEmptyTextLeavesOneButtonWithTheFocus) {
+  RunOnUiThread([] {
+    OwnerWindow owner;
+    Answer answer;
+    HWND yes_only = Present(owner.hwnd(), L"只有确定", L"确定", L"", &answer);
+    ASSERT_NE(nullptr, yes_only);
+    ui::Window* box = WindowOf(yes_only);
+    EXPECT_TRUE(box->FindControl(L"btn_yes")->IsVisible());
+    EXPECT_FALSE(box->FindControl(L"btn_no")->IsVisible()) << "an empty no text left btn_no";
+    EXPECT_EQ(box->FindControl(L"btn_yes"), box->GetFocusControl());
+    ::DestroyWindow(yes_only);
+
+    HWND no_only = Present(owner.hwnd(), L"只有取消", L"", L"取消", &answer);
+    ASSERT_NE(nullptr, no_only);
+    box = WindowOf(no_only);
+    EXPECT_FALSE(box->FindControl(L"btn_yes")->IsVisible());
+    EXPECT_TRUE(box->FindControl(L"btn_no")->IsVisible());
+    EXPECT_EQ(box->FindControl(L"btn_no"), box->GetFocusControl())
+        << "with no yes button the focus belongs to btn_no";
+    ::DestroyWindow(no_only);
+  });
+}
+
+TEST_F(MsgBoxTest, ClicksAnswerAsATaskAfterTheOwnerIsEnabledAgain) {
+  RunOnUiThread([] {
+    OwnerWindow owner;
+    struct Case {
+      const wchar_t* button;
+      app::MsgBoxRet expected;
+    };
+    for (const Case& c : {Case{L"btn_yes", app::kMsgBoxYes}, Case{L"btn_no", app::kMsgBoxNo},
+                          Case{L"closebtn", app::kMsgBoxNo}}) {
+      SCOPED_TRACE(testing::Message() << "clicked " << std::string(c.button, c.button + wcslen(c.button)));
+      Answer answer;
+      HWND hwnd = Present(owner.hwnd(), L"请选择", L"确定", L"取消", &answer);
+      ASSERT_NE(nullptr, hwnd);
+      EXPECT_FALSE(::IsWindowEnabled(owner.hwnd())) << "the owner stays usable under the box";
+      installer_test::PumpFor(300);
+      ASSERT_TRUE(ClickControl(WindowOf(hwnd), c.button)) << "xdotool did not finish";
+      ASSERT_TRUE(PumpUntil([&] { return answer.ret.has_value(); }))
+          << "the answer never arrived";
+      EXPECT_EQ(c.expected, *answer.ret);
+      EXPECT_TRUE(answer.owner_enabled_then) << "the callback ran with the owner still disabled";
+      EXPECT_TRUE(PumpUntil([&] { return Gone(hwnd); }, 3000)) << "the box stayed open";
+      EXPECT_TRUE(::IsWindowEnabled(owner.hwnd()));
+    }
+  });
+}
+
+TEST_F(MsgBoxTest, TwoBoxesOverOneOwnerAndABoxClosedByTheSystem) {
+  RunOnUiThread([] {
+    OwnerWindow owner;
+    Answer first, second;
+    HWND a = Present(owner.hwnd(), L"第一个", L"确定", L"取消", &first);
+    HWND b = Present(owner.hwnd(), L"第二个", L"确定", L"取消", &second);
+    ASSERT_NE(nullptr, a);
+    ASSERT_NE(nullptr, b);
+    EXPECT_FALSE(::IsWindowEnabled(owner.hwnd()));
+    // Closed by the system (as Alt+F4 does): no answer, but the owner must
+    // not stay disabled for good.
+    ::PostMessageW(a, WM_CLOSE, 0, 0);
+    ::PostMessageW(b, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Gone(a) && Gone(b); }, 3000));
+    installer_test::PumpFor(100);
+    EXPECT_FALSE(first.ret.has_value()) << "a box closed by the system answered";
+    EXPECT_FALSE(second.ret.has_value());
+    EXPECT_TRUE(::IsWindowEnabled(owner.hwnd())) << "the owner stayed disabled";
+  });
+}
+
+TEST_F(MsgBoxTest, NoSkinMeansNoBoxAndAnUntouchedOwner) {
+  RunOnUiThread([] {
+    OwnerWindow owner;
+    installer_test::WriteSkin(L"msgbox\\msgbox.xml", "<Window><VBox>");
+    // The shell reports the broken skin in a system box; dismiss it.
+    std::thread([] {
+      for (int i = 0; i < 200; ++i) {
+        if (HWND box = ::FindWindowW(L"#32770", nullptr)) {
+          ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+          return;
+        }
+        ::Sleep(25);
+      }
+    }).detach();
+    Answer answer;
+    HWND hwnd = Present(owner.hwnd(), L"x", L"确定", L"取消", &answer);
+    installer_test::WriteSkin(L"msgbox\\msgbox.xml", kMsgBoxSkin);
+    EXPECT_EQ(nullptr, hwnd);
+    EXPECT_TRUE(::IsWindowEnabled(owner.hwnd()));
+  });
+}
+
+}  // namespace
