@@ -70,8 +70,8 @@ void BasicForm::OnSkinLoaded() {
   finally_state_ = FindControl(L"finally_state");
 
   ReadInstallLocation(installFolder);
-  // FIXME: GetNewVersion() of the install pipeline goes here, run
-  // synchronously so the package location is known before the window shows.
+  // Synchronous: the package location is known before the window shows.
+  GetNewVersion();
 }
 
 LRESULT BasicForm::OnCloseMessage(UINT, WPARAM, LPARAM, bool& handled) {
@@ -138,8 +138,9 @@ void BasicForm::OnInstallDecided(bool cancelled) {
   if (cancelled) return;
   Show(begin_state_, false);
   Show(installing_state_, true);
-  // FIXME: post the install pipeline's task for this form to kWorkerThreadId
-  // once its header exists.
+  // The form lives until the process ends, so the task may hold it.
+  InstallView* view = this;
+  base::ThreadRegistry::PostTask(kWorkerThreadId, [view] { RunInstallTask(view); });
 }
 
 void BasicForm::ShowCloseConfirmation() {
@@ -152,6 +153,33 @@ void BasicForm::ShowCloseConfirmation() {
                     WriteSetupLog(L"MB_No");
                   }
                 }));
+}
+
+ui::Label* BasicForm::StatusLabel() {
+  return dynamic_cast<ui::Label*>(FindControl(L"status_label"));
+}
+
+ui::Control* BasicForm::ProgressBar() { return FindControl(L"progress_progress_line"); }
+
+ui::Label* BasicForm::ProgressValue() {
+  return dynamic_cast<ui::Label*>(FindControl(L"progress_value"));
+}
+
+void BasicForm::ShowFinishedView() {
+  if (installing_state_) installing_state_->SetFadeVisible(false);
+  if (finally_state_) finally_state_->SetFadeVisible(true);
+}
+
+void BasicForm::ShowStartView() {
+  Show(begin_state_, true);
+  Show(installing_state_, false);
+}
+
+void BasicForm::PresentPrompt(const std::wstring& text, std::function<void(bool retry)> answer) {
+  PresentMsgBox(GetHWND(), text, false, L"提示", false, L"重试", false, L"退出", false,
+                [answer](MsgBoxRet ret) {
+                  if (answer) answer(ret == kMsgBoxYes);
+                });
 }
 
 bool BasicForm::IsRootPath(const std::wstring& path) {

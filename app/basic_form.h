@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/install_pipeline.h"
 #include "app/msg_box_prompt.h"
 #include "ui/window_impl_base.h"
 
@@ -16,8 +17,18 @@ class Control;
 
 namespace app {
 
-class BasicForm : public ui::WindowImplBase {
+class BasicForm : public ui::WindowImplBase, public InstallView {
  public:
+  // InstallView: what the install task reaches on the UI thread.
+  ui::Label* StatusLabel() override;
+  ui::Control* ProgressBar() override;
+  ui::Label* ProgressValue() override;
+  std::wstring InstallFolder() override { return installFolder; }
+  void ShowFinishedView() override;
+  void ShowStartView() override;
+  void ExitInstaller() override { RequestClose(1); }
+  void PresentPrompt(const std::wstring& text, std::function<void(bool retry)> answer) override;
+
   BasicForm();
   ~BasicForm() override;
 
