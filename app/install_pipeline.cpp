@@ -1,0 +1,203 @@
+#include "app/install_pipeline.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/build_config.h"
+#include "app/package_download.h"
+#include "app/package_location.h"
+#include "app/registration.h"
+#include "app/setup_log.h"
+#include "app/thread_ids.h"
+#include "app/version_query.h"
+#include "app/zip_pack.h"
+#include "base/thread_registry.h"
+
+namespace app {
+namespace {
+
+std::string ToAnsi(const std::wstring& text) {
+  int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string out(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+  out.resize(static_cast<size_t>(size - 1));
+  return out;
+}
+
+void PostStatus(ui::Label* status, const wchar_t* text) {
+  if (!status) return;
+  std::wstring copy = text;
+  base::ThreadRegistry::PostTask(kUiThreadId, [status, copy] { status->SetText(copy); });
+}
+
+}  // namespace
+
+bool IsTestMode(const std::wstring& command_line) {
+  return command_line.find(L"--test") != std::wstring::npos;
+}
+
+std::wstring DateStamp(std::time_t now) {
+  std::tm local{};
+  ::localtime_s(&local, &now);
+  wchar_t buffer[32] = {};
+  std::wcsftime(buffer, 32, L"%Y_%m_%d", &local);
+  return buffer;
+}
+
+std::wstring PackageUrl(const std::wstring& storage_host, bool test_mode, const std::string& version,
+                        const std::wstring& date_stamp) {
+  std::wstring url = L"https://" + storage_host;
+  url += test_mode ? L"/download/development/latest/" : L"/download/latest/";
+  for (unsigned char c : version) url += static_cast<wchar_t>(c);
+  url += L"/orvanecloud.zip?name=" + date_stamp;
+  return url;
+}
+
+bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_host,
+                   const std::wstring& test_api_host, const std::wstring& storage_host) {
+  bool test_mode = IsTestMode(command_line);
+  const std::wstring& host = test_mode ? test_api_host : api_host;
+  WriteSetupLog(L"GetNewVersion=>domain");
+  WriteSetupLog(host);
+  std::optional<std::string> version = QueryClientVersion(host);
+  // Without a version no URL can be formed; the install task asks again.
+  if (!version) {
+    WriteSetupLog(L"GetNewVersion: no version from the API");
+    downloadUrl.clear();
+    return false;
+  }
+  WriteSetupLog(L"new Version:");
+  WriteSetupLog(std::wstring(version->begin(), version->end()));
+  std::wstring date = DateStamp(std::time(nullptr));
+  wchar_t temp[261] = {};
+  DWORD length = ::GetTempPathW(260, temp);
+  std::wstring folder;
+  if (length >= 1 && length <= 260) {
+    folder = temp;
+  } else {
+    WriteSetupLog(L"Unable to get system temporary folder path");
+  }
+  WriteSetupLog(L"temporary folder path\xFF1A");
+  WriteSetupLog(folder);
+  packagePath = folder + date + L".zip";
+  downloadUrl = PackageUrl(storage_host, test_mode, *version, date);
+  WriteSetupLog(L"downloadURL:");
+  WriteSetupLog(downloadUrl);
+  return true;
+}
+
+bool GetNewVersion() {
+  return GetNewVersion(::GetCommandLineW(), build_config::kApiHost, build_config::kTestApiHost,
+                       build_config::kStorageHost);
+}
+
+std::optional<FailurePrompt> FailureFor(InstallResult result) {
+  switch (result) {
+    case InstallResult::NoFileSize:
+      return FailurePrompt{L"Failed to get file size.", L"获取文件大小失败，请重试"};
+    case InstallResult::CreateFileFailed:
+      return FailurePrompt{L"Failed to create file.", L"无法释放资源，请重试"};
+    case InstallResult::OutOfDisk:
+      return FailurePrompt{L"OutOfDiskSize", L"磁盘空间不足，请换个安装目录再试"};
+    case InstallResult::RangeOpenFailed:
+      return FailurePrompt{L"Failed to open URL with Range header.", L"网络连接异常，请重试"};
+    case InstallResult::PackageNotReady:
+      return FailurePrompt{L"Failed to get new package", L"版本更新资源未就绪，请稍后重试"};
+    case InstallResult::UnzipFailed:
+      return FailurePrompt{L"unzip failed", L"解压失败，请重试"};
+    case InstallResult::DownloadException:
+      return FailurePrompt{L"An exception occurred during download.", L"下载失败，请重试"};
+    // The URL or the internet handle never opened: the user must not be
+    // left in front of a frozen installing view.
+    case InstallResult::OpenUrlFailed:
+    case InstallResult::InternetOpenFailed:
+      return FailurePrompt{L"未知", L"网络连接异常，请重试"};
+    default:
+      return std::nullopt;
+  }
+}
+
+void ControlProgressSink::Apply(ui::Control* bar, ui::Label* value, double percent) {
+  if (!(percent >= 0)) percent = 0;  // also NaN
+  if (percent >= 90) percent = 90;
+  if (bar && bar->IsVisible()) bar->SetFixedWidth(static_cast<int>(percent * 9));
+  if (value && value->IsVisible()) {
+    wchar_t text[16] = {};
+    std::swprintf(text, 16, L"%.0f%%", percent);
+    value->SetText(text);
+  }
+}
+
+void ControlProgressSink::Report(double percent) {
+  // One task per report, applied in posting order, so the last report wins.
+  ui::Control* bar = bar_;
+  ui::Label* value = value_;
+  base::ThreadRegistry::PostTask(kUiThreadId, [bar, value, percent] { Apply(bar, value, percent); });
+}
+
+InstallResult DownloadAndUnzipFile(ui::Label* status, ui::Control* bar, ui::Label* value,
+                                   const std::wstring& folder) {
+  PostStatus(status, L"下载中...");
+  ControlProgressSink sink(bar, value);
+  InstallResult result = DownloadPackage(sink);
+  if (result != InstallResult::Success) return result;
+  std::string package = ToAnsi(packagePath);
+  std::string target = ToAnsi(folder);
+  PostStatus(status, L"解压中...");
+  if (ZipPack::UnzipFile(package, target)) {
+    WriteSetupLog(L"unzip finshed");
+    return InstallResult::Success;
+  }
+  WriteSetupLog(L"unzip failed");
+  return InstallResult::UnzipFailed;
+}
+
+void RunInstallTask(InstallView* view) {
+  try {
+    HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ui::Label* status = view->StatusLabel();
+    ui::Control* bar = view->ProgressBar();
+    ui::Label* value = view->ProgressValue();
+    std::wstring folder = view->InstallFolder();
+    InstallResult result;
+    // A start-up query that brought no version is asked again on each attempt.
+    if (downloadUrl.empty() && !GetNewVersion()) {
+      WriteSetupLog(L"No package version: the API gave none");
+      result = InstallResult::PackageNotReady;
+    } else {
+      result = DownloadAndUnzipFile(status, bar, value, folder);
+    }
+    if (result == InstallResult::Success) {
+      WriteSetupLog(L"DownloadAndUnzipFile done");
+      base::ThreadRegistry::PostTask(kUiThreadId, [view] { view->ShowFinishedView(); });
+      RegisterInstallation(folder);
+    } else if (auto failure = FailureFor(result)) {
+      std::wstring prompt = failure->promptText;
+      bool out_of_disk = result == InstallResult::OutOfDisk;
+      base::ThreadRegistry::PostTask(kUiThreadId, [view, prompt, out_of_disk] {
+        if (out_of_disk) WriteSetupLog(L"OutOfDiskSize");
+        view->PresentPrompt(prompt, [view](bool retry) {
+          if (retry) {
+            view->ShowStartView();
+            WriteSetupLog(L"MB_YES");
+          } else {
+            view->ExitInstaller();
+            WriteSetupLog(L"MB_No");
+          }
+        });
+      });
+      if (!out_of_disk) WriteSetupLog(failure->logText);
+    } else {
+      WriteSetupLog(L"未知");
+    }
+    if (SUCCEEDED(com)) ::CoUninitialize();
+  } catch (...) {
+    WriteSetupLog(L"install task failed unexpectedly");
+  }
+}
+
+}  // namespace app
