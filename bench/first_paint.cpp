@@ -10,20 +10,25 @@
 // the version query it waits for) and its first paint.
 //
 // "Visible": the first 1 ms poll at which EnumWindows finds a top-level window
-// of the child's process that IsWindowVisible and has a non-empty rectangle.
+// of the child's process that IsWindowVisible and has the expected size
+// (988 x 653, the installer window's size, which the bare program copies).
+// Other windows of the child do not count: a message box saying the skin
+// failed to load is not the installer's first paint. They are listed when a
+// run fails.
 // "Painted": the first poll at which, in addition, at least a quarter of the
 // pixels sampled on a grid inside that rectangle differ from what the screen
 // showed there before the child started. A layered window shows nothing until
 // its first UpdateLayeredWindow, so this reads the real screen rather than a
 // window flag: what counts is that its pixels are on the display.
 //
-// Usage: bench_first_paint.exe RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]
+// Usage: bench_first_paint.exe [--size=WxH] RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]
 #include <windows.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -32,7 +37,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int kGrid = 16;  // kGrid x kGrid sample points
-constexpr double kTimeoutSeconds = 30;
+constexpr double kTimeoutSeconds = 20;
+
+// The window size that counts; --size changes it.
+int g_width = 988;
+int g_height = 653;
 
 // The screen as a 32-bit top-down image.
 struct Screenshot {
@@ -79,7 +88,8 @@ bool GrabScreen(const RECT& rect, Screenshot* out) {
 // (the installer may also show a shadow window next to its own).
 struct FindState {
   DWORD pid;
-  std::vector<RECT> rects;
+  std::vector<RECT> rects;   // visible windows of the expected size
+  std::wstring others;       // the other visible windows, for a failed run
 };
 
 BOOL CALLBACK FindVisibleWindows(HWND hwnd, LPARAM param) {
@@ -89,7 +99,14 @@ BOOL CALLBACK FindVisibleWindows(HWND hwnd, LPARAM param) {
   if (pid != state->pid || !::IsWindowVisible(hwnd)) return TRUE;
   RECT rect;
   if (!::GetWindowRect(hwnd, &rect) || rect.right <= rect.left || rect.bottom <= rect.top) return TRUE;
-  state->rects.push_back(rect);
+  int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  if (w == g_width && h == g_height) {
+    state->rects.push_back(rect);
+  } else {
+    wchar_t title[128] = {};
+    ::GetWindowTextW(hwnd, title, 128);
+    state->others = L"\"" + std::wstring(title) + L"\" " + std::to_wstring(w) + L"x" + std::to_wstring(h);
+  }
   return TRUE;
 }
 
@@ -141,11 +158,14 @@ Run LaunchOnce(const std::wstring& exe, const std::wstring& args, const std::wst
     return run;
   }
   auto seconds = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
-  FindState state{process.dwProcessId, {}};
+  FindState state{process.dwProcessId, {}, {}};
+  std::wstring others;
   bool exited = false;
   while (seconds() < kTimeoutSeconds) {
     state.rects.clear();
+    state.others.clear();
     ::EnumWindows(FindVisibleWindows, reinterpret_cast<LPARAM>(&state));
+    if (!state.others.empty()) others = state.others;
     if (!state.rects.empty() && run.visible == 0) run.visible = seconds();
     for (const RECT& rect : state.rects) {
       if (ChangedShare(rect, before) >= 0.25) {
@@ -163,8 +183,14 @@ Run LaunchOnce(const std::wstring& exe, const std::wstring& args, const std::wst
   if (!run.ok) {
     DWORD code = 0;
     ::GetExitCodeProcess(process.hProcess, &code);
-    std::printf("  no painted window (%s, exit code %lu, visible at %.3f s)\n",
-                exited ? "the program ended" : "timed out", code, run.visible);
+    // UTF-8 for the Linux side that reads the output (titles may be Chinese).
+    std::string other(others.size() * 3 + 1, '\0');
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, others.c_str(), static_cast<int>(others.size()), &other[0],
+                                  static_cast<int>(other.size()), nullptr, nullptr);
+    other.resize(n > 0 ? n : 0);
+    std::printf("  no painted %dx%d window (%s, exit code %lu)%s%s\n", g_width, g_height,
+                exited ? "the program ended" : "timed out", code,
+                other.empty() ? "" : "; it showed another window: ", other.c_str());
   }
   ::TerminateProcess(process.hProcess, 0);
   ::WaitForSingleObject(process.hProcess, 10000);
@@ -185,8 +211,13 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc > 1 && std::wstring(argv[1]).rfind(L"--size=", 0) == 0) {
+    if (swscanf(argv[1] + 7, L"%dx%d", &g_width, &g_height) != 2) return 2;
+    ++argv;
+    --argc;
+  }
   if (argc < 5) {
-    std::fprintf(stderr, "usage: bench_first_paint RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]\n");
+    std::fprintf(stderr, "usage: bench_first_paint [--size=WxH] RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]\n");
     return 2;
   }
   int runs = std::max(1, _wtoi(argv[1]));
@@ -220,7 +251,11 @@ int wmain(int argc, wchar_t** argv) {
       setupVisible.push_back(s.visible);
       setupPainted.push_back(s.painted);
     } else {
+      // A start-up that does not reach its window fails the same way every
+      // time; waiting out the time-out again tells nothing new.
       ++failures;
+      std::printf("stopping: OrvaneSetup did not paint its window\n");
+      break;
     }
   }
   if (barePainted.empty() || setupPainted.empty()) {
