@@ -133,10 +133,24 @@ void ControlProgressSink::Apply(ui::Control* bar, ui::Label* value, double perce
 }
 
 void ControlProgressSink::Report(double percent) {
-  // One task per report, applied in posting order, so the last report wins.
+  {
+    std::lock_guard<std::mutex> hold(pending_->lock);
+    pending_->latest = percent;
+    if (pending_->posted) return;
+    pending_->posted = true;
+  }
   ui::Control* bar = bar_;
   ui::Label* value = value_;
-  base::ThreadRegistry::PostTask(kUiThreadId, [bar, value, percent] { Apply(bar, value, percent); });
+  std::shared_ptr<Pending> pending = pending_;
+  base::ThreadRegistry::PostTask(kUiThreadId, [bar, value, pending] {
+    double latest;
+    {
+      std::lock_guard<std::mutex> hold(pending->lock);
+      latest = pending->latest;
+      pending->posted = false;
+    }
+    Apply(bar, value, latest);
+  });
 }
 
 InstallResult DownloadAndUnzipFile(ui::Label* status, ui::Control* bar, ui::Label* value,

@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -65,16 +66,27 @@ std::optional<FailurePrompt> FailureFor(InstallResult result);
 // Presents download progress in the bar and the percentage label. Report
 // runs on the worker: it keeps the latest value in one slot and posts a
 // single task to the UI thread, which applies whatever is latest then.
+// Reports are coalesced: at most one progress task waits on the UI thread
+// at a time and it shows the latest report when it runs, so a fast download
+// cannot bury the UI thread (and the finished view posted after it) under
+// one task per chunk. The last value shown is always the last report's.
 class ControlProgressSink : public ProgressSink {
  public:
-  ControlProgressSink(ui::Control* bar, ui::Label* value) : bar_(bar), value_(value) {}
+  ControlProgressSink(ui::Control* bar, ui::Label* value)
+      : bar_(bar), value_(value), pending_(std::make_shared<Pending>()) {}
   void Report(double percent) override;
   // UI thread: the presentation of one value (clamp 0..90, width p*9, "%.0f%%").
   static void Apply(ui::Control* bar, ui::Label* value, double percent);
 
  private:
+  struct Pending {
+    std::mutex lock;
+    double latest = 0;
+    bool posted = false;  // a task is queued that has not yet read `latest`
+  };
   ui::Control* bar_;
   ui::Label* value_;
+  std::shared_ptr<Pending> pending_;
 };
 
 // Download into packagePath, then extract into `folder`. Status texts go to
