@@ -8,6 +8,7 @@ import os
 import pathlib
 import shutil
 import subprocess
+import time
 import zipfile
 
 import harness
@@ -89,6 +90,7 @@ def test_a_complete_install_from_the_local_service():
         window = wait_for(installer_window, 90, "the installer window never appeared")
         x, y, width, height = harness.window_geometry(window)
         check((width, height) == (988, 653), f"the window is {width}x{height}, not 988x653")
+        time.sleep(1.5)  # past the first-paint fade-in, for a true picture of the view
         harness.screenshot("install_start_view")
 
         button = wait_for(lambda: green_button(window, 300), 20, "no green install button on the start view")
