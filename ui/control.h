@@ -166,13 +166,13 @@ class Control : public PlaceHolder {
   virtual void PaintBorder(IRenderContext* render);
 
   // Draws one image spec: nothing for an empty file; an image that cannot be
-  // loaded is dropped from the spec. `modifier` (key='value' pairs) applies
-  // to a copy; `fade` >= 0 replaces the spec's opacity. Returns whether it
+  // loaded is dropped from the image spec. `modifier` (key='value' pairs) applies
+  // to a copy; `fade` >= 0 replaces the image spec's opacity. Returns whether it
   // drew.
   bool DrawImage(IRenderContext* render, ImageSpec& spec, const std::wstring& modifier = L"",
                  int fade = -1);
-  // Loads the spec's image through the image cache if not yet loaded; an
-  // image that cannot be loaded clears the spec. True when an image is held.
+  // Loads the image spec's image through the image cache if not yet loaded; an
+  // image that cannot be loaded clears the image spec. True when an image is held.
   bool LoadImage(ImageSpec& spec);
   // The paint rectangle of the current Paint call.
   const RECT& GetPaintRect() const { return paint_rect_; }
