@@ -90,3 +90,22 @@ def released_package():
 
 def sha256(path):
     return hashlib.sha256(pathlib.Path(path).read_bytes()).hexdigest()
+
+
+MSG_BOX_SIZE = (358, 208)
+
+
+def msg_box_window():
+    """The installer's own message box (a 358 x 208 window with no window
+    title; its title "提示" is drawn inside it), or None."""
+    if not harness.DISPLAY:
+        return None
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^$"],
+                            env=harness.x_env(), capture_output=True, text=True)
+    for window in (int(w) for w in result.stdout.split()):
+        try:
+            if harness.window_geometry(window)[2:] == MSG_BOX_SIZE:
+                return window
+        except subprocess.CalledProcessError:
+            continue  # gone between the search and the question
+    return None
