@@ -13,6 +13,9 @@
 
 namespace installer_test {
 
+// A message-box skin with the names and sizes the code relies on.
+extern const char kMsgBoxSkin[];
+
 // Writes `bytes` (UTF-8 text) as SkinRoot() + relative path.
 void WriteSkin(const std::wstring& relative_path, const std::string& bytes);
 

@@ -18,24 +18,7 @@ using installer_test::PumpUntil;
 using installer_test::RunOnUiThread;
 using installer_test::WindowOf;
 
-// The box skin with the names and sizes the code relies on; colours stand in
-// for the images.
-constexpr char kMsgBoxSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
-<Window size="330,180" caption="0,0,0,60" shadowattached="false" alphafixcorner="10,10,10,10">
-  <VBox bkcolor="white" borderround="20,20">
-    <HBox width="stretch" height="65">
-      <Label name="title" font="system_bold_18" normaltextcolor="black" width="stretch" margin="30,30,0,0" mouse="false"/>
-      <Button name="closebtn" width="20" height="20" bkcolor="grey" margin="0,30,30,0"/>
-    </HBox>
-    <RichEdit name="content" rich="false" width="300" height="20" margin="30,20,30,0" font="system_16" normaltextcolor="black" multiline="true" vscrollbar="false" autovscroll="false" enabled="false"/>
-    <HBox height="auto" margin="0,30,30,20" childmargin="10" float="true" halign="right" valign="bottom">
-      <Control/>
-      <Button name="btn_yes" width="80" height="32" bkcolor="green" normaltextcolor="white"/>
-      <Button name="btn_no" width="80" height="32" bkcolor="grey" normaltextcolor="black"/>
-    </HBox>
-  </VBox>
-</Window>
-)";
+using installer_test::kMsgBoxSkin;
 
 class MsgBoxTest : public testing::Test {
  protected:

@@ -1,0 +1,283 @@
+// The installer window's own choices on a real window with real clicks: the
+// custom-options area, the folder choice and its root rule, the close
+// confirmation and its answers, and what the finished view's button starts.
+// The folder picker, the client launch and the process end are the test's.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/basic_form.h"
+#include "installer_test_support.h"
+#include "ui/box.h"
+#include "ui/check_box.h"
+#include "ui/label.h"
+#include "ui/rich_edit.h"
+
+namespace {
+
+using installer_test::ClickControl;
+using installer_test::PumpFor;
+using installer_test::PumpUntil;
+using installer_test::RunOnUiThread;
+
+// The installer window's names and the margins the code changes; plain
+// colours stand in for the images.
+constexpr char kBasicSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<Window size="700,460" caption="0,0,0,60" shadowattached="false">
+  <VBox bkcolor="white">
+    <HBox height="60">
+      <Label name="logo_row_icon" width="100" height="30" bkcolor="green" visible="false"/>
+      <Control/>
+      <Button name="close_btn" width="30" height="30" bkcolor="grey" margin="0,10,10,0"/>
+    </HBox>
+    <VBox name="begin_state">
+      <Label name="logo_column_icon" width="100" height="40" bkcolor="green" margin="0,107,0,0" halign="center"/>
+      <Button name="install_btn" text="立即安装" width="160" height="40" bkcolor="green" margin="0,50,0,0" halign="center"/>
+      <Box name="to_change_area" width="120" height="24" margin="0,10,0,0" halign="center">
+        <Button name="show_change_btn" text="自定义选项" width="90" height="24" halign="left"/>
+        <Button name="show_change_icon" width="24" height="24" bkcolor="grey" halign="right"/>
+      </Box>
+      <Box name="change_area" width="370" height="70" margin="0,10,0,0" halign="center" visible="false">
+        <ButtonBox name="select_btn" width="370" height="30" bkcolor="grey" valign="top">
+          <Label name="dir_label" text="C:\Program Files\orvanecloud" width="320" mouse="false"/>
+        </ButtonBox>
+        <Box width="120" height="24" halign="center" valign="bottom">
+          <Button name="hidden_change_btn" text="自定义选项" width="90" height="24" halign="left"/>
+          <Button name="hidden_change_icon" width="24" height="24" bkcolor="grey" halign="right"/>
+        </Box>
+      </Box>
+    </VBox>
+    <VBox name="installing_state" visible="false">
+      <Label name="status_label" text="下载中..." width="200" height="24"/>
+      <Label name="progress_value" text="0%" width="50" height="24"/>
+      <Control name="progress_progress_line" width="10" height="10" bkcolor="green"/>
+    </VBox>
+    <VBox name="finally_state" visible="false">
+      <Button name="done_btn" text="安装已完成" width="160" height="40" bkcolor="green" margin="0,150,0,0" halign="center"/>
+      <CheckBox name="run_check" text="运行Orvane客户端" width="160" height="24" selected="true" margin="0,22,0,0" halign="center"/>
+    </VBox>
+  </VBox>
+</Window>
+)";
+
+// What the window did that, for real, would leave the test process.
+struct Outcome {
+  int picks = 0;
+  std::vector<std::wstring> launched;
+  int ends = 0;
+};
+
+class TestForm : public app::BasicForm {
+ public:
+  TestForm(Outcome* outcome, std::wstring pick) : outcome_(outcome), pick_(std::move(pick)) {}
+
+ protected:
+  std::wstring PickFolder() override {
+    ++outcome_->picks;
+    return pick_;
+  }
+  void LaunchClient(const std::wstring& path) override { outcome_->launched.push_back(path); }
+  void EndProcess() override { ++outcome_->ends; }
+
+ private:
+  Outcome* outcome_;
+  std::wstring pick_;
+};
+
+class BasicFormTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    installer_test::WriteSkin(L"basic\\basic.xml", kBasicSkin);
+    installer_test::WriteSkin(L"msgbox\\msgbox.xml", installer_test::kMsgBoxSkin);
+  }
+
+  // Opens a form on the display; null when the window could not be made.
+  TestForm* Open(std::wstring pick = std::wstring()) {
+    auto* form = new TestForm(&outcome_, std::move(pick));
+    if (!form->OpenWindow(nullptr, L"BasicFormTest", 0x00CE0000, 0, true)) return nullptr;
+    form->ShowOnScreen(true, true);
+    form->CentreOnScreen();
+    hwnd_ = form->GetHWND();
+    PumpFor(400);  // past the opening fade, so clicks reach the controls
+    return form;
+  }
+
+  void TearDown() override {
+    if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+  }
+
+  static bool Shown(TestForm* form, const wchar_t* name) {
+    ui::Control* control = form->FindControl(name);
+    return control && control->IsVisible();
+  }
+
+  static std::wstring DirText(TestForm* form) {
+    auto* label = dynamic_cast<ui::Label*>(form->FindControl(L"dir_label"));
+    return label ? label->GetText() : L"<no dir_label>";
+  }
+
+  static int TopMargin(TestForm* form, const wchar_t* name) {
+    return form->FindControl(name)->GetMargin().top;
+  }
+
+  // The box the window opened (it has no window title); null if none.
+  static HWND OpenBox() {
+    HWND box = ::FindWindowW(L"MsgBox", nullptr);
+    return box && ::IsWindowVisible(box) ? box : nullptr;
+  }
+
+  Outcome outcome_;
+  HWND hwnd_ = nullptr;
+};
+
+TEST(BasicFormFolder, ADriveRootGetsTheProductFolder) {
+  EXPECT_TRUE(app::BasicForm::IsRootPath(L"C:\\"));
+  EXPECT_TRUE(app::BasicForm::IsRootPath(L"D:/"));
+  EXPECT_TRUE(app::BasicForm::IsRootPath(L"\\"));
+  EXPECT_FALSE(app::BasicForm::IsRootPath(L"C:"));
+  EXPECT_FALSE(app::BasicForm::IsRootPath(L"C:\\a"));
+  EXPECT_FALSE(app::BasicForm::IsRootPath(L""));
+
+  EXPECT_EQ(L"C:\\orvanecloud", app::BasicForm::FolderForChoice(L"C:\\"));
+  EXPECT_EQ(L"\\orvanecloud", app::BasicForm::FolderForChoice(L"\\"));
+  // Any other folder is used as chosen: the user meant that folder.
+  EXPECT_EQ(L"D:\\Games", app::BasicForm::FolderForChoice(L"D:\\Games"));
+  EXPECT_EQ(L"D:\\Games\\", app::BasicForm::FolderForChoice(L"D:\\Games\\"));
+}
+
+TEST_F(BasicFormTest, CustomOptionsShowTheFolderAndAChosenRootGetsTheProductFolder) {
+  RunOnUiThread([this] {
+    TestForm* form = Open(L"E:\\");
+    ASSERT_NE(nullptr, form) << "the installer window was not created";
+    form->SetInstallFolder(L"C:\\Program Files (x86)\\orvanecloud");
+    EXPECT_FALSE(Shown(form, L"change_area"));
+
+    ASSERT_TRUE(ClickControl(form, L"show_change_btn"));
+    ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"change_area"); }))
+        << "自定义选项 did not open the custom options";
+    EXPECT_FALSE(Shown(form, L"to_change_area"));
+    EXPECT_EQ(L"C:\\Program Files (x86)\\orvanecloud", DirText(form));
+    EXPECT_EQ(100, TopMargin(form, L"logo_column_icon"));
+    EXPECT_EQ(40, TopMargin(form, L"install_btn"));
+    EXPECT_FALSE(Shown(form, L"logo_row_icon")) << "the small logo shows beside the big one";
+
+    PumpFor(200);
+    ASSERT_TRUE(ClickControl(form, L"select_btn"));
+    ASSERT_TRUE(PumpUntil([&] { return outcome_.picks == 1; })) << "the folder picker never opened";
+    PumpFor(100);
+    EXPECT_EQ(L"E:\\orvanecloud", form->GetInstallFolder())
+        << "a drive root would have spread the client over the drive";
+    EXPECT_EQ(L"E:\\orvanecloud", DirText(form));
+
+    ASSERT_TRUE(ClickControl(form, L"hidden_change_icon"));
+    ASSERT_TRUE(PumpUntil([&] { return !Shown(form, L"change_area"); }))
+        << "the arrow did not close the custom options";
+    EXPECT_TRUE(Shown(form, L"to_change_area"));
+    EXPECT_EQ(107, TopMargin(form, L"logo_column_icon"));
+    EXPECT_EQ(50, TopMargin(form, L"install_btn"));
+  });
+}
+
+TEST_F(BasicFormTest, ACancelledPickerKeepsTheFolder) {
+  RunOnUiThread([this] {
+    TestForm* form = Open(std::wstring());
+    ASSERT_NE(nullptr, form);
+    form->SetInstallFolder(L"D:\\Orvane");
+    ASSERT_TRUE(ClickControl(form, L"show_change_icon"));
+    ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"change_area"); }));
+    PumpFor(200);
+    ASSERT_TRUE(ClickControl(form, L"select_btn"));
+    ASSERT_TRUE(PumpUntil([&] { return outcome_.picks == 1; }));
+    PumpFor(100);
+    EXPECT_EQ(L"D:\\Orvane", form->GetInstallFolder());
+    EXPECT_EQ(L"D:\\Orvane", DirText(form));
+  });
+}
+
+TEST_F(BasicFormTest, CloseInTheStartViewAsksFirstAndOnlyYesEnds) {
+  RunOnUiThread([this] {
+    TestForm* form = Open();
+    ASSERT_NE(nullptr, form);
+
+    ASSERT_TRUE(ClickControl(form, L"close_btn"));
+    HWND box = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (box = OpenBox()) != nullptr; }))
+        << "closing an unfinished install asked nothing";
+    PumpFor(300);
+    ui::Window* box_window = installer_test::WindowOf(box);
+    ASSERT_NE(nullptr, box_window);
+    auto* content = dynamic_cast<ui::RichEdit*>(box_window->FindControl(L"content"));
+    ASSERT_NE(nullptr, content);
+    EXPECT_EQ(L"安装尚未完成，您确定要退出安装吗？", content->GetText());
+    auto* yes = dynamic_cast<ui::Label*>(box_window->FindControl(L"btn_yes"));
+    auto* no = dynamic_cast<ui::Label*>(box_window->FindControl(L"btn_no"));
+    ASSERT_TRUE(yes && no);
+    EXPECT_EQ(L"确定", yes->GetText());
+    EXPECT_EQ(L"取消", no->GetText());
+    EXPECT_FALSE(::IsWindowEnabled(hwnd_)) << "the window stays usable under its question";
+
+    ASSERT_TRUE(ClickControl(box_window, L"btn_no"));
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); })) << "取消 left the box open";
+    PumpFor(500);
+    EXPECT_EQ(0, outcome_.ends) << "取消 ended the installer";
+    EXPECT_TRUE(::IsWindow(hwnd_));
+    EXPECT_TRUE(::IsWindowEnabled(hwnd_));
+
+    ASSERT_TRUE(ClickControl(form, L"close_btn"));
+    ASSERT_TRUE(PumpUntil([&] { return (box = OpenBox()) != nullptr; }));
+    PumpFor(300);
+    ASSERT_TRUE(ClickControl(installer_test::WindowOf(box), L"btn_yes"));
+    // The window fades out first; the end follows its close message.
+    EXPECT_TRUE(PumpUntil([&] { return outcome_.ends == 1; })) << "确定 did not end the installer";
+  });
+}
+
+TEST_F(BasicFormTest, TheFinishedViewClosesWithoutAskingAndStartsTheClientOnlyIfChecked) {
+  for (bool run : {true, false}) {
+    SCOPED_TRACE(run ? "run_check selected" : "run_check cleared");
+    outcome_ = Outcome{};
+    RunOnUiThread([this, run] {
+      TestForm* form = Open();
+      ASSERT_NE(nullptr, form);
+      form->SetInstallFolder(L"C:\\Program Files (x86)\\orvanecloud");
+      form->FindControl(L"begin_state")->SetVisible(false);
+      form->ShowFinishedView();
+      ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"finally_state"); }));
+      PumpFor(500);
+      auto* check = dynamic_cast<ui::CheckBox*>(form->FindControl(L"run_check"));
+      ASSERT_NE(nullptr, check);
+      if (!run) {
+        ASSERT_TRUE(ClickControl(form, L"run_check"));
+        ASSERT_TRUE(PumpUntil([&] { return !check->IsSelected(); })) << "the check box kept its tick";
+      }
+      ASSERT_TRUE(ClickControl(form, L"done_btn"));
+      ASSERT_TRUE(PumpUntil([&] { return outcome_.ends == 1; })) << "done_btn did not end the installer";
+      EXPECT_EQ(nullptr, OpenBox()) << "the finished view asked before closing";
+      if (run) {
+        ASSERT_EQ(1u, outcome_.launched.size());
+        EXPECT_EQ(L"C:\\Program Files (x86)\\orvanecloud\\Orvane.exe", outcome_.launched[0]);
+      } else {
+        EXPECT_TRUE(outcome_.launched.empty()) << "a cleared run_check still started the client";
+      }
+      ::DestroyWindow(hwnd_);
+    });
+  }
+
+  outcome_ = Outcome{};
+  RunOnUiThread([this] {
+    TestForm* form = Open();
+    ASSERT_NE(nullptr, form);
+    form->FindControl(L"begin_state")->SetVisible(false);
+    form->ShowFinishedView();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"finally_state"); }));
+    PumpFor(500);
+    ASSERT_TRUE(ClickControl(form, L"close_btn"));
+    ASSERT_TRUE(PumpUntil([&] { return outcome_.ends == 1; }))
+        << "close_btn in the finished view did not end the installer";
+    EXPECT_EQ(nullptr, OpenBox()) << "the finished view asked before closing";
+    EXPECT_TRUE(outcome_.launched.empty()) << "closing the finished view started the client";
+  });
+}
+
+}  // namespace
