@@ -12,6 +12,7 @@
 // tools/bench-install-ui runs it against the local storage.
 //
 // Usage: bench_install_ui_cpu.exe URL WORK_FOLDER [ROUNDS]
+#include <algorithm>
 #include <windows.h>
 
 #include <chrono>
@@ -235,7 +236,8 @@ Figures InstallOnce(const char* label, const std::wstring& folder, int run) {
     f.applied = g_ui->TakeApplied();
   });
   auto end = std::chrono::steady_clock::now();
-  f.uiCpu = CpuSeconds(g_ui->handle()) - cpu0;
+  // Thread times are sampled at the scheduler tick; never report a negative.
+  f.uiCpu = std::max(0.0, CpuSeconds(g_ui->handle()) - cpu0);
   f.wall = std::chrono::duration<double>(end - start).count();
   f.drain = std::chrono::duration<double>(end - workerDone).count();
   f.reports = sink.reports();
