@@ -167,6 +167,10 @@ InstallResult DownloadAndUnzipFile(ui::Label* status, ui::Control* bar, ui::Labe
     return InstallResult::Success;
   }
   WriteSetupLog(L"unzip failed");
+  // A package that does not unzip is of no use, and the next attempt would
+  // take it for a partial download and append to it: it goes, so a retry
+  // fetches the package whole.
+  ::DeleteFileW(packagePath.c_str());
   return InstallResult::UnzipFailed;
 }
 

@@ -2,8 +2,10 @@
 """The local service's own servers, all in one process (tools/service runs it).
 
 - API (HTTPS): answers the client version question. The version is the first
-  line of $SERVICE_DIR/api/version, read on every request. Odd answers for the
-  tests live under /odd/<mode>/..., see API_MODES.
+  line of $SERVICE_DIR/api/version, read on every request; a version file that
+  is there but empty makes the answer carry no version at all (a release that
+  is not published yet). Odd answers for the tests live under /odd/<mode>/...,
+  see API_MODES.
 - Fault storage (HTTPS): serves $SERVICE_DIR/storage like the real storage,
   but misbehaves as the first path segment asks, see FaultHandler.
 - Dead port: listens and never accepts.
@@ -93,9 +95,10 @@ DEFAULT_VERSION = "1.2.3"
 
 
 def current_version(service_dir):
+    """The version to answer; "" when the version file is there but empty."""
     try:
         with open(os.path.join(service_dir, "api", "version")) as f:
-            return f.readline().strip() or DEFAULT_VERSION
+            return f.readline().strip()
     except OSError:
         return DEFAULT_VERSION
 
@@ -123,6 +126,8 @@ class ApiHandler(BaseHandler):
         path = self.path.split("?", 1)[0]
         version = current_version(self.service_dir)
         if path == VERSION_PATH:
+            if not version:
+                return self.answer(200, json.dumps(API_MODES["no-version"][1]).encode())
             return self.answer(200, json.dumps(version_answer(version)).encode())
         if path == "/echo":
             # The request as the server saw it: header lines, a blank line, the body.
@@ -132,14 +137,14 @@ class ApiHandler(BaseHandler):
         if match and match.group(1) in API_MODES:
             status, body = API_MODES[match.group(1)]
             if body is None:
-                body = version_answer(version)
+                body = version_answer(version or DEFAULT_VERSION)
             if not isinstance(body, bytes):
                 body = json.dumps(body).encode()
             return self.answer(status, body)
         if path == "/auth/basic" + VERSION_PATH:
             expected = "Basic " + base64.b64encode(("%s:%s" % (BASIC_USER, BASIC_PASSWORD)).encode()).decode()
             if self.headers.get("Authorization") == expected:
-                return self.answer(200, json.dumps(version_answer(version)).encode())
+                return self.answer(200, json.dumps(version_answer(version or DEFAULT_VERSION)).encode())
             return self.answer(401, b'{"code":401}', extra=[("WWW-Authenticate", 'Basic realm="orvane"')])
         return self.answer(404, b'{"code":404}')
 

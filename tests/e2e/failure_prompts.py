@@ -1,0 +1,190 @@
+"""What the failure tests share: the version the local API answers and the
+package the storage holds for it, the installer's 提示 prompt and its two
+buttons, the temporary package in the prefix, and pressing install.
+
+Every change made to the service folder is undone when the `served_version`
+block ends, whatever happened inside it."""
+
+import contextlib
+import datetime
+import io
+import os
+import pathlib
+import re
+import shutil
+import subprocess
+import time
+import zipfile
+
+import harness
+from harness import check, wait_for
+from installer_state import DRIVE_C, SERVICE_DIR, green_button, installer_window, released_package
+
+VERSION_FILE = SERVICE_DIR / "api" / "version"
+CHANNELS = (SERVICE_DIR / "storage" / "download" / "latest",
+            SERVICE_DIR / "storage" / "download" / "development" / "latest")
+SERVICE = harness.SOURCE_DIR / "tools" / "service"
+# The message box (its title 提示 is a label in the skin; the window itself
+# has no caption text) opens 358x208: the skin's 330x180 and its shadow.
+BOX_SIZE = (358, 208)
+# Its buttons are 84x32, the row 30 px from the right and 20 px from the
+# bottom edge, 10 px between the two buttons.
+BUTTON_SIZE = (84, 32)
+BUTTON_GAP = 10
+ROW_RIGHT, ROW_BOTTOM = 30, 20
+LOG_LINE = re.compile(r"^\[\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\] (.*)$")
+
+
+def temp_folder():
+    """The prefix's temporary folder (C:\\users\\<user>\\Temp)."""
+    folders = [p for p in DRIVE_C.glob("users/*/Temp") if p.parent.name != "Public"]
+    check(folders, "the Wine prefix has no user temporary folder")
+    return folders[0]
+
+
+def temp_package():
+    """Where the installer downloads today's package."""
+    return temp_folder() / (datetime.date.today().strftime("%Y_%m_%d") + ".zip")
+
+
+def log_lines(installer):
+    """setup.log as its list of messages, without the time stamps."""
+    lines = []
+    for line in installer.log().splitlines():
+        match = LOG_LINE.match(line)
+        if match:
+            lines.append(match.group(1))
+    return lines
+
+
+def follows(lines, *expected):
+    """True when the messages `expected` appear in `lines` one right after another."""
+    n = len(expected)
+    return any(tuple(lines[i:i + n]) == expected for i in range(len(lines) - n + 1))
+
+
+def good_package():
+    source = released_package()
+    check(source is not None, "the local service has no released package")
+    return source.read_bytes()
+
+
+def package_with_blob(mib):
+    """The released package plus one stored (uncompressed) file of `mib` MiB of
+    random data: a real client package that takes a while to download."""
+    out = io.BytesIO()
+    with zipfile.ZipFile(io.BytesIO(good_package())) as source, \
+            zipfile.ZipFile(out, "w", zipfile.ZIP_STORED) as target:
+        for entry in source.infolist():
+            target.writestr(entry, source.read(entry))
+        target.writestr("data/blob.bin", os.urandom(mib * 1024 * 1024))
+    return out.getvalue()
+
+
+@contextlib.contextmanager
+def served_version(version, package=None):
+    """The API answers `version` ("" for an answer without one) and, when
+    `package` (bytes) is given, both channels hold it as that version's
+    orvanecloud.zip. Yields the list of stored package paths."""
+    saved = VERSION_FILE.read_bytes() if VERSION_FILE.exists() else None
+    folders = [channel / version for channel in CHANNELS] if version else []
+    for folder in folders:
+        check(not folder.exists(), f"the service already holds a version {version!r}")
+    stored = []
+    try:
+        if package is not None:
+            for folder in folders:
+                folder.mkdir(parents=True)
+                path = folder / "orvanecloud.zip"
+                path.write_bytes(package)
+                stored.append(path)
+        VERSION_FILE.write_text(version + "\n")
+        yield stored
+    finally:
+        if saved is None:
+            VERSION_FILE.unlink(missing_ok=True)
+        else:
+            VERSION_FILE.write_bytes(saved)
+        for folder in folders:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
+def replace_package(stored, package):
+    for path in stored:
+        path.write_bytes(package)
+
+
+def service(command):
+    result = subprocess.run([str(SERVICE), command], capture_output=True, text=True)
+    check(result.returncode == 0, f"tools/service {command} failed: {result.stderr.strip()}")
+
+
+def start_view_button(installer, window, timeout=30):
+    """Centre of the install button once the start view shows."""
+    # A pointer left over the button from the last click turns it to its
+    # lighter hot colour, which is not the brand green looked for.
+    harness.xdotool("mousemove", 1, 1)
+    def find():
+        check(installer.running(), "the installer ended while the start view was awaited")
+        return green_button(window, 300)
+    return wait_for(find, timeout, "the start view with its install button did not show")
+
+
+def open_installer(folder, network=None):
+    """Starts the installer and returns it with its window, once the start view shows."""
+    installer = harness.Installer(folder, network=network)
+    try:
+        window = wait_for(installer_window, 90, "the installer window never appeared")
+        time.sleep(1.0)  # the window fades in
+        start_view_button(installer, window)
+    except BaseException:
+        installer.kill()
+        raise
+    return installer, window
+
+
+def press_install(installer, window):
+    harness.click(*start_view_button(installer, window))
+
+
+def boxes():
+    """The message boxes on the display: untitled windows of the box's size."""
+    found = []
+    for window in harness.windows_named("^$"):
+        try:
+            if harness.window_geometry(window)[2:] == BOX_SIZE:
+                found.append(window)
+        except subprocess.CalledProcessError:
+            pass  # gone between the search and the question
+    return found
+
+
+def prompt(installer, timeout, what):
+    """The 提示 box, once it has faded in; fails if the installer ends first."""
+    def find():
+        check(installer.running(), f"the installer ended instead of asking about {what}")
+        found = boxes()
+        return found[0] if found else None
+    box = wait_for(find, timeout, f"no 提示 prompt appeared for {what} within {timeout} s")
+    time.sleep(0.8)  # the box fades in
+    return box
+
+
+def no_prompt():
+    return not boxes()
+
+
+def button_centre(box, which):
+    """Centre of the box's yes (重试/确定) or no (退出/取消) button on the screen."""
+    x, y, width, height = harness.window_geometry(box)
+    w, h = BUTTON_SIZE
+    no = (x + width - ROW_RIGHT - w // 2, y + height - ROW_BOTTOM - h // 2)
+    if which == "no":
+        return no
+    return no[0] - w - BUTTON_GAP, no[1]
+
+
+def answer(box, which):
+    """Clicks the yes or no button of the box and waits until it has gone."""
+    harness.click(*button_centre(box, which))
+    wait_for(no_prompt, 10, f"the 提示 box stayed open after its {which} button was clicked")
