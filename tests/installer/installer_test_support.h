@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "support/desktop.h"
 #include "ui/window.h"
 
 namespace installer_test {
@@ -23,17 +24,13 @@ void WriteSkin(const std::wstring& relative_path, const std::string& bytes);
 // thread; tasks posted to it run while `body` waits with PumpUntil.
 void RunOnUiThread(const std::function<void()>& body);
 
-// Pumps messages (and the loop's tasks) until `done` or the timeout; false
-// on the timeout.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000);
-void PumpFor(DWORD ms);
+using test_support::PumpFor;
+using test_support::PumpUntil;
+using test_support::SaveScreenshot;
+using test_support::Xdotool;
 
-// xdotool on the test display; false when it did not finish in 10 s.
-bool Xdotool(const std::string& arguments);
 // A real left click at the centre of the control `name` of `window`.
 bool ClickControl(ui::Window* window, const std::wstring& name);
-// Saves the whole display as $ORVANE_BINARY_DIR/screenshots/<name>.
-bool SaveScreenshot(const std::string& name);
 
 // The framework object of a window made by the framework, or null.
 ui::Window* WindowOf(HWND hwnd);

@@ -13,35 +13,10 @@
 namespace window_test {
 namespace {
 
-std::string Environment(const char* name) {
-  char buffer[1024] = {};
-  const DWORD length = ::GetEnvironmentVariableA(name, buffer, sizeof(buffer));
-  return length && length < sizeof(buffer) ? std::string(buffer, length) : std::string();
-}
+using test_support::BinaryDir;
+using test_support::WindowsPath;
+using test_support::WriteFileAt;
 
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
-  std::wstring out(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                        length);
-  return out;
-}
-
-// A Linux path as Wine's Z: drive shows it.
-std::wstring WindowsPath(const std::string& unix_path) {
-  std::wstring path = L"Z:" + Wide(unix_path);
-  for (wchar_t& c : path) {
-    if (c == L'/') c = L'\\';
-  }
-  return path;
-}
-
-std::string BinaryDir() {
-  std::string dir = Environment("ORVANE_BINARY_DIR");
-  return dir.empty() ? std::string("/tmp") : dir;
-}
 
 bool PngEncoder(CLSID* clsid) {
   UINT count = 0;
@@ -79,19 +54,6 @@ void WriteShadowImage(const std::wstring& path) {
   ASSERT_EQ(Gdiplus::Ok, bitmap.Save(path.c_str(), &png, nullptr));
 }
 
-void WriteFile(const std::wstring& path, const std::string& bytes) {
-  // Creates the folders on the way.
-  for (size_t i = 3; i < path.size(); ++i) {
-    if (path[i] == L'\\') ::CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
-  }
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot write a test skin file";
-  DWORD written = 0;
-  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
-}
-
 constexpr char kGlobalXml[] = R"(<?xml version="1.0" encoding="utf-8"?>
 <Global>
   <Font id="system_14" name="微软雅黑" size="14" default="true"/>
@@ -111,7 +73,7 @@ class FrameworkEnvironment : public testing::Environment {
  public:
   void SetUp() override {
     root_ = WindowsPath(BinaryDir() + "/window_skins/") ;
-    WriteFile(root_ + L"global.xml", kGlobalXml);
+    WriteFileAt(root_ + L"global.xml", kGlobalXml);
     ASSERT_TRUE(ui::GlobalResources::Startup(root_, {}, false, L"", L"lang"))
         << "the UI framework did not start";
     ::CreateDirectoryW((root_ + L"public").c_str(), nullptr);
@@ -133,42 +95,8 @@ std::wstring FrameworkEnvironment::root_;
 std::wstring SkinRoot() { return ui::GlobalResources::GetResourcePath(); }
 
 void WriteSkin(const std::wstring& folder, const std::wstring& file, const std::string& xml) {
-  WriteFile(SkinRoot() + folder + L"\\" + file, xml);
+  WriteFileAt(SkinRoot() + folder + L"\\" + file, xml);
 }
-
-bool RunLinux(const std::string& command) {
-  static int counter = 0;
-  const std::string marker = "/tmp/orvane-window-test-" +
-                             std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(++counter) + ".done";
-  const std::wstring windows_marker = WindowsPath(marker);
-  ::DeleteFileW(windows_marker.c_str());
-  // Wine starts Linux programs itself but cannot wait for them: the script
-  // leaves a marker file when it is done.
-  std::wstring line =
-      L"Z:\\bin\\sh -c \"" + Wide(command) + L"; touch " + Wide(marker) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-    return false;
-  }
-  if (process.hThread) ::CloseHandle(process.hThread);
-  if (process.hProcess) ::CloseHandle(process.hProcess);
-  const DWORD start = ::GetTickCount();
-  while (::GetTickCount() - start < 10000) {
-    if (::GetFileAttributesW(windows_marker.c_str()) != INVALID_FILE_ATTRIBUTES) {
-      ::DeleteFileW(windows_marker.c_str());
-      return true;
-    }
-    // Keep the windows of this thread responsive while the input arrives.
-    PumpFor(10);
-  }
-  return false;
-}
-
-bool Xdotool(const std::string& arguments) { return RunLinux("xdotool " + arguments); }
 
 bool XClick(POINT at) {
   return Xdotool("mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) +
@@ -214,25 +142,6 @@ bool CaptureScreen(const std::wstring& name, Screenshot* shot) {
   }
   bitmap.UnlockBits(&data);
   return true;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms) {
-  const DWORD start = ::GetTickCount();
-  while (!done()) {
-    if (::GetTickCount() - start >= timeout_ms) return false;
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-  }
-  return true;
-}
-
-void PumpFor(DWORD ms) {
-  const DWORD start = ::GetTickCount();
-  PumpUntil([&] { return ::GetTickCount() - start >= ms; }, ms + 1000);
 }
 
 TestWindow::TestWindow(std::wstring folder, std::wstring file, WindowLog* log,

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/desktop.h"
 #include "ui/window_impl_base.h"
 
 namespace window_test {
@@ -28,11 +29,8 @@ constexpr DWORD kBackground = 0xFF2060A0;  // "bk_blue"
 constexpr DWORD kButton = 0xFFE0A020;      // "btn_orange"
 constexpr DWORD kCaption = 0xFF208040;     // "caption_green"
 
-// Runs a shell command line on the Linux side (DISPLAY is the test
-// display) and waits for it; false when it did not finish in 10 s.
-bool RunLinux(const std::string& command);
-// xdotool with these arguments on the test display.
-bool Xdotool(const std::string& arguments);
+using test_support::RunLinux;
+using test_support::Xdotool;
 // Presses the left button at `from` (screen coordinates), moves in steps to
 // `to` and releases there.
 bool XDrag(POINT from, POINT to);
@@ -48,11 +46,8 @@ struct Screenshot {
 };
 bool CaptureScreen(const std::wstring& name, Screenshot* shot);
 
-// Pumps messages until `done` is true or `timeout_ms` passed; false on the
-// timeout.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000);
-// Pumps messages for `ms` milliseconds.
-void PumpFor(DWORD ms);
+using test_support::PumpFor;
+using test_support::PumpUntil;
 
 // What happened to a TestWindow; outlives the window (which deletes itself).
 struct WindowLog {
