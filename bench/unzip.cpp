@@ -13,28 +13,16 @@
 #include <string>
 
 #include "app/zip_pack.h"
+#include "bench/package_entries.h"
 
 namespace {
 
-std::string ToAnsi(const wchar_t* text) {
-  int length = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, -1, result.data(), length, nullptr, nullptr);
-  result.resize(static_cast<size_t>(length - 1));
-  return result;
-}
+using bench::ToAnsi;
 
 // Sum of the entries' uncompressed sizes.
 unsigned long long UncompressedBytes(const std::string& package) {
-  unzFile archive = ::unzOpen64(package.c_str());
-  if (!archive) return 0;
   unsigned long long total = 0;
-  for (int status = ::unzGoToFirstFile(archive); status == UNZ_OK; status = ::unzGoToNextFile(archive)) {
-    unz_file_info64 info{};
-    if (::unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
-    total += info.uncompressed_size;
-  }
-  ::unzClose(archive);
+  for (unsigned long long size : bench::EntrySizes(package)) total += size;
   return total;
 }
 

@@ -9,31 +9,20 @@
 
 #include <unzip.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "app/zip_pack.h"
+#include "bench/package_entries.h"
 
 namespace {
 
-std::string ToAnsi(const wchar_t* text) {
-  int length = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, -1, result.data(), length, nullptr, nullptr);
-  result.resize(static_cast<size_t>(length - 1));
-  return result;
-}
+using bench::ToAnsi;
 
 unsigned long long LargestEntry(const std::string& package) {
-  unzFile archive = ::unzOpen64(package.c_str());
-  if (!archive) return 0;
   unsigned long long largest = 0;
-  for (int status = ::unzGoToFirstFile(archive); status == UNZ_OK; status = ::unzGoToNextFile(archive)) {
-    unz_file_info64 info{};
-    if (::unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
-    if (info.uncompressed_size > largest) largest = info.uncompressed_size;
-  }
-  ::unzClose(archive);
+  for (unsigned long long size : bench::EntrySizes(package)) largest = std::max(largest, size);
   return largest;
 }
 
