@@ -1,0 +1,204 @@
+"""The installer window's views with the real installer under Wine: where
+the window opens, the custom options opening and closing, the close
+confirmation answered both ways, the installing view's progress bar while
+a large package arrives, and closing the finished view. Real X clicks, the
+local service's API and storage; the pictures are judged by their pixels."""
+
+import shutil
+import subprocess
+import time
+
+import harness
+import window_view as wv
+from harness import Installer, check, wait_for
+from installer_state import INSTALL_DIR, SERVICE_DIR, clean_install_state, client_running
+
+# A package large enough for the bar to be seen moving on loopback:
+# 256 MiB of random data, stored, so the download takes a few seconds.
+LARGE_VERSION = "7.7.7"
+LARGE_PACKAGE = harness.BINARY_DIR / "e2e-packages" / "large_stored.zip"
+
+
+def test_start_view_opens_centred_and_custom_options_open_and_close():
+    clean_install_state()
+    installer = Installer(harness.workdir("window_start"))
+    try:
+        view = wv.settled_window()
+        check((view.width, view.height) == wv.WINDOW_SIZE,
+              f"the window is {view.width}x{view.height}, not 988x653 (the card and its shadow)")
+        screen_w, screen_h = wv.SCREEN_SIZE
+        left, right = view.x, screen_w - view.x - view.width
+        top, bottom = view.y, screen_h - view.y - view.height
+        check(abs(left - right) <= 1 and abs(top - bottom) <= 1,
+              f"the window opened at ({view.x}, {view.y}), not centred on the {screen_w}x{screen_h} screen "
+              f"(146, 73 or 74)")
+
+        collapsed = view.picture("view_start_collapsed")
+        check(view.showing_start(collapsed), "the start view shows no green install button")
+        check(view.select_btn_border(collapsed) is None,
+              "the folder box is on screen before the custom options were opened")
+
+        # Text and arrow both open and close the custom area.
+        for opener, closer in ((wv.SHOW_CHANGE_BTN, wv.HIDDEN_CHANGE_BTN),
+                               (wv.SHOW_CHANGE_ICON, wv.HIDDEN_CHANGE_ICON)):
+            view.click(opener)
+            wait_for(lambda: view.select_btn_border(view.picture("window_probe")), 10,
+                     "clicking 自定义选项 did not open the folder box")
+            expanded = view.picture("view_start_expanded")
+            check(view.dir_label_text_box(expanded), "the folder box shows no install folder")
+            check(view.showing_start(expanded), "the install button went away when the custom options opened")
+            view.click(closer)
+            wait_for(lambda: view.select_btn_border(view.picture("window_probe")) is None, 10,
+                     "the second 自定义选项 did not close the folder box")
+        check(installer.running(), "the installer ended while the custom options were toggled")
+        check("GetNewVersion=>domain" in installer.log(), "the installer never asked for the version")
+    finally:
+        installer.kill()
+        clean_install_state()
+
+
+def test_close_confirmation_cancel_keeps_the_installer_and_ok_ends_it():
+    clean_install_state()
+    installer = Installer(harness.workdir("window_close"))
+    try:
+        view = wv.settled_window()
+        view.click(wv.CLOSE_BTN)
+        box = wv.wait_for_message_box(message="close_btn in the start view asked nothing")
+        harness.screenshot("view_close_confirmation")
+        expected = (view.x + (view.width - wv.BOX_SIZE[0]) // 2, view.y + (view.height - wv.BOX_SIZE[1]) // 2)
+        check(abs(box.x - expected[0]) <= 1 and abs(box.y - expected[1]) <= 1,
+              f"the question box is at ({box.x}, {box.y}), not centred over the installer at {expected}")
+
+        box.answer_no()
+        wait_for(lambda: not wv.message_boxes(), 10, "the question box stayed after 取消")
+        wait_for(lambda: "MB_No" in installer.log(), 10, "取消 did not log MB_No")
+        time.sleep(0.5)  # a wrongly taken close would end the process 300 ms after the answer
+        check(installer.running(), "取消 in the close confirmation ended the installer")
+        check(wv.installer_window() == view.window, "the installer window went away after 取消")
+        check("MB_YES" not in installer.log(), "取消 logged MB_YES")
+
+        # The window is usable again: the same button asks again.
+        view.click(wv.CLOSE_BTN)
+        box = wv.wait_for_message_box(message="close_btn asked nothing the second time")
+        box.answer_yes()
+        wv.check_exit(installer, 1, "确定 in the close confirmation")
+        check(installer.log().count("MB_YES") == 1, "确定 did not log MB_YES once")
+        check(installer.log().count("MB_No") == 1, "the log has the wrong number of MB_No lines")
+        check(not (INSTALL_DIR / "Orvane.exe").exists(), "something was installed although nothing was started")
+    finally:
+        installer.kill()
+        clean_install_state()
+
+
+def large_package():
+    """The large stored package, made once per build folder."""
+    if LARGE_PACKAGE.exists():
+        return LARGE_PACKAGE
+    stage = LARGE_PACKAGE.parent / "large_stage"
+    shutil.rmtree(stage, ignore_errors=True)
+    (stage / "data").mkdir(parents=True)
+    shutil.copy(harness.BINARY_DIR / "testclient" / "Orvane.exe", stage / "Orvane.exe")
+    with open("/dev/urandom", "rb") as source, open(stage / "data" / "payload.bin", "wb") as out:
+        for _ in range(256):
+            out.write(source.read(1 << 20))
+    partial = LARGE_PACKAGE.with_suffix(".part")
+    subprocess.run(["zip", "-q", "-0", "-r", "-X", str(partial), "Orvane.exe", "data"], cwd=stage,
+                           check=True)
+    partial.rename(LARGE_PACKAGE)
+    shutil.rmtree(stage)
+    return LARGE_PACKAGE
+
+
+class ServedVersion:
+    """Serves `package` as `version` in the release channel and makes the API
+    answer that version; the service dir is as before afterwards."""
+
+    def __init__(self, version, package):
+        self.version, self.package = version, package
+        self.answer = SERVICE_DIR / "api" / "version"
+        self.folder = SERVICE_DIR / "storage" / "download" / "latest" / version
+
+    def __enter__(self):
+        self.previous = self.answer.read_bytes()
+        self.folder.mkdir(parents=True, exist_ok=True)
+        # A hard link: the same bytes without another 256 MiB on disk.
+        target = self.folder / "orvanecloud.zip"
+        if target.exists():
+            target.unlink()
+        try:
+            target.hardlink_to(self.package)
+        except OSError:
+            shutil.copy(self.package, target)
+        self.answer.write_text(self.version + "\n")
+        return self
+
+    def __exit__(self, *exc):
+        self.answer.write_bytes(self.previous)
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def test_installing_view_shows_the_bar_moving_and_never_past_90_percent():
+    clean_install_state()
+    package = large_package()
+    with ServedVersion(LARGE_VERSION, package):
+        installer = Installer(harness.workdir("window_installing"))
+        try:
+            view = wv.settled_window()
+            check(f"/download/latest/{LARGE_VERSION}/" in installer.log(), "the installer did not ask for the large package")
+            view.click(wv.INSTALL_BTN)
+            widths, shot = [], None
+            deadline = time.monotonic() + 120
+            while time.monotonic() < deadline:
+                picture = view.picture("window_probe")
+                if view.showing_finished(picture):
+                    break
+                fill = view.progress_fill(picture)
+                if fill is not None:
+                    widths.append(fill)
+                    check(fill <= 810, f"the progress bar is {fill} px wide, past 90 % (810 px) before the end")
+                    if shot is None and 90 < fill < 700:
+                        shot = shutil.copy(picture.path, harness.SCREENSHOTS / "view_installing.png")
+            else:
+                raise harness.Failure(f"no finished view within 120 s; bar widths seen: {widths[-5:]}")
+            check(widths, "the installing view with its progress bar never showed")
+            rising = sorted(set(w for w in widths if 0 < w < 810))
+            check(len(rising) >= 3, f"the bar was not seen moving; widths seen: {sorted(set(widths))}")
+            check(widths == sorted(widths), f"the bar went backwards: {widths}")
+            check(shot is not None, "no picture of the bar half way")
+            check((INSTALL_DIR / "data" / "payload.bin").stat().st_size == 256 << 20,
+                  "the large package's payload was not installed whole")
+        finally:
+            installer.kill()
+            clean_install_state()
+
+
+def test_close_in_the_finished_view_ends_at_once_without_launching():
+    clean_install_state()
+    installer = Installer(harness.workdir("window_finished_close"))
+    try:
+        view = wv.settled_window()
+        view.click(wv.INSTALL_BTN)
+        view.wait_for_finished(120, "the finished view never appeared after install")
+        time.sleep(0.5)  # the finished view fades in
+        finished = view.picture("view_finished")
+        check(view.run_check_selected(finished) is True, "run_check is not shown selected in the finished view")
+        view.click(wv.CLOSE_BTN)
+        wv.check_exit(installer, 1, "close_btn in the finished view")
+        check(not wv.message_boxes(), "a question box appeared on close in the finished view")
+        check("MB_YES" not in installer.log() and "MB_No" not in installer.log(),
+              "close in the finished view went through the confirmation")
+        check("enterPath" not in installer.log(), "close in the finished view tried to launch the client")
+        time.sleep(2)  # a launched client would show up within this
+        check(not client_running(), "close in the finished view started the client")
+    finally:
+        installer.kill()
+        clean_install_state()
+
+
+if __name__ == "__main__":
+    harness.main([
+        test_start_view_opens_centred_and_custom_options_open_and_close,
+        test_close_confirmation_cancel_keeps_the_installer_and_ok_ends_it,
+        test_installing_view_shows_the_bar_moving_and_never_past_90_percent,
+        test_close_in_the_finished_view_ends_at_once_without_launching,
+    ])
