@@ -7,14 +7,12 @@ block ends, whatever happened inside it."""
 
 import contextlib
 import datetime
-import io
 import os
 import pathlib
 import re
 import shutil
 import subprocess
 import time
-import zipfile
 
 import harness
 from harness import check, wait_for
@@ -69,16 +67,18 @@ def good_package():
     return source.read_bytes()
 
 
-def package_with_blob(mib):
-    """The released package plus one stored (uncompressed) file of `mib` MiB of
-    random data: a real client package that takes a while to download."""
-    out = io.BytesIO()
-    with zipfile.ZipFile(io.BytesIO(good_package())) as source, \
-            zipfile.ZipFile(out, "w", zipfile.ZIP_STORED) as target:
-        for entry in source.infolist():
-            target.writestr(entry, source.read(entry))
-        target.writestr("data/blob.bin", os.urandom(mib * 1024 * 1024))
-    return out.getvalue()
+def large_package(bulk_mib):
+    """A client package like the released one plus `bulk_mib` MiB of data in
+    1 MiB files, half of them random: a package that takes a while to come."""
+    out = harness.BINARY_DIR / "e2e" / f"package_{bulk_mib}.zip"
+    out.parent.mkdir(parents=True, exist_ok=True)
+    result = subprocess.run([str(harness.SOURCE_DIR / "tools" / "make-test-package"), "--bulk-mib",
+                             str(bulk_mib), str(out)], capture_output=True, text=True,
+                            env={**os.environ, "BUILD_DIR": str(harness.BINARY_DIR)})
+    check(result.returncode == 0, f"tools/make-test-package failed: {result.stderr.strip()}")
+    package = out.read_bytes()
+    out.unlink()
+    return package
 
 
 @contextlib.contextmanager
