@@ -1,0 +1,178 @@
+"""The installer's choices with the real installer under Wine: the install
+folder stored by an earlier install is proposed and used, "--test" on the
+command line switches to the test API and the development channel (and
+still installs), and done_btn with run_check cleared ends without starting
+the client. Real X clicks, the local service's API and nginx storage."""
+
+import datetime
+import re
+import shutil
+import time
+
+import harness
+import window_view as wv
+from harness import Installer, check, wait_for
+from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, SERVICE_DIR, UNINSTALL_KEY,
+                             clean_install_state, client_running, reg_query, wine)
+
+STORED_FOLDER = r"C:\OrvaneTest\client"
+STORED_DIR = DRIVE_C / "OrvaneTest"
+
+
+def build_config():
+    """The hosts the build put into the installer (app/build_config.h)."""
+    text = (harness.BINARY_DIR / "generated" / "app" / "build_config.h").read_text()
+    return dict(re.findall(r'(k\w+Host)\[\] = L"([^"]*)"', text))
+
+
+def log_lines(installer):
+    """The setup log's messages without their time stamps, in order."""
+    return re.findall(r"^\[[^\]]*\] (.*?)\r*$", installer.log(), re.M)
+
+
+def line_after(lines, marker):
+    check(marker in lines, f"setup.log has no line {marker!r}")
+    index = lines.index(marker)
+    check(index + 1 < len(lines), f"setup.log ends right after {marker!r}")
+    return lines[index + 1]
+
+
+def access_log():
+    path = SERVICE_DIR / "nginx" / "access.log"
+    return path.read_text(errors="replace") if path.exists() else ""
+
+
+def install_and_wait_finished(view, install_point, folder):
+    view.click(install_point)
+    wait_for(lambda: (folder / "Orvane.exe").exists(), 120, f"the client never arrived in {folder}")
+    view.wait_for_finished(60, "the finished view never appeared after the install")
+    time.sleep(0.5)  # the finished view fades in
+
+
+def expanded_folder_text(view, name):
+    view.click(wv.SHOW_CHANGE_BTN)
+    wait_for(lambda: view.select_btn_border(view.picture("options_probe")), 10,
+             "自定义选项 did not open the folder box")
+    text = view.dir_label_text_box(view.picture(name))
+    check(text, "the opened folder box shows no folder")
+    return text
+
+
+def test_next_start_proposes_and_uses_the_stored_location():
+    clean_install_state()
+    shutil.rmtree(STORED_DIR, ignore_errors=True)
+    installer = None
+    try:
+        # The default folder first, for its width on the screen.
+        installer = Installer(harness.workdir("options_default"))
+        default_text = expanded_folder_text(wv.settled_window(), "options_default_folder")
+        installer.kill()
+        wait_for(lambda: wv.installer_window() is None, 20, "the killed installer's window stayed")
+
+        # The installer creates the install folder itself but not its parents,
+        # as after an earlier install into this folder that was removed since.
+        STORED_DIR.mkdir()
+        added = wine("reg", "add", LOCATION_KEY, "/v", "InstallLocation", "/t", "REG_SZ", "/d", STORED_FOLDER, "/f")
+        check(added.returncode == 0, f"reg add failed: {added.stderr!r}")
+        installer = Installer(harness.workdir("options_stored"))
+        view = wv.settled_window()
+        stored_text = expanded_folder_text(view, "view_start_expanded_stored")
+        default_width = default_text[2] - default_text[0]
+        stored_width = stored_text[2] - stored_text[0]
+        # "C:\OrvaneTest\client" is 14 characters shorter than the default.
+        check(stored_width < default_width - 40,
+              f"the folder box shows text {stored_width} px wide with {STORED_FOLDER} stored, "
+              f"against {default_width} px for the default folder: the stored folder is not proposed")
+
+        target = STORED_DIR / "client"
+        install_and_wait_finished(view, wv.INSTALL_BTN_EXPANDED, target)
+        check(not (INSTALL_DIR / "Orvane.exe").exists(), "the client went to the default folder as well")
+        location = reg_query(LOCATION_KEY, "InstallLocation")
+        check(location == STORED_FOLDER, f"InstallLocation is {location!r} after the install, not {STORED_FOLDER}")
+        icon = reg_query(UNINSTALL_KEY, "DisplayIcon")
+        check(icon and icon.lower() == (STORED_FOLDER + r"\Orvane.exe").lower(),
+              f"the uninstall entry points at {icon!r}, not into {STORED_FOLDER}")
+    finally:
+        if installer:
+            installer.kill()
+        clean_install_state()
+        shutil.rmtree(STORED_DIR, ignore_errors=True)
+
+
+def test_release_mode_asks_the_release_host_for_the_release_channel():
+    clean_install_state()
+    hosts = build_config()
+    installer = Installer(harness.workdir("options_release"))
+    try:
+        wv.settled_window()
+        lines = log_lines(installer)
+        host = line_after(lines, "GetNewVersion=>domain")
+        check(host == hosts["kApiHost"], f"without --test the version was asked of {host}, not {hosts['kApiHost']}")
+        url = line_after(lines, "downloadURL:")
+        stamp = datetime.date.today().strftime("%Y_%m_%d")
+        version = (SERVICE_DIR / "api" / "version").read_text().split()[0]
+        expected = f"https://{hosts['kStorageHost']}/download/latest/{version}/orvanecloud.zip?name={stamp}"
+        check(url == expected, f"without --test the package URL is {url}, not {expected}")
+    finally:
+        installer.kill()
+        clean_install_state()
+
+
+def test_test_flag_anywhere_switches_to_the_test_host_and_development_channel_and_installs():
+    clean_install_state()
+    hosts = build_config()
+    # Not the first argument, and glued to other text: any "--test" counts.
+    installer = Installer(harness.workdir("options_test_mode"), args=["/S", "x--test"])
+    try:
+        view = wv.settled_window()
+        lines = log_lines(installer)
+        host = line_after(lines, "GetNewVersion=>domain")
+        check(host == hosts["kTestApiHost"], f"with --test the version was asked of {host}, not {hosts['kTestApiHost']}")
+        url = line_after(lines, "downloadURL:")
+        stamp = datetime.date.today().strftime("%Y_%m_%d")
+        version = (SERVICE_DIR / "api" / "version").read_text().split()[0]
+        path = f"/download/development/latest/{version}/orvanecloud.zip?name={stamp}"
+        expected = f"https://{hosts['kStorageHost']}{path}"
+        check(url == expected, f"with --test the package URL is {url}, not {expected}")
+
+        served_before = access_log().count(path)
+        install_and_wait_finished(view, wv.INSTALL_BTN, INSTALL_DIR)
+        check(access_log().count(path) > served_before, "the storage never served the development package")
+        check(reg_query(LOCATION_KEY, "InstallLocation"), "the test-mode install registered no location")
+    finally:
+        installer.kill()
+        clean_install_state()
+
+
+def test_done_with_run_check_cleared_ends_without_starting_the_client():
+    clean_install_state()
+    installer = Installer(harness.workdir("options_run_check"))
+    try:
+        view = wv.settled_window()
+        install_and_wait_finished(view, wv.INSTALL_BTN, INSTALL_DIR)
+        check(view.run_check_selected(view.picture("view_finished")) is True,
+              "run_check is not selected when the finished view appears")
+        view.click(wv.RUN_CHECK)
+        wait_for(lambda: view.run_check_selected(view.picture("options_probe")) is False, 10,
+                 "clicking the check box did not clear run_check")
+        view.picture("view_finished_unchecked")
+        view.click(wv.DONE_BTN)
+        wv.check_exit(installer, 1, "done_btn with run_check cleared")
+        check("enterPath：" not in log_lines(installer), "done_btn with run_check cleared still launched the client")
+        # Absence takes a while to show: a launched client starts within seconds.
+        deadline = time.monotonic() + 4
+        while time.monotonic() < deadline:
+            check(not client_running(), "done_btn with run_check cleared started the client")
+            time.sleep(0.2)
+    finally:
+        installer.kill()
+        clean_install_state()
+
+
+if __name__ == "__main__":
+    harness.main([
+        test_next_start_proposes_and_uses_the_stored_location,
+        test_release_mode_asks_the_release_host_for_the_release_channel,
+        test_test_flag_anywhere_switches_to_the_test_host_and_development_channel_and_installs,
+        test_done_with_run_check_cleared_ends_without_starting_the_client,
+    ])
