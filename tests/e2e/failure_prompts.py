@@ -123,7 +123,7 @@ def start_view_button(installer, window, timeout=30):
     """Centre of the install button once the start view shows."""
     # A pointer left over the button from the last click turns it to its
     # lighter hot colour, which is not the brand green looked for.
-    harness.xdotool("mousemove", 1, 1)
+    park_pointer()
     def find():
         check(installer.running(), "the installer ended while the start view was awaited")
         return green_button(window, 300)
@@ -188,3 +188,11 @@ def answer(box, which):
     """Clicks the yes or no button of the box and waits until it has gone."""
     harness.click(*button_centre(box, which))
     wait_for(no_prompt, 10, f"the 提示 box stayed open after its {which} button was clicked")
+    park_pointer()
+
+
+def park_pointer():
+    """Moves the pointer to the screen's corner: the box's buttons lie over
+    the install button, which a pointer left there would keep hot for the
+    next test looking for its brand green."""
+    harness.xdotool("mousemove", 1, 1)

@@ -12,7 +12,7 @@ import shutil
 import subprocess
 
 import harness
-from failure_prompts import (answer, follows, good_package, log_lines, no_prompt, open_installer,
+from failure_prompts import (answer, park_pointer, follows, good_package, log_lines, no_prompt, open_installer,
                              press_install, prompt, replace_package, served_version, start_view_button,
                              temp_folder, temp_package)
 from harness import check, wait_for
@@ -77,6 +77,7 @@ def test_storage_without_a_usable_answer():
     finally:
         if installer:
             installer.kill()
+        park_pointer()
         clean_install_state()
 
 
@@ -113,6 +114,7 @@ def test_a_package_that_is_no_zip_is_fetched_again_on_retry():
     finally:
         if installer:
             installer.kill()
+        park_pointer()
         clean_install_state()
 
 
@@ -160,6 +162,7 @@ def test_the_temporary_package_cannot_be_written():
     finally:
         if installer:
             installer.kill()
+        park_pointer()
         if mounted:
             if subprocess.run(["umount", str(temp)]).returncode != 0:
                 subprocess.run(["umount", "-l", str(temp)])
@@ -189,6 +192,7 @@ def test_no_version_from_the_api_is_asked_again_on_retry():
     finally:
         if installer:
             installer.kill()
+        park_pointer()
         clean_install_state()
 
 
@@ -273,6 +277,7 @@ def test_running_clients_in_front_of_an_install():
     finally:
         if installer:
             installer.kill()
+        park_pointer()
         end_started(programs, [r"orvanecloud\\OrvaneHelper.exe", r"e2e-elsewhere\\Orvane.exe"])
         shutil.rmtree(elsewhere, ignore_errors=True)
         clean_install_state()

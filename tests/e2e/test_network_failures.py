@@ -7,7 +7,7 @@ import os
 import subprocess
 
 import harness
-from failure_prompts import (answer, boxes, follows, log_lines, open_installer, large_package, press_install,
+from failure_prompts import (answer, park_pointer, boxes, follows, log_lines, open_installer, large_package, press_install,
                              prompt, served_version, service, temp_package)
 from harness import check, wait_for
 from installer_state import INSTALL_DIR, clean_install_state, sha256
@@ -62,6 +62,7 @@ def test_a_download_cut_off_halfway_resumes_on_retry():
     finally:
         if installer:
             installer.kill()
+        park_pointer()
         service("storage-start")
         clean_install_state()
 
