@@ -13,7 +13,7 @@ import harness
 import window_view as wv
 from harness import Installer, check, wait_for
 from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, SERVICE_DIR, UNINSTALL_KEY,
-                             clean_install_state, client_running, reg_query, wine)
+                             clean_install_state, reg_query, wine)
 
 STORED_FOLDER = r"C:\OrvaneTest\client"
 STORED_DIR = DRIVE_C / "OrvaneTest"
@@ -162,7 +162,7 @@ def test_done_with_run_check_cleared_ends_without_starting_the_client():
         # Absence takes a while to show: a launched client starts within seconds.
         deadline = time.monotonic() + 4
         while time.monotonic() < deadline:
-            check(not client_running(), "done_btn with run_check cleared started the client")
+            check(not wv.clients_running(), "done_btn with run_check cleared started the client")
             time.sleep(0.2)
     finally:
         installer.kill()
