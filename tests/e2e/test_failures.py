@@ -16,8 +16,7 @@ from failure_prompts import (answer, park_pointer, follows, good_package, log_li
                              press_install, prompt, replace_package, served_version, start_view_button,
                              temp_folder, temp_package)
 from harness import check, wait_for
-from installer_state import (DRIVE_C, INSTALL_DIR, clean_install_state, client_running, sha256,
-                             wine)
+from installer_state import DRIVE_C, INSTALL_DIR, PREFIX, clean_install_state, sha256
 
 STAND_IN = harness.BINARY_DIR / "testclient" / "Orvane.exe"
 
@@ -208,9 +207,19 @@ def start_program(path, *args):
                             stderr=subprocess.DEVNULL)
 
 
+def in_this_prefix(pid):
+    """True for a process of this test's Wine prefix (other builds on the
+    machine run programs of the same names in prefixes of their own)."""
+    try:
+        environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+    except OSError:
+        return False
+    return f"WINEPREFIX={PREFIX}".encode() in environ
+
+
 def pids(pattern):
     out = subprocess.run(["pgrep", "-f", pattern], capture_output=True, text=True).stdout
-    return [int(pid) for pid in out.split()]
+    return [int(pid) for pid in out.split() if in_this_prefix(int(pid))]
 
 
 def running(pattern):
