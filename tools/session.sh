@@ -19,9 +19,19 @@ trap 'exit 130' INT TERM
 # Wine's own background processes (services, explorer) start with the first
 # program of a session and inherit its output pipes; started here with output
 # to /dev/null (and the display, when one is up), they never hold a test's pipe open after the test has ended.
+# The first program with the display also sets up Wine's display devices
+# from the X server (see tools/display-warmup.c).
 orvane_start_wineserver() {
   WINEPREFIX=$ORVANE_WINEPREFIX wineserver -p
+  local warmup=$BUILD_DIR/display-warmup.exe
+  if [ ! -x "$warmup" ] || [ "$ORVANE_ROOT/tools/display-warmup.c" -nt "$warmup" ]; then
+    mkdir -p "$BUILD_DIR"
+    i686-w64-mingw32-gcc -O1 -o "$warmup" "$ORVANE_ROOT/tools/display-warmup.c" || return 1
+  fi
   ORVANE_WANT_DISPLAY=1 "$ORVANE_ROOT/tools/wine-run" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  if [ -n "${ORVANE_DISPLAY:-}" ]; then
+    ORVANE_WANT_DISPLAY=1 "$ORVANE_ROOT/tools/wine-run" "$warmup" </dev/null >/dev/null 2>&1 || true
+  fi
 }
 
 # Xvfb picks a free display number itself and tells it on the given fd.

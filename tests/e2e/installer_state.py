@@ -7,6 +7,7 @@ import hashlib
 import os
 import pathlib
 import shutil
+import signal
 import subprocess
 
 import harness
@@ -33,12 +34,35 @@ def reg_query(key, value):
     return None
 
 
-def client_running(pattern=r"orvanecloud\\Orvane.exe"):
-    return subprocess.run(["pgrep", "-f", pattern], capture_output=True).returncode == 0
+def clients_running():
+    """Process ids of clients (any Orvane.exe but the installer) started in
+    this run's own prefix; other checkouts on the machine run clients of
+    their own, which are none of this run's business."""
+    found = []
+    prefix = b"WINEPREFIX=" + str(PREFIX).encode()
+    for entry in pathlib.Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            command = (entry / "cmdline").read_bytes().lower()
+            environment = (entry / "environ").read_bytes().split(b"\0")
+        except OSError:
+            continue
+        if b"orvane.exe" in command and b"orvanesetup" not in command and prefix in environment:
+            found.append(int(entry.name))
+    return found
+
+
+def client_running():
+    return bool(clients_running())
 
 
 def end_clients():
-    subprocess.run(["pkill", "-f", r"orvanecloud\\Orvane.exe"], capture_output=True)
+    for pid in clients_running():
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except OSError:
+            pass  # ended by itself meanwhile
 
 
 def temp_packages():

@@ -10,14 +10,10 @@ import time
 
 import harness
 from harness import check, wait_for
-from installer_state import BRAND_GREEN, PREFIX, installer_window
+from installer_state import BRAND_GREEN, PREFIX, clients_running, installer_window
 
 WINDOW_SIZE = (988, 653)
 SCREEN_SIZE = (1280, 800)
-# The monitor Wine reports when a program without a display set up the
-# session's display devices first (ctest lists the test programs that way
-# before it runs anything): the installer is then centred on it, at (18, 58).
-NULL_DRIVER_SCREEN = (1024, 768)
 # The 960 x 625 card sits inside the 14-px soft shadow of the background.
 SHADOW = 14
 BOX_SIZE = (358, 208)
@@ -215,23 +211,3 @@ def process_ended(installer):
 def check_exit(installer, expected, what, timeout=20):
     code = installer.wait(timeout)
     check(code == expected, f"{what} ended the installer with {code}, not {expected}")
-
-
-
-def clients_running():
-    """Process ids of installed clients (…\\orvanecloud\\Orvane.exe or the
-    stored-location test's folder) started in this test run's own prefix;
-    other sessions on the machine run clients of their own."""
-    found = []
-    prefix = b"WINEPREFIX=" + str(PREFIX).encode()
-    for entry in pathlib.Path("/proc").iterdir():
-        if not entry.name.isdigit():
-            continue
-        try:
-            command = (entry / "cmdline").read_bytes().lower()
-            environment = (entry / "environ").read_bytes().split(b"\0")
-        except OSError:
-            continue
-        if b"orvane.exe" in command and b"orvanesetup" not in command and prefix in environment:
-            found.append(int(entry.name))
-    return found
