@@ -125,7 +125,8 @@ def start_view_button(installer, window, timeout=30):
     # lighter hot colour, which is not the brand green looked for.
     park_pointer()
     def find():
-        check(installer.running(), "the installer ended while the start view was awaited")
+        check(installer.running(),
+              f"the installer ended (exit code {installer.process.poll()}) while the start view was awaited")
         return green_button(window, 300)
     return wait_for(find, timeout, "the start view with its install button did not show")
 
