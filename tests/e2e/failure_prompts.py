@@ -8,29 +8,19 @@ block ends, whatever happened inside it."""
 import contextlib
 import datetime
 import os
-import pathlib
-import re
 import shutil
 import subprocess
 import time
 
 import harness
 from harness import check, wait_for
-from installer_state import DRIVE_C, SERVICE_DIR, green_button, installer_window, released_package
+from installer_state import (DRIVE_C, SERVICE_DIR, box_button, green_button, installer_window,
+                             message_boxes, released_package)
 
 VERSION_FILE = SERVICE_DIR / "api" / "version"
 CHANNELS = (SERVICE_DIR / "storage" / "download" / "latest",
             SERVICE_DIR / "storage" / "download" / "development" / "latest")
 SERVICE = harness.SOURCE_DIR / "tools" / "service"
-# The message box (its title 提示 is a label in the skin; the window itself
-# has no caption text) opens 358x208: the skin's 330x180 and its shadow.
-BOX_SIZE = (358, 208)
-# Its buttons are 84x32, the row 30 px from the right and 20 px from the
-# bottom edge, 10 px between the two buttons.
-BUTTON_SIZE = (84, 32)
-BUTTON_GAP = 10
-ROW_RIGHT, ROW_BOTTOM = 30, 20
-LOG_LINE = re.compile(r"^\[\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\] (.*)$")
 
 
 def temp_folder():
@@ -43,16 +33,6 @@ def temp_folder():
 def temp_package():
     """Where the installer downloads today's package."""
     return temp_folder() / (datetime.date.today().strftime("%Y_%m_%d") + ".zip")
-
-
-def log_lines(installer):
-    """setup.log as its list of messages, without the time stamps."""
-    lines = []
-    for line in installer.log().splitlines():
-        match = LOG_LINE.match(line)
-        if match:
-            lines.append(match.group(1))
-    return lines
 
 
 def follows(lines, *expected):
@@ -148,23 +128,11 @@ def press_install(installer, window):
     harness.click(*start_view_button(installer, window))
 
 
-def boxes():
-    """The message boxes on the display: untitled windows of the box's size."""
-    found = []
-    for window in harness.windows_named("^$"):
-        try:
-            if harness.window_geometry(window)[2:] == BOX_SIZE:
-                found.append(window)
-        except subprocess.CalledProcessError:
-            pass  # gone between the search and the question
-    return found
-
-
 def prompt(installer, timeout, what):
     """The 提示 box, once it has faded in; fails if the installer ends first."""
     def find():
         check(installer.running(), f"the installer ended instead of asking about {what}")
-        found = boxes()
+        found = message_boxes()
         return found[0] if found else None
     box = wait_for(find, timeout, f"no 提示 prompt appeared for {what} within {timeout} s")
     time.sleep(0.8)  # the box fades in
@@ -172,22 +140,12 @@ def prompt(installer, timeout, what):
 
 
 def no_prompt():
-    return not boxes()
-
-
-def button_centre(box, which):
-    """Centre of the box's yes (重试/确定) or no (退出/取消) button on the screen."""
-    x, y, width, height = harness.window_geometry(box)
-    w, h = BUTTON_SIZE
-    no = (x + width - ROW_RIGHT - w // 2, y + height - ROW_BOTTOM - h // 2)
-    if which == "no":
-        return no
-    return no[0] - w - BUTTON_GAP, no[1]
+    return not message_boxes()
 
 
 def answer(box, which):
     """Clicks the yes or no button of the box and waits until it has gone."""
-    harness.click(*button_centre(box, which))
+    harness.click(*box_button(box, which))
     wait_for(no_prompt, 10, f"the 提示 box stayed open after its {which} button was clicked")
     park_pointer()
 

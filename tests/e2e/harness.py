@@ -10,7 +10,6 @@ import pathlib
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 SOURCE_DIR = pathlib.Path(os.environ.get("ORVANE_SOURCE_DIR", pathlib.Path(__file__).resolve().parents[2]))

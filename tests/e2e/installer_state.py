@@ -6,6 +6,7 @@ tests; every test starts and ends with clean_install_state()."""
 import hashlib
 import os
 import pathlib
+import re
 import shutil
 import signal
 import subprocess
@@ -116,20 +117,45 @@ def sha256(path):
     return hashlib.sha256(pathlib.Path(path).read_bytes()).hexdigest()
 
 
+
+LOG_LINE = re.compile(r"^\[\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\] (.*)$")
+
+
+def log_lines(installer):
+    """setup.log as its list of messages, without the time stamps."""
+    lines = []
+    for line in installer.log().splitlines():
+        match = LOG_LINE.match(line)
+        if match:
+            lines.append(match.group(1))
+    return lines
+
+
+# The installer's message box opens 358 x 208 (the skin's 330 x 180 and its
+# shadow) and has no window title: its 提示 is a label drawn inside it. Its
+# buttons are 84 x 32, in a row 30 px from the right and 20 px from the
+# bottom edge, 10 px apart.
 MSG_BOX_SIZE = (358, 208)
+BOX_BUTTON_SIZE = (84, 32)
+BOX_BUTTON_GAP = 10
+BOX_ROW_RIGHT, BOX_ROW_BOTTOM = 30, 20
 
 
-def msg_box_window():
-    """The installer's own message box (a 358 x 208 window with no window
-    title; its title "提示" is drawn inside it), or None."""
-    if not harness.DISPLAY:
-        return None
-    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^$"],
-                            env=harness.x_env(), capture_output=True, text=True)
-    for window in (int(w) for w in result.stdout.split()):
+def message_boxes():
+    """The installer's message boxes on the display: untitled windows of the box's size."""
+    found = []
+    for window in harness.windows_named("^$"):
         try:
             if harness.window_geometry(window)[2:] == MSG_BOX_SIZE:
-                return window
+                found.append(window)
         except subprocess.CalledProcessError:
-            continue  # gone between the search and the question
-    return None
+            pass  # gone between the search and the question
+    return found
+
+
+def box_button(box, which):
+    """Screen centre of a box's "yes" (重试/确定) or "no" (退出/取消) button."""
+    x, y, width, height = harness.window_geometry(box)
+    w, h = BOX_BUTTON_SIZE
+    no = (x + width - BOX_ROW_RIGHT - w // 2, y + height - BOX_ROW_BOTTOM - h // 2)
+    return no if which == "no" else (no[0] - w - BOX_BUTTON_GAP, no[1])

@@ -12,11 +12,11 @@ import shutil
 import subprocess
 
 import harness
-from failure_prompts import (answer, park_pointer, follows, good_package, log_lines, no_prompt, open_installer,
+from failure_prompts import (answer, park_pointer, follows, good_package, no_prompt, open_installer,
                              press_install, prompt, replace_package, served_version, start_view_button,
                              temp_folder, temp_package)
 from harness import check, wait_for
-from installer_state import DRIVE_C, INSTALL_DIR, PREFIX, clean_install_state, sha256
+from installer_state import DRIVE_C, INSTALL_DIR, PREFIX, clean_install_state, log_lines, sha256
 
 STAND_IN = harness.BINARY_DIR / "testclient" / "Orvane.exe"
 

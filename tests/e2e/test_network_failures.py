@@ -7,10 +7,10 @@ import os
 import subprocess
 
 import harness
-from failure_prompts import (answer, park_pointer, boxes, follows, log_lines, open_installer, large_package, press_install,
+from failure_prompts import (answer, park_pointer, follows, open_installer, large_package, press_install,
                              prompt, served_version, service, temp_package)
 from harness import check, wait_for
-from installer_state import INSTALL_DIR, clean_install_state, sha256
+from installer_state import INSTALL_DIR, clean_install_state, log_lines, message_boxes, sha256
 
 NETWORK_PROMPT_LOG = "Failed to open URL with Range header."
 SERVERS = harness.SOURCE_DIR / "tools" / "service.d" / "servers.py"
@@ -47,7 +47,7 @@ def test_a_download_cut_off_halfway_resumes_on_retry():
 
             def done():
                 check(installer.running(), "the installer ended during the resumed download")
-                check(not boxes(), "a prompt came up during the resumed download")
+                check(not message_boxes(), "a prompt came up during the resumed download")
                 return "DownloadAndUnzipFile done" in log_lines(installer)
             wait_for(done, 120, "the resumed install did not finish within 120 s")
             resumed = log_lines(installer)[before_retry:]

@@ -13,7 +13,8 @@ import harness
 import window_view as wv
 from harness import Installer, check, wait_for
 from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, SERVICE_DIR, UNINSTALL_KEY,
-                             clean_install_state, reg_query, wine)
+                             clean_install_state, clients_running, installer_window, log_lines,
+                             reg_query, wine)
 
 STORED_FOLDER = r"C:\OrvaneTest\client"
 STORED_DIR = DRIVE_C / "OrvaneTest"
@@ -23,11 +24,6 @@ def build_config():
     """The hosts the build put into the installer (app/build_config.h)."""
     text = (harness.BINARY_DIR / "generated" / "app" / "build_config.h").read_text()
     return dict(re.findall(r'(k\w+Host)\[\] = L"([^"]*)"', text))
-
-
-def log_lines(installer):
-    """The setup log's messages without their time stamps, in order."""
-    return re.findall(r"^\[[^\]]*\] (.*?)\r*$", installer.log(), re.M)
 
 
 def line_after(lines, marker):
@@ -67,7 +63,7 @@ def test_next_start_proposes_and_uses_the_stored_location():
         installer = Installer(harness.workdir("options_default"))
         default_text = expanded_folder_text(wv.settled_window(), "options_default_folder")
         installer.kill()
-        wait_for(lambda: wv.installer_window() is None, 20, "the killed installer's window stayed")
+        wait_for(lambda: installer_window() is None, 20, "the killed installer's window stayed")
 
         # The installer creates the install folder itself but not its parents,
         # as after an earlier install into this folder that was removed since.
@@ -162,7 +158,7 @@ def test_done_with_run_check_cleared_ends_without_starting_the_client():
         # Absence takes a while to show: a launched client starts within seconds.
         deadline = time.monotonic() + 4
         while time.monotonic() < deadline:
-            check(not wv.clients_running(), "done_btn with run_check cleared started the client")
+            check(not clients_running(), "done_btn with run_check cleared started the client")
             time.sleep(0.2)
     finally:
         installer.kill()

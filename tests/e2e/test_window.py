@@ -11,7 +11,8 @@ import time
 import harness
 import window_view as wv
 from harness import Installer, check, wait_for
-from installer_state import INSTALL_DIR, SERVICE_DIR, clean_install_state
+from installer_state import (INSTALL_DIR, MSG_BOX_SIZE, SERVICE_DIR, clean_install_state,
+                             clients_running, installer_window, message_boxes)
 
 # A package large enough for the bar to be seen moving on loopback:
 # 256 MiB of random data, stored, so the download takes a few seconds.
@@ -66,16 +67,16 @@ def test_close_confirmation_cancel_keeps_the_installer_and_ok_ends_it():
         view.click(wv.CLOSE_BTN)
         box = wv.wait_for_message_box(message="close_btn in the start view asked nothing")
         harness.screenshot("view_close_confirmation")
-        expected = (view.x + (view.width - wv.BOX_SIZE[0]) // 2, view.y + (view.height - wv.BOX_SIZE[1]) // 2)
+        expected = (view.x + (view.width - MSG_BOX_SIZE[0]) // 2, view.y + (view.height - MSG_BOX_SIZE[1]) // 2)
         check(abs(box.x - expected[0]) <= 1 and abs(box.y - expected[1]) <= 1,
               f"the question box is at ({box.x}, {box.y}), not centred over the installer at {expected}")
 
         box.answer_no()
-        wait_for(lambda: not wv.message_boxes(), 10, "the question box stayed after 取消")
+        wait_for(lambda: not message_boxes(), 10, "the question box stayed after 取消")
         wait_for(lambda: "MB_No" in installer.log(), 10, "取消 did not log MB_No")
         time.sleep(0.5)  # a wrongly taken close would end the process 300 ms after the answer
         check(installer.running(), "取消 in the close confirmation ended the installer")
-        check(wv.installer_window() == view.window, "the installer window went away after 取消")
+        check(installer_window() == view.window, "the installer window went away after 取消")
         check("MB_YES" not in installer.log(), "取消 logged MB_YES")
 
         # The window is usable again: the same button asks again.
@@ -185,12 +186,12 @@ def test_close_in_the_finished_view_ends_at_once_without_launching():
         check(view.run_check_selected(finished) is True, "run_check is not shown selected in the finished view")
         view.click(wv.CLOSE_BTN)
         wv.check_exit(installer, 1, "close_btn in the finished view")
-        check(not wv.message_boxes(), "a question box appeared on close in the finished view")
+        check(not message_boxes(), "a question box appeared on close in the finished view")
         check("MB_YES" not in installer.log() and "MB_No" not in installer.log(),
               "close in the finished view went through the confirmation")
         check("enterPath" not in installer.log(), "close in the finished view tried to launch the client")
         time.sleep(2)  # a launched client would show up within this
-        check(not wv.clients_running(), "close in the finished view started the client")
+        check(not clients_running(), "close in the finished view started the client")
     finally:
         installer.kill()
         clean_install_state()

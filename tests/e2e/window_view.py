@@ -3,20 +3,16 @@ its buttons are (from the window's position and the layout of basic.xml),
 which view is showing (by the colours only that view paints), the question
 box and its buttons, and a few waits shared by the window tests."""
 
-import os
-import pathlib
-import subprocess
 import time
 
 import harness
 from harness import check, wait_for
-from installer_state import BRAND_GREEN, PREFIX, clients_running, installer_window
+from installer_state import BRAND_GREEN, box_button, installer_window, message_boxes
 
 WINDOW_SIZE = (988, 653)
 SCREEN_SIZE = (1280, 800)
 # The 960 x 625 card sits inside the 14-px soft shadow of the background.
 SHADOW = 14
-BOX_SIZE = (358, 208)
 
 LIGHT_GRAY = (0xA8, 0xA8, 0xA8)   # select_btn's top and bottom border
 DARK_TEXT = (0x33, 0x33, 0x33)    # dir_label's text
@@ -144,64 +140,24 @@ def settled_window(timeout=90):
     return View(window)
 
 
-def visible_windows():
-    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", ""], env=harness.x_env(),
-                         capture_output=True, text=True).stdout
-    return [int(w) for w in out.split()]
-
-
-def message_boxes():
-    """The question boxes on the display: untitled windows of the box's size."""
-    boxes = []
-    for window in visible_windows():
-        try:
-            if harness.window_geometry(window)[2:] == BOX_SIZE:
-                boxes.append(window)
-        except subprocess.CalledProcessError:
-            continue  # gone in the meantime
-    return boxes
-
-
 class MessageBox:
-    """A question box on the display; btn_yes and btn_no (84 x 32) sit in
-    the bottom right corner, 30 from the right, 20 from the bottom, 10 apart."""
-
-    YES = (192, 172)
-    NO = (286, 172)
+    """A question box on the display."""
 
     def __init__(self, window):
         self.window = window
         self.x, self.y, self.width, self.height = harness.window_geometry(window)
 
-    def click(self, point):
-        harness.click(self.x + point[0], self.y + point[1])
-
     def answer_yes(self):
-        self.click(self.YES)
+        harness.click(*box_button(self.window, "yes"))
 
     def answer_no(self):
-        self.click(self.NO)
+        harness.click(*box_button(self.window, "no"))
 
 
 def wait_for_message_box(timeout=20, message="no question box appeared"):
     time_box = wait_for(message_boxes, timeout, message)
     time.sleep(0.4)  # past its fade-in
     return MessageBox(time_box[0])
-
-
-def green_run(picture, view, from_top, length=150):
-    """Centre of the first run of brand green at least `length` wide below
-    `from_top` in the window, or None (the install and done buttons)."""
-    for row in range(view.y + from_top, view.y + view.height):
-        run = 0
-        for column in range(view.x, view.x + view.width):
-            if all(abs(a - b) <= 16 for a, b in zip(picture.pixel(column, row), BRAND_GREEN)):
-                run += 1
-                if run >= length:
-                    return column - run // 2, row
-            else:
-                run = 0
-    return None
 
 
 def process_ended(installer):
