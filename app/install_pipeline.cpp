@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/ansi_text.h"
 #include "app/build_config.h"
 #include "app/package_download.h"
 #include "app/package_location.h"
@@ -18,15 +19,6 @@
 
 namespace app {
 namespace {
-
-std::string ToAnsi(const std::wstring& text) {
-  int size = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-  out.resize(static_cast<size_t>(size - 1));
-  return out;
-}
 
 void PostStatus(ui::Label* status, const wchar_t* text) {
   if (!status) return;
