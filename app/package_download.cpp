@@ -4,9 +4,11 @@
 #include <wininet.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <memory>
 #include <string>
 
+#include "app/ansi_text.h"
 #include "app/package_location.h"
 #include "app/setup_log.h"
 #include "base/unique_any.h"
@@ -37,18 +39,6 @@ constexpr int kMaxEmptyAnswers = 5;
 // the storage also drops the connection; this many restarts, then give up.
 constexpr int kMaxRestarts = 3;
 constexpr size_t kFileBufferSize = 64 * 1024;
-
-std::string ToAnsi(const std::wstring& text) {
-  if (text.empty()) return {};
-  int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()),
-                                     nullptr, 0, nullptr, nullptr);
-  std::string narrow(length > 0 ? length : 0, '\0');
-  if (length > 0) {
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(),
-                          length, nullptr, nullptr);
-  }
-  return narrow;
-}
 
 // The volume that matters is the one the package is written to.
 std::string PackageDirectory() {
@@ -90,8 +80,8 @@ bool ContinuesAt(HINTERNET request, uint32_t offset) {
   wchar_t range[128] = {};
   DWORD size = sizeof(range) - sizeof(wchar_t);
   if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_RANGE, range, &size, nullptr)) return true;
-  std::wstring expected = L"bytes " + std::to_wstring(offset) + L"-";
-  return std::wstring(range).rfind(expected, 0) == 0;
+  const std::wstring expected = L"bytes " + std::to_wstring(offset) + L"-";
+  return std::wcsncmp(range, expected.c_str(), expected.size()) == 0;
 }
 
 void ReportProgress(ProgressSink& sink, uint32_t downloaded, uint32_t size) {

@@ -169,7 +169,7 @@ int wmain() {
   const double fill_ms = BareFillMs();
 
   std::printf("layered_repaint: %d x %d layered window, %d frames, one control changing per frame\n",
-              size.cx, size.cy, kFrames);
+              static_cast<int>(size.cx), static_cast<int>(size.cy), kFrames);
   std::printf("  frame                 %8.3f ms  (%.1f frames/s)\n", frame_ms, 1000.0 / frame_ms);
   std::printf("    paint (layout+tree) %8.3f ms\n", paint_ms);
   std::printf("    UpdateLayeredWindow %8.3f ms\n", ulw_ms);
