@@ -106,7 +106,9 @@ void ReadInstallLocation(std::wstring& folder) {
 
   DebugText("\n\xa1\xbeInstallLocation value.empty() ");
   PWSTR program_files = nullptr;
-  HRESULT result = ::SHGetKnownFolderPath(FOLDERID_ProgramFiles, 0, nullptr, &program_files);
+  // The 32-bit Program Files folder, named so that a build for another
+  // bitness proposes the same folder as the 32-bit product.
+  HRESULT result = ::SHGetKnownFolderPath(FOLDERID_ProgramFilesX86, 0, nullptr, &program_files);
   if (SUCCEEDED(result)) {
     DebugText("\n\xa1\xbeInstallLocation SUCCEEDED(result):");
     folder = std::wstring(program_files) + L"\\orvanecloud";
@@ -173,8 +175,10 @@ void WriteInstallLocation(const std::wstring& folder) {
 
 void WriteUninstallEntry(const std::wstring& folder) {
   base::unique_hkey key;
-  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                        nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
+  // The 32-bit registry view, where the 32-bit product's entry lives on
+  // 64-bit Windows, whatever this build's bitness.
+  if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_WRITE | KEY_WOW64_32KEY, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
     key.release();
     DebugText("Failed to create uninstall registry key\n\xa3\xac");  // ，
     return;

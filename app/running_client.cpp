@@ -9,8 +9,9 @@ namespace app {
 namespace {
 
 constexpr wchar_t kClientExeName[] = L"Orvane.exe";
-// The record size the snapshot functions expect from a 32-bit program.
-static_assert(sizeof(PROCESSENTRY32W) == 556);
+// The record size the snapshot functions expect (a 64-bit build's pointer-
+// sized fields make it larger).
+static_assert(sizeof(PROCESSENTRY32W) == (sizeof(void*) == 4 ? 556 : 568));
 
 base::unique_hfile TakeProcessSnapshot() {
   return base::unique_hfile(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));

@@ -26,7 +26,7 @@ orvane_start_wineserver() {
   local warmup=$BUILD_DIR/display-warmup.exe
   if [ ! -x "$warmup" ] || [ "$ORVANE_ROOT/tools/display-warmup.c" -nt "$warmup" ]; then
     mkdir -p "$BUILD_DIR"
-    i686-w64-mingw32-gcc -O1 -o "$warmup" "$ORVANE_ROOT/tools/display-warmup.c" || return 1
+    "$ORVANE_MINGW-gcc" -O1 -o "$warmup" "$ORVANE_ROOT/tools/display-warmup.c" || return 1
   fi
   ORVANE_WANT_DISPLAY=1 "$ORVANE_ROOT/tools/wine-run" cmd /c exit </dev/null >/dev/null 2>&1 || true
   if [ -n "${ORVANE_DISPLAY:-}" ]; then

@@ -26,8 +26,14 @@ def wine(*args):
     return subprocess.run([str(harness.WINE_RUN), *args], env=dict(os.environ), capture_output=True)
 
 
+def reg(*args):
+    """reg.exe in the 32-bit registry view, the product's on 64-bit Windows,
+    whichever bitness the build under test has."""
+    return wine("reg", *args, "/reg:32")
+
+
 def reg_query(key, value):
-    out = wine("reg", "query", key, "/v", value).stdout.decode("utf-8", "replace")
+    out = reg("query", key, "/v", value).stdout.decode("utf-8", "replace")
     for line in out.splitlines():
         parts = line.split(None, 2)
         if len(parts) == 3 and parts[0] == value:
@@ -72,8 +78,8 @@ def temp_packages():
 
 def clean_install_state():
     end_clients()
-    wine("reg", "delete", LOCATION_KEY, "/f")
-    wine("reg", "delete", UNINSTALL_KEY, "/f")
+    reg("delete", LOCATION_KEY, "/f")
+    reg("delete", UNINSTALL_KEY, "/f")
     shutil.rmtree(INSTALL_DIR, ignore_errors=True)
     for temp in temp_packages():
         if temp.is_dir() and not temp.is_symlink():

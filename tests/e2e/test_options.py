@@ -14,7 +14,7 @@ import window_view as wv
 from harness import Installer, check, wait_for
 from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, SERVICE_DIR, UNINSTALL_KEY,
                              clean_install_state, clients_running, installer_window, log_lines,
-                             reg_query, wine)
+                             reg, reg_query)
 
 STORED_FOLDER = r"C:\OrvaneTest\client"
 STORED_DIR = DRIVE_C / "OrvaneTest"
@@ -68,7 +68,7 @@ def test_next_start_proposes_and_uses_the_stored_location():
         # The installer creates the install folder itself but not its parents,
         # as after an earlier install into this folder that was removed since.
         STORED_DIR.mkdir()
-        added = wine("reg", "add", LOCATION_KEY, "/v", "InstallLocation", "/t", "REG_SZ", "/d", STORED_FOLDER, "/f")
+        added = reg("add", LOCATION_KEY, "/v", "InstallLocation", "/t", "REG_SZ", "/d", STORED_FOLDER, "/f")
         check(added.returncode == 0, f"reg add failed: {added.stderr!r}")
         installer = Installer(harness.workdir("options_stored"))
         view = wv.settled_window()

@@ -20,8 +20,12 @@ TEST(FadeAnimation, SpeedsUpThenSlowsDownWithoutAConstantPhase) {
     const double now = fade.Progress(i / 100.0);
     const double step = now - previous;
     EXPECT_GE(step, 0) << "the fade went backwards at " << i << "%";
-    if (i <= 30) EXPECT_GE(step, last_step - 1e-12) << "slowed down while speeding up at " << i;
-    if (i > 31) EXPECT_LE(step, last_step + 1e-12) << "sped up while slowing down at " << i;
+    if (i <= 30) {
+      EXPECT_GE(step, last_step - 1e-12) << "slowed down while speeding up at " << i;
+    }
+    if (i > 31) {
+      EXPECT_LE(step, last_step + 1e-12) << "sped up while slowing down at " << i;
+    }
     last_step = step;
     previous = now;
   }
