@@ -6,6 +6,7 @@
 # code is built and tested for x86_64 under Wine's 64-bit loader, and behaves as
 # the 32-bit product does on 64-bit Windows. ORVANE_ARCH=i686|x86_64 overrides
 # the choice. Each target has its own build folder and Wine prefix.
+# ORVANE_COMPILE_ONLY=1 allows i686 where it cannot run, for compiling alone.
 #
 # ORVANE_PORT_BASE moves every local server's port, so two checkouts can run
 # their tests side by side.
@@ -58,7 +59,7 @@ if [ "$ORVANE_ARCH" = x86_64 ]; then
     *":$ORVANE_ROOT/tools/wine64-bin:"*) ;;
     *) export PATH="$ORVANE_ROOT/tools/wine64-bin:$PATH" ;;
   esac
-elif [ -z "${ORVANE_RUNS_32BIT:-}" ] && ! orvane_runs_32bit; then
+elif [ "${ORVANE_COMPILE_ONLY:-0}" != 1 ] && [ -z "${ORVANE_RUNS_32BIT:-}" ] && ! orvane_runs_32bit; then
   echo "env: ORVANE_ARCH=i686, but this machine cannot run 32-bit programs ($ORVANE_WINE32_LOADER does not start); use ORVANE_ARCH=x86_64" >&2
   return 2 2>/dev/null || exit 2
 fi
