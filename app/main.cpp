@@ -8,6 +8,7 @@
 #include "app/main_thread.h"
 #include "app/setup_log.h"
 #include "base/com_ptr.h"
+#include "base/system_library.h"
 #include "base/unique_any.h"
 
 namespace {
@@ -46,6 +47,9 @@ int RunInstaller() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything loads a library: the installer runs elevated from a
+  // download folder, where a planted DLL must never be picked up.
+  base::RestrictDllSearchToSystemFolder();
   // Nothing may escape into the system's start-up code.
   try {
     return RunInstaller();
