@@ -11,10 +11,12 @@
 #include "app/package_download.h"
 #include "app/package_location.h"
 #include "app/registration.h"
+#include "app/registration_in_progress.h"
 #include "app/setup_log.h"
 #include "app/thread_ids.h"
 #include "app/version_query.h"
 #include "app/zip_pack.h"
+#include "base/com_ptr.h"
 #include "base/thread_registry.h"
 
 namespace app {
@@ -166,47 +168,78 @@ InstallResult DownloadAndUnzipFile(ui::Label* status, ui::Control* bar, ui::Labe
   return InstallResult::UnzipFailed;
 }
 
+namespace {
+
+// Download, extraction and registration; throws only what the steps throw.
+InstallResult InstallAndRegister(InstallView* view) {
+  ui::Label* status = view->StatusLabel();
+  ui::Control* bar = view->ProgressBar();
+  ui::Label* value = view->ProgressValue();
+  std::wstring folder = view->InstallFolder();
+  InstallResult result;
+  // A start-up query that brought no version is asked again on each attempt.
+  if (downloadUrl.empty() && !GetNewVersion()) {
+    WriteSetupLog(L"No package version: the API gave none");
+    result = InstallResult::PackageNotReady;
+  } else {
+    result = DownloadAndUnzipFile(status, bar, value, folder);
+  }
+  if (result != InstallResult::Success) return result;
+  WriteSetupLog(L"DownloadAndUnzipFile done");
+  // Marked before the finished view can be answered: ending the installer
+  // from it waits for the shortcuts and registry values.
+  RegistrationInProgress registering;
+  base::ThreadRegistry::PostTask(kUiThreadId, [view] { view->ShowFinishedView(); });
+  RegisterInstallation(folder);
+  return InstallResult::Success;
+}
+
+// The prompt of a failed attempt, or "未知" for the codes that have none.
+void ReportFailure(InstallView* view, InstallResult result) {
+  auto failure = FailureFor(result);
+  if (!failure) {
+    WriteSetupLog(L"未知");
+    return;
+  }
+  std::wstring prompt = failure->promptText;
+  bool out_of_disk = result == InstallResult::OutOfDisk;
+  base::ThreadRegistry::PostTask(kUiThreadId, [view, prompt, out_of_disk] {
+    if (out_of_disk) WriteSetupLog(L"OutOfDiskSize");
+    view->PresentPrompt(prompt, [view](bool retry) {
+      if (retry) {
+        view->ShowStartView();
+        WriteSetupLog(L"MB_YES");
+      } else {
+        view->ExitInstaller();
+        WriteSetupLog(L"MB_No");
+      }
+    });
+  });
+  if (!out_of_disk) WriteSetupLog(failure->logText);
+}
+
+}  // namespace
+
 void RunInstallTask(InstallView* view) {
+  // Released however the task ends, so the worker goes into the next
+  // attempt as it came into this one.
+  base::unique_couninitialize com;
+  InstallResult result;
+  bool broke = false;
   try {
-    HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ui::Label* status = view->StatusLabel();
-    ui::Control* bar = view->ProgressBar();
-    ui::Label* value = view->ProgressValue();
-    std::wstring folder = view->InstallFolder();
-    InstallResult result;
-    // A start-up query that brought no version is asked again on each attempt.
-    if (downloadUrl.empty() && !GetNewVersion()) {
-      WriteSetupLog(L"No package version: the API gave none");
-      result = InstallResult::PackageNotReady;
-    } else {
-      result = DownloadAndUnzipFile(status, bar, value, folder);
-    }
-    if (result == InstallResult::Success) {
-      WriteSetupLog(L"DownloadAndUnzipFile done");
-      base::ThreadRegistry::PostTask(kUiThreadId, [view] { view->ShowFinishedView(); });
-      RegisterInstallation(folder);
-    } else if (auto failure = FailureFor(result)) {
-      std::wstring prompt = failure->promptText;
-      bool out_of_disk = result == InstallResult::OutOfDisk;
-      base::ThreadRegistry::PostTask(kUiThreadId, [view, prompt, out_of_disk] {
-        if (out_of_disk) WriteSetupLog(L"OutOfDiskSize");
-        view->PresentPrompt(prompt, [view](bool retry) {
-          if (retry) {
-            view->ShowStartView();
-            WriteSetupLog(L"MB_YES");
-          } else {
-            view->ExitInstaller();
-            WriteSetupLog(L"MB_No");
-          }
-        });
-      });
-      if (!out_of_disk) WriteSetupLog(failure->logText);
-    } else {
-      WriteSetupLog(L"未知");
-    }
-    if (SUCCEEDED(com)) ::CoUninitialize();
+    result = InstallAndRegister(view);
   } catch (...) {
-    WriteSetupLog(L"install task failed unexpectedly");
+    // Out of memory in the extraction, the ANSI conversion or the
+    // registration, or any other break: the user gets the prompt of a
+    // failed download with its retry, not an installing view for good.
+    broke = true;
+    result = InstallResult::DownloadException;
+  }
+  try {
+    if (broke) WriteSetupLog(L"install task failed unexpectedly");
+    if (result != InstallResult::Success) ReportFailure(view, result);
+  } catch (...) {
+    // Not even the prompt could be posted; nothing is left to tell the user with.
   }
 }
 

@@ -37,11 +37,9 @@ int RunInstaller() {
 
   base::unique_couninitialize com;
   app::WriteSetupLog(L"The current process is unique and can continue to execute 中文");
-  {
-    app::MainThread main_thread;
-    main_thread.RunOnCurrentThread(base::kUI);
-  }
-  return 0;
+  app::MainThread main_thread;
+  main_thread.RunOnCurrentThread(base::kUI);
+  return main_thread.OpenedUserInterface() ? 0 : 1;
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ void MainThread::Init() {
   // registered before the user can press install.
   misc_thread_ = std::make_unique<MiscThread>(kWorkerThreadId);
   misc_thread_->Start(base::kDefault);
-  OpenUserInterface();
+  opened_user_interface_ = OpenUserInterface();
 }
 
 void MainThread::Cleanup() {

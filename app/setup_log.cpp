@@ -90,4 +90,10 @@ void WriteSetupLog(const std::wstring& text) {
   AppendAsOneUnit(file.get(), bytes);
 }
 
+void WriteSetupLogLastError(const wchar_t* label) {
+  const DWORD error = ::GetLastError();
+  WriteSetupLog(label);
+  WriteSetupLog(std::to_wstring(error));
+}
+
 }  // namespace app

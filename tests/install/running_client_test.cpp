@@ -117,6 +117,21 @@ TEST_F(RunningClientTest, FolderScanIsACaseSensitivePlainPrefix) {
   EXPECT_TRUE(log[1] == std::to_wstring(inside->pid()) || log[3] == std::to_wstring(inside->pid()));
 }
 
+TEST_F(RunningClientTest, TheScanNeverListsTheInstallerItselfAndAnEmptyFolderMatchesNothing) {
+  // The installer may run from the folder it installs into; a "yes" to the
+  // prompt must not end it.
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  std::wstring own_folder(self);
+  own_folder.resize(own_folder.find_last_of(L'\\'));
+  EXPECT_FALSE(Contains(Scan(own_folder), ::GetCurrentProcessId())) << "the scan listed its own process";
+
+  // An empty folder is a prefix of every path, yet names no folder.
+  auto program = Start(temp_ / L"anywhere\\x.exe");
+  EXPECT_TRUE(Scan(L"").empty()) << "an empty folder matched running processes";
+  EXPECT_FALSE(program->Ended(100));
+}
+
 TEST_F(RunningClientTest, NothingInTheFolderGoesAheadAtOnceWithoutAsking) {
   // A running client elsewhere is ended on the way, without a question.
   auto client = Start(temp_ / L"elsewhere\\Orvane.exe");

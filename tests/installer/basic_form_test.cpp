@@ -4,10 +4,13 @@
 // The folder picker, the client launch and the process end are the test's.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "app/basic_form.h"
+#include "app/registration_in_progress.h"
 #include "installer_test_support.h"
 #include "ui/box.h"
 #include "ui/check_box.h"
@@ -66,6 +69,9 @@ struct Outcome {
   int picks = 0;
   std::vector<std::wstring> launched;
   int ends = 0;
+  // When set: whether that registration had finished when the process ended.
+  const std::atomic<bool>* registered = nullptr;
+  bool registered_at_end = false;
 };
 
 class TestForm : public app::BasicForm {
@@ -78,7 +84,10 @@ class TestForm : public app::BasicForm {
     return pick_;
   }
   void LaunchClient(const std::wstring& path) override { outcome_->launched.push_back(path); }
-  void EndProcess() override { ++outcome_->ends; }
+  void EndProcess() override {
+    ++outcome_->ends;
+    if (outcome_->registered) outcome_->registered_at_end = *outcome_->registered;
+  }
 
  private:
   Outcome* outcome_;
@@ -277,6 +286,36 @@ TEST_F(BasicFormTest, TheFinishedViewClosesWithoutAskingAndStartsTheClientOnlyIf
         << "close_btn in the finished view did not end the installer";
     EXPECT_EQ(nullptr, OpenBox()) << "the finished view asked before closing";
     EXPECT_TRUE(outcome_.launched.empty()) << "closing the finished view started the client";
+  });
+}
+
+TEST_F(BasicFormTest, EndingFromTheFinishedViewWaitsForTheRegistrationInProgress) {
+  RunOnUiThread([this] {
+    TestForm* form = Open();
+    ASSERT_NE(nullptr, form);
+    form->FindControl(L"begin_state")->SetVisible(false);
+    form->ShowFinishedView();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"finally_state"); }));
+    PumpFor(500);
+
+    // The finished view shows while the worker still writes the shortcuts
+    // and registry values; this one takes a while, as a slow shell would.
+    std::atomic<bool> holding{false}, registered{false};
+    outcome_.registered = &registered;
+    std::thread worker([&] {
+      app::RegistrationInProgress registering;
+      holding = true;
+      ::Sleep(1500);
+      registered = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return holding.load(); }));
+    EXPECT_FALSE(app::WaitForRegistrationToEnd(10)) << "a registration in progress was not seen";
+    EXPECT_TRUE(ClickControl(form, L"done_btn"));
+    EXPECT_TRUE(PumpUntil([&] { return outcome_.ends == 1; })) << "done_btn did not end the installer";
+    EXPECT_TRUE(outcome_.registered_at_end) << "the installer ended in the middle of the registration";
+    worker.join();
+    outcome_.registered = nullptr;
+    EXPECT_TRUE(app::WaitForRegistrationToEnd(0)) << "the finished registration still counts as running";
   });
 }
 

@@ -89,6 +89,17 @@ TEST_F(SetupLogTest, RecordsAppendAndLineFeedsInsideAMessageBecomeCrLf) {
   EXPECT_TRUE(std::regex_match(bytes, three)) << "log bytes: " << bytes;
 }
 
+TEST_F(SetupLogTest, AnErrorLineNamesTheFailedCallsErrorNotTheLogs) {
+  // Writing the first record opens the existing log file, which on its own
+  // leaves ERROR_ALREADY_EXISTS (183) behind.
+  app::WriteSetupLog(L"before");
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  app::WriteSetupLogLastError(L"Failed to terminate process. Error code:");
+  std::string bytes = LogBytes();
+  EXPECT_NE(bytes.find("] Failed to terminate process. Error code:\r\r\n"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("] 5\r\r\n"), std::string::npos) << "the error line is not the failed call's: " << bytes;
+}
+
 TEST_F(SetupLogTest, UnrepresentableCharacterEndsThatRecordOnly) {
   // A character outside code page 936 cuts the rest of its record; the next record is whole.
   app::WriteSetupLog(L"ok \x0E01 lost");  // Thai letter: not in code page 936.
