@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "base/unique_any.h"
@@ -306,7 +307,15 @@ class FailureBoxWatcher {
 
 TEST(WindowShell, BrokenSkinShowsTheLoadFailureBoxAndMakesNoWindow) {
   WriteSkin(L"broken", L"malformed.xml", "<Window size=\"300,200\"><VBox bkcolor=\"bk_blue\"></Window");
-  for (const wchar_t* file : {L"malformed.xml", L"missing.xml"}) {
+  // Hostile skins that are well-formed: one that includes itself, and one
+  // nested far deeper than any recursion over the control tree could go.
+  WriteSkin(L"broken", L"self_include.xml",
+            R"(<Window size="300,200"><VBox><Include source="broken\self_include.xml"/></VBox></Window>)");
+  std::string deep = "<Window size=\"300,200\">";
+  for (int i = 0; i < 100000; ++i) deep += "<VBox>";
+  for (int i = 0; i < 100000; ++i) deep += "</VBox>";
+  WriteSkin(L"broken", L"deep.xml", deep + "</Window>");
+  for (const wchar_t* file : {L"malformed.xml", L"missing.xml", L"self_include.xml", L"deep.xml"}) {
     SCOPED_TRACE(testing::Message() << "skin broken\\" << std::string(file, file + wcslen(file)));
     WindowLog log;
     auto* window = new TestWindow(L"broken", file, &log, L"OrvaneBrokenWindow");
