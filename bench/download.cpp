@@ -2,8 +2,9 @@
 // per chunk) against a bare WinINet loop with 64 KiB reads, both in this Wine
 // against the same URL. tools/bench-download runs it next to curl.
 //
-// Usage: bench_download.exe URL OUTPUT_FOLDER [ROUNDS]
+// Usage: bench_download.exe URL OUTPUT_FOLDER [ROUNDS [SHA256]]
 // Prints one line per run and a summary line "installer MB/s bare MB/s ratio".
+// With the package's SHA-256, also the routine checking it (a silent sink).
 #include <windows.h>
 #include <wininet.h>
 
@@ -163,12 +164,13 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring url = argv[1];
   std::wstring folder = argv[2];
   int rounds = argc > 3 ? _wtoi(argv[3]) : 2;
+  std::wstring digest = argc > 4 ? argv[4] : L"";
   std::wstring path = folder + L"\\bench_package.zip";
   // The installer logs every step to setup.log in the working folder.
   ::SetCurrentDirectoryW(folder.c_str());
 
   // Best of the rounds for each way of downloading.
-  double bestInstaller = 0, bestOnChange = 0, bestSilent = 0, bestBare = 0, bestBare1k = 0;
+  double bestInstaller = 0, bestOnChange = 0, bestSilent = 0, bestBare = 0, bestBare1k = 0, bestChecked = 0;
   unsigned long long size = 0;
   auto keep = [](double* best, unsigned long long bytes, double seconds) {
     if (seconds > 0 && bytes > 0 && bytes / seconds / 1e6 > *best) *best = bytes / seconds / 1e6;
@@ -184,6 +186,12 @@ int wmain(int argc, wchar_t** argv) {
     keep(&bestOnChange, bytes, s);
     s = InstallerRun<SilentSink>("sink doing nothing", url, path, &bytes);
     keep(&bestSilent, bytes, s);
+    if (!digest.empty()) {
+      app::packageSha256.assign(digest.begin(), digest.end());
+      s = InstallerRun<SilentSink>("sink doing nothing, SHA-256 checked", url, path, &bytes);
+      keep(&bestChecked, bytes, s);
+      app::packageSha256.clear();
+    }
     s = BareRun(url, path, &bytes);
     keep(&bestBare, bytes, s);
     s = BareRun(url, path, &bytes, 1024);
@@ -199,6 +207,10 @@ int wmain(int argc, wchar_t** argv) {
               bestOnChange / bestBare);
   std::printf("installer, sink doing nothing:         %.1f MB/s (ratio to bare %.2f)\n", bestSilent,
               bestSilent / bestBare);
+  if (!digest.empty()) {
+    std::printf("installer, SHA-256 checked, silent:    %.1f MB/s (ratio to bare %.2f)\n", bestChecked,
+                bestChecked / bestBare);
+  }
   std::printf("bare WinINet, 1024-byte reads:         %.1f MB/s (ratio to bare %.2f)\n", bestBare1k,
               bestBare1k / bestBare);
   std::printf("RESULT installer %.1f MB/s bare %.1f MB/s ratio %.2f\n", bestInstaller, bestBare,
