@@ -162,6 +162,29 @@ TEST(WindowShell, RoundCornerRegionFollowsEverySizeChange) {
   Close(w);
 }
 
+TEST(WindowShell, PaintTimesCountEachPaintThatDrawsAndNothingElse) {
+  WriteSkin(L"caption", L"caption.xml", kCaptionSkin);
+  OpenedWindow w;
+  OpenShown(w, L"caption", L"caption.xml");
+  const ui::Window::PaintTimes opened = w.window->GetPaintTimes();
+  EXPECT_GE(opened.paints, 1) << "the first paint was not counted";
+
+  // A control that changes makes one paint, which takes time to render and to present.
+  ui::Control* button = w.window->FindControl(std::wstring(L"body_btn"));
+  ASSERT_NE(nullptr, button);
+  button->SetFixedWidth(120);
+  ::UpdateWindow(w.hwnd);
+  const ui::Window::PaintTimes changed = w.window->GetPaintTimes();
+  EXPECT_EQ(opened.paints + 1, changed.paints);
+  EXPECT_GT(changed.render_seconds, opened.render_seconds);
+  EXPECT_GT(changed.present_seconds, opened.present_seconds);
+
+  // With nothing invalid, an update paints nothing and counts nothing.
+  ::UpdateWindow(w.hwnd);
+  EXPECT_EQ(changed.paints, w.window->GetPaintTimes().paints);
+  Close(w);
+}
+
 TEST(WindowShell, CloseRequestHidesAtOnceAndClosesThreeHundredMsLater) {
   WriteSkin(L"caption", L"caption.xml", kCaptionSkin);
   OpenedWindow w;
