@@ -86,8 +86,10 @@ double InstallerRun(const char* label, const Target& target, bench::InstallerWin
   const unsigned long long bytes = FileSize(target.path);
   const bool whole = result == app::InstallResult::Success && bytes == target.bytes;
   const bool shown_right = !window || (shown == L"90%" && width == 810);
-  std::printf("  installer, %s: result %d, %llu bytes, shown %ls/%d px, %.2f s%s\n", label,
-              static_cast<int>(result), bytes, shown.c_str(), width, seconds,
+  const std::wstring view =
+      window ? L", shown " + shown + L"/" + std::to_wstring(width) + L" px" : std::wstring();
+  std::printf("  installer, %s: result %d, %llu bytes%ls, %.2f s%s\n", label,
+              static_cast<int>(result), bytes, view.c_str(), seconds,
               whole && shown_right ? "" : " (FAILED)");
   return whole && shown_right ? bytes / seconds / 1e6 : 0;
 }
