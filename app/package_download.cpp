@@ -14,12 +14,12 @@
 #include "app/setup_log.h"
 #include "app/sha256.h"
 #include "base/unique_any.h"
+#include "base/unique_wininet.h"
 
 namespace app {
 namespace {
 
-void CloseInternetHandle(HINTERNET handle) { ::InternetCloseHandle(handle); }
-using unique_hinternet = base::unique_any<HINTERNET, CloseInternetHandle>;
+using base::unique_hinternet;
 
 struct FileCloser {
   void operator()(FILE* file) const { std::fclose(file); }
