@@ -5,6 +5,7 @@ each leaving a marker file when it is loaded. Showing its window and a
 message box (the rich-text engine, the shell, the network libraries) must
 load none of them."""
 
+import os
 import shutil
 import subprocess
 
@@ -36,8 +37,12 @@ def test_the_marker_dll_marks_when_loaded():
     check(PLANTED_DLL.exists(), f"{PLANTED_DLL} is missing (build the planted_dll target)")
     folder = harness.workdir("planted_probe")
     shutil.copy(PLANTED_DLL, folder / "probe.dll")
-    # rundll32 loads the DLL, then complains that the entry is missing.
-    subprocess.run([str(harness.WINE_RUN), "rundll32", str(folder / "probe.dll") + ",Nothing"],
+    # rundll32 loads the DLL, then complains that the entry is missing. On
+    # the display: a Wine program without one would set the session's display
+    # devices up from the null driver, and the installer's window after it
+    # would never show.
+    env = {**os.environ, "ORVANE_WANT_DISPLAY": "1", "ORVANE_DISPLAY": harness.DISPLAY}
+    subprocess.run([str(harness.WINE_RUN), "rundll32", str(folder / "probe.dll") + ",Nothing"], env=env,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
     check(markers(folder) == ["probe.dll"], "the planted DLL left no marker when loaded")
 
