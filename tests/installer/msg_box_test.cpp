@@ -118,7 +118,7 @@ TEST_F(MsgBoxTest, ClicksAnswerAsATaskAfterTheOwnerIsEnabledAgain) {
       HWND hwnd = Present(owner.hwnd(), L"请选择", L"确定", L"取消", &answer);
       ASSERT_NE(nullptr, hwnd);
       EXPECT_FALSE(::IsWindowEnabled(owner.hwnd())) << "the owner stays usable under the box";
-      installer_test::PumpFor(300);
+      ASSERT_TRUE(test_support::WaitForOpenFade(*WindowOf(hwnd))) << "the box never faded in";
       ASSERT_TRUE(ClickControl(WindowOf(hwnd), c.button)) << "xdotool did not finish";
       ASSERT_TRUE(PumpUntil([&] { return answer.ret.has_value(); }))
           << "the answer never arrived";
