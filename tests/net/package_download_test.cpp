@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -13,7 +12,7 @@
 #include <vector>
 
 #include "app/package_location.h"
-#include "base/unique_any.h"
+#include "base/unique_wininet.h"
 #include "net_test_support.h"
 
 namespace {
@@ -94,6 +93,7 @@ class PackageDownload : public ::testing::Test {
   }
   void TearDown() override {
     ::DeleteFileW(net_test::StorageFilePath(storagePath_).c_str());
+    app::packageSha256.clear();
     app::downloadUrl.clear();
     app::packagePath.clear();
     dir_.reset();
@@ -277,6 +277,41 @@ TEST_F(PackageDownload, LocalFileProblemsEndTheDownload) {
       << "a download whose writes failed was reported finished";
 }
 
+TEST_F(PackageDownload, PackageIsCheckedAgainstTheDigestTheServiceNames) {
+  // The digest runs along with the writes, over a resumed file's earlier
+  // part too, and starts over with a storage that ignores the range.
+  const std::string digest = net_test::Sha256(original_);
+  app::packageSha256 = digest;
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  app::downloadUrl = FaultUrl("norange", storagePath_);
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+
+  // A resumed file whose earlier part is not the package's: refused and
+  // deleted, with both digests logged; the next attempt fetches it whole.
+  ::DeleteFileW(dir_->File(L"setup.log").c_str());
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, std::string(30000, 'x')));
+  app::downloadUrl = StorageUrl(storagePath_);
+  EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);
+  EXPECT_EQ(::GetFileAttributesW(app::packagePath.c_str()), INVALID_FILE_ATTRIBUTES)
+      << "a package that does not match its digest was kept";
+  std::string damaged = std::string(30000, 'x') + original_.substr(30000);
+  EXPECT_EQ(dir_->LogLines(),
+            Concat({{"_file.is_open"}, StartLines(30000, kPackageSize), Range(30000),
+                    Finished(kPackageSize, kPackageSize),
+                    {"Package SHA-256 mismatch, expected:", digest, "downloaded:", net_test::Sha256(damaged)}}));
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+
+  // A digest that names another package refuses even a clean download.
+  app::packageSha256 = std::string(64, '0');
+  EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);
+}
+
 class ThrowingSink : public app::ProgressSink {
  public:
   void Report(double) override { throw std::runtime_error("presentation failed"); }
@@ -316,15 +351,12 @@ bool CacheHolds(const std::wstring& folder, const std::wstring& stem) {
   return hit;
 }
 
-void CloseInternetHandle(HINTERNET handle) { ::InternetCloseHandle(handle); }
-using unique_hinternet = base::unique_any<HINTERNET, CloseInternetHandle>;
-
 // Reads `url` to its end through WinINet with the cache allowed, as any
 // request without NO_CACHE_WRITE is.
 void FetchAllowingTheCache(const std::wstring& url) {
-  unique_hinternet internet(::InternetOpenW(L"OrvaneCacheControl", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  base::unique_hinternet internet(::InternetOpenW(L"OrvaneCacheControl", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
   ASSERT_TRUE(internet.is_valid()) << "InternetOpenW failed: " << ::GetLastError();
-  unique_hinternet request(::InternetOpenUrlW(internet.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+  base::unique_hinternet request(::InternetOpenUrlW(internet.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
   ASSERT_TRUE(request.is_valid()) << "InternetOpenUrlW failed: " << ::GetLastError();
   char buffer[4096];
   DWORD read = 0;

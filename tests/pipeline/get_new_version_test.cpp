@@ -56,6 +56,8 @@ TEST(GetNewVersion, TestModeAsksTheTestHostAndFillsUrlAndPath) {
   EXPECT_EQ(packagePath, std::wstring(temp) + L"2026_12_31.zip");
   EXPECT_EQ(downloadUrl, L"https://storage:1/download/development/latest/" + version +
                              L"/orvanecloud.zip?name=2026_12_31");
+  // The local API names its package's SHA-256, which the download checks.
+  EXPECT_EQ(packageSha256.size(), 64u) << "no package digest taken from the answer";
 }
 
 }  // namespace
