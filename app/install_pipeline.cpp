@@ -55,15 +55,22 @@ bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_hos
   const std::wstring& host = test_mode ? test_api_host : api_host;
   WriteSetupLog(L"GetNewVersion=>domain");
   WriteSetupLog(host);
-  std::optional<std::string> version = QueryClientVersion(host);
+  std::optional<ClientRelease> release = QueryClientRelease(host);
   // Without a version no URL can be formed; the install task asks again.
-  if (!version) {
+  if (!release) {
     WriteSetupLog(L"GetNewVersion: no version from the API");
     downloadUrl.clear();
+    packageSha256.clear();
     return false;
   }
+  const std::string& version = release->version;
   WriteSetupLog(L"new Version:");
-  WriteSetupLog(std::wstring(version->begin(), version->end()));
+  WriteSetupLog(std::wstring(version.begin(), version.end()));
+  packageSha256 = release->packageSha256;
+  if (!packageSha256.empty()) {
+    WriteSetupLog(L"package sha256:");
+    WriteSetupLog(std::wstring(packageSha256.begin(), packageSha256.end()));
+  }
   std::wstring date = DateStamp(std::time(nullptr));
   wchar_t temp[261] = {};
   DWORD length = ::GetTempPathW(260, temp);
@@ -76,7 +83,7 @@ bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_hos
   WriteSetupLog(L"temporary folder path\xFF1A");
   WriteSetupLog(folder);
   packagePath = folder + date + L".zip";
-  downloadUrl = PackageUrl(storage_host, test_mode, *version, date);
+  downloadUrl = PackageUrl(storage_host, test_mode, version, date);
   WriteSetupLog(L"downloadURL:");
   WriteSetupLog(downloadUrl);
   return true;
@@ -103,6 +110,9 @@ std::optional<FailurePrompt> FailureFor(InstallResult result) {
       return FailurePrompt{L"unzip failed", L"解压失败，请重试"};
     case InstallResult::DownloadException:
       return FailurePrompt{L"An exception occurred during download.", L"下载失败，请重试"};
+    // The package was deleted; like any failed download, a retry fetches it.
+    case InstallResult::PackageCorrupt:
+      return FailurePrompt{L"The package does not match its SHA-256.", L"下载失败，请重试"};
     // The URL or the internet handle never opened: the user must not be
     // left in front of a frozen installing view.
     case InstallResult::OpenUrlFailed:

@@ -6,13 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "base/unique_any.h"
+#include "base/unique_winhttp.h"
 
 namespace app {
 namespace {
 
-void CloseWinHttpHandle(HINTERNET handle) { ::WinHttpCloseHandle(handle); }
-using unique_winhttp = base::unique_any<HINTERNET, CloseWinHttpHandle>;
+using base::unique_winhttp;
 
 constexpr wchar_t kVerb[] = L"POST";
 

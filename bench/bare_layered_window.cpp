@@ -3,9 +3,21 @@
 // with nothing but Win32: register a class, create a 988 x 653 layered window,
 // fill a 32-bit premultiplied DIB once, hand it to UpdateLayeredWindow, show
 // the window and wait for messages. bench_first_paint.exe starts it.
+//
+// With an API host ("name:port") it first makes the one request the
+// installer waits for before its window appears: a bare WinHTTP POST of the
+// version question over HTTPS to that host, its answer read to the end.
+//
+// Usage: bench_bare_layered_window.exe [API_HOST:PORT]
 #include <windows.h>
+#include <winhttp.h>
 
 #include <cstdint>
+#include <cwchar>
+#include <string>
+
+#include "app/version_query.h"
+#include "base/unique_winhttp.h"
 
 namespace {
 
@@ -55,9 +67,47 @@ bool PaintOnce(HWND hwnd, int x, int y) {
   return ok;
 }
 
+// True when the host answered the POST with a status and a body read to its end.
+bool PostVersionQuestion(const std::wstring& host_and_port) {
+  const size_t colon = host_and_port.rfind(L':');
+  const std::wstring host = host_and_port.substr(0, colon);
+  const INTERNET_PORT port = colon == std::wstring::npos
+                                 ? INTERNET_DEFAULT_HTTPS_PORT
+                                 : static_cast<INTERNET_PORT>(std::wcstoul(host_and_port.c_str() + colon + 1, nullptr, 10));
+  base::unique_winhttp session(::WinHttpOpen(L"Bare", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                             WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  base::unique_winhttp connection(session ? ::WinHttpConnect(session.get(), host.c_str(), port, 0) : nullptr);
+  base::unique_winhttp request(connection ? ::WinHttpOpenRequest(connection.get(), L"POST", app::kClientVersionPath,
+                                                                 nullptr, WINHTTP_NO_REFERER,
+                                                                 WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE)
+                                          : nullptr);
+  if (!request) return false;
+  char body[] = "{\"clientType\":4}";
+  const DWORD length = sizeof(body) - 1;
+  if (!::WinHttpSendRequest(request.get(), L"Content-Type: application/json", static_cast<DWORD>(-1L), body,
+                            length, length, 0) ||
+      !::WinHttpReceiveResponse(request.get(), nullptr)) {
+    return false;
+  }
+  DWORD status = 0;
+  DWORD size = sizeof(status);
+  if (!::WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX)) {
+    return false;
+  }
+  char buffer[4096];
+  DWORD read = 0;
+  while (::WinHttpReadData(request.get(), buffer, sizeof(buffer), &read) && read > 0) {
+  }
+  return status != 0;
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR command_line, int) {
+  // A failed request shows no window, so the benchmark counts the run as failed.
+  if (command_line && *command_line && !PostVersionQuestion(command_line)) return 1;
+
   WNDCLASSEXW window_class = {};
   window_class.cbSize = sizeof(window_class);
   window_class.lpfnWndProc = WindowProc;

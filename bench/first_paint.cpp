@@ -3,7 +3,7 @@
 // of the same size painted once with UpdateLayeredWindow
 // (bench_bare_layered_window.exe). Runs the two alternately, N times each,
 // one child at a time, and prints each run, the medians and their ratio.
-// tools/bench-first-paint runs it with the local service up and a display.
+// tools/bench runs it with the local service up and a display.
 //
 // Clock: starts just before CreateProcessW, so it covers the loader, the
 // program's start-up (for the installer: network check, mutex, threads, skin,
@@ -21,7 +21,13 @@
 // its first UpdateLayeredWindow, so this reads the real screen rather than a
 // window flag: what counts is that its pixels are on the display.
 //
-// Usage: bench_first_paint.exe [--size=WxH] RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]
+// With --api=HOST:PORT the bare program first makes the one request the
+// installer waits for, a bare WinHTTP POST of the version question to the
+// same local API, so the baseline is a layered window plus that request.
+//
+// Exits 1 when any run failed, after printing what it measured.
+//
+// Usage: bench_first_paint.exe [--size=WxH] [--api=HOST:PORT] RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]
 #include <windows.h>
 
 #include <algorithm>
@@ -31,6 +37,9 @@
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include "bench/support/bench_clock.h"
+#include "bench/support/figure.h"
 
 namespace {
 
@@ -201,23 +210,24 @@ Run LaunchOnce(const std::wstring& exe, const std::wstring& args, const std::wst
   return run;
 }
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc > 1 && std::wstring(argv[1]).rfind(L"--size=", 0) == 0) {
-    if (swscanf(argv[1] + 7, L"%dx%d", &g_width, &g_height) != 2) return 2;
+  std::wstring bareArgs;
+  while (argc > 1 && std::wstring(argv[1]).rfind(L"--", 0) == 0) {
+    const std::wstring option = argv[1];
+    if (option.rfind(L"--size=", 0) == 0) {
+      if (swscanf(argv[1] + 7, L"%dx%d", &g_width, &g_height) != 2) return 2;
+    } else if (option.rfind(L"--api=", 0) == 0) {
+      bareArgs = option.substr(6);
+    } else {
+      return 2;
+    }
     ++argv;
     --argc;
   }
   if (argc < 5) {
-    std::fprintf(stderr, "usage: bench_first_paint [--size=WxH] RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]\n");
+    std::fprintf(stderr, "usage: bench_first_paint [--size=WxH] [--api=HOST:PORT] RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]\n");
     return 2;
   }
   int runs = std::max(1, _wtoi(argv[1]));
@@ -232,8 +242,8 @@ int wmain(int argc, wchar_t** argv) {
   int failures = 0;
   for (int i = 1; i <= runs; ++i) {
     // Alternating, so both see the same drift of the machine's load.
-    Run b = LaunchOnce(bare, L"", work + L"\\bare_" + std::to_wstring(i));
-    std::printf("run %2d  bare layered window: visible %.3f s, painted %.3f s%s\n", i, b.visible, b.painted,
+    Run b = LaunchOnce(bare, bareArgs, work + L"\\bare_" + std::to_wstring(i));
+    std::printf("run %2d  bare program:        visible %.3f s, painted %.3f s%s\n", i, b.visible, b.painted,
                 b.ok ? "" : " (FAILED)");
     std::fflush(stdout);
     // Each installer run gets a working folder of its own for its setup.log.
@@ -262,12 +272,13 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("FAILED: no run of %s painted a window\n", barePainted.empty() ? "the bare program" : "OrvaneSetup");
     return 1;
   }
+  using bench::Median;
   double bv = Median(bareVisible), bp = Median(barePainted);
   double sv = Median(setupVisible), sp = Median(setupPainted);
   std::printf("medians over %zu / %zu good runs (%d failed):\n", barePainted.size(), setupPainted.size(), failures);
-  std::printf("  bare layered window: visible %.3f s, first paint %.3f s\n", bv, bp);
+  std::printf("  bare program:        visible %.3f s, first paint %.3f s\n", bv, bp);
   std::printf("  OrvaneSetup:         visible %.3f s, first paint %.3f s\n", sv, sp);
-  std::printf("ratio first paint OrvaneSetup / bare: %.2f\n", sp / bp);
-  std::printf("RESULT bare %.3f setup %.3f ratio %.2f\n", bp, sp, sp / bp);
+  const char* baseline = bareArgs.empty() ? "bare layered window" : "bare layered window + bare WinHTTP POST";
+  bench::PrintFigure("first paint, OrvaneSetup, median", sp, "s", baseline, bp);
   return failures ? 1 : 0;
 }

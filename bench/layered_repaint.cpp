@@ -1,180 +1,106 @@
-// Repaint rate of a 988 x 653 layered skinned window while one control
-// changes every frame (the way the installer's progress bar does), split
-// into painting the tree and handing the bitmap to UpdateLayeredWindow,
-// against a bare GDI+ fill of a surface of the same size in the same run.
+// Repaint cost of the real installer window (app::BasicForm from the
+// program's skin archive, a layered window, in its installing view) while
+// the progress changes every frame the way a download shows it: the
+// installer's own presentation of one value (ControlProgressSink::Apply)
+// followed by UpdateWindow, which runs the window's WM_PAINT synchronously.
+// The window times each paint it makes on its own paint path, split into
+// bringing the tree into the bitmap (layout pass, tree paint, alpha repair)
+// and UpdateLayeredWindow; those are the figures, per frame (a frame may take
+// more than one paint), against a bare GDI+ fill of a 32-bit surface of the
+// window's size measured in the same run.
 //
-// Needs a display (run it under the test session's Xvfb).
+// Needs a display and the local service (the window asks the API for the
+// version when its skin loads).
+//
+// Usage: bench_layered_repaint.exe [FRAMES]
 #include <windows.h>
 #include <objidl.h>
 
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <string>
+#include <cwchar>
 
-#include "ui/control.h"
-#include "ui/global_resources.h"
+#include "app/basic_form.h"
+#include "app/install_pipeline.h"
+#include "base/unique_any.h"
+#include "bench/support/bench_clock.h"
+#include "bench/support/figure.h"
+#include "bench/support/installer_window.h"
 #include "ui/render_context.h"
-#include "ui/window_impl_base.h"
 
 namespace {
 
-constexpr int kWidth = 988;
-constexpr int kHeight = 653;
-constexpr int kFrames = 300;
-
-constexpr char kGlobal[] = R"(<?xml version="1.0" encoding="utf-8"?>
-<Global>
-  <Font id="system_14" name="微软雅黑" size="14" default="true"/>
-  <Font id="system_22" name="微软雅黑" size="22"/>
-  <TextColor name="white" value="#ffffffff"/>
-  <TextColor name="green" value="#ff00bb96"/>
-  <TextColor name="grey" value="#ffdddddd"/>
-  <TextColor name="textdefaultcolor" value="#ff333333"/>
-</Global>
-)";
-
-// The installer's window in miniature: a title, a headline, a status text,
-// a progress track with a floating fill and a percentage.
-constexpr char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
-<Window shadowattached="false" size="988,653" roundcorner="20,20" caption="0,0,0,172">
-  <VBox bkcolor="white">
-    <HBox height="65"><Label text="Orvane" font="system_22" margin="30,20,0,0"/></HBox>
-    <Label text="云桌面解决方案" font="system_22" halign="center" margin="0,100,0,0"/>
-    <Label name="status" text="下载中..." margin="56,200,0,0"/>
-    <Box height="10" width="900" margin="44,10,0,0">
-      <Control bkcolor="grey"/>
-      <Control name="bar" bkcolor="green" float="true" width="10" height="10"/>
-    </Box>
-    <Label name="percent" text="0%" width="50" margin="56,10,0,0"/>
-  </VBox>
-</Window>
-)";
-
-void WriteFile(const std::wstring& path, const char* text) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  ::WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
-  ::CloseHandle(file);
-}
-
-class BenchWindow : public ui::WindowImplBase {
- public:
-  std::wstring WindowClassName() const override { return L"OrvaneLayeredBench"; }
-  std::wstring SkinFolder() override { return L"bench"; }
-  std::wstring SkinFile() override { return L"bench.xml"; }
-  void OnFinalMessage(HWND) override {}  // the benchmark owns the object
-};
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void Pump(DWORD ms) {
-  const DWORD start = ::GetTickCount();
-  while (::GetTickCount() - start < ms) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-    ::Sleep(1);
-  }
-}
-
-// Fills a 988 x 653 32-bit DIB with GDI+ once per frame: the floor any
+// Milliseconds per GDI+ fill of a width x height 32-bit DIB: the floor any
 // software repaint of that surface stands on.
-double BareFillMs() {
+double BareFillMs(int width, int height, int frames) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = kWidth;
-  info.bmiHeader.biHeight = -kHeight;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HDC dc = ::CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(dc, bitmap);
-  const double start = Now();
-  for (int i = 0; i < kFrames; ++i) {
-    Gdiplus::Graphics graphics(dc);
+  base::unique_hdc dc(::CreateCompatibleDC(nullptr));
+  base::unique_hgdiobj bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dc || !bitmap) return 0;
+  HGDIOBJ old = ::SelectObject(dc.get(), bitmap.get());
+  const double start = bench::Seconds();
+  for (int i = 0; i < frames; ++i) {
+    Gdiplus::Graphics graphics(dc.get());
     Gdiplus::SolidBrush brush(Gdiplus::Color(255, 255, 255, static_cast<BYTE>(i)));
-    graphics.FillRectangle(&brush, 0, 0, kWidth, kHeight);
+    graphics.FillRectangle(&brush, 0, 0, width, height);
   }
-  const double per_frame = (Now() - start) / kFrames;
-  ::SelectObject(dc, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(dc);
+  ::GdiFlush();
+  const double per_frame = (bench::Seconds() - start) * 1000 / frames;
+  ::SelectObject(dc.get(), old);
   return per_frame;
 }
 
 }  // namespace
 
-int wmain() {
-  wchar_t temp[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring root = std::wstring(temp) + L"orvane_layered_bench\\";
-  ::CreateDirectoryW(root.c_str(), nullptr);
-  ::CreateDirectoryW((root + L"bench").c_str(), nullptr);
-  WriteFile(root + L"global.xml", kGlobal);
-  WriteFile(root + L"bench\\bench.xml", kSkin);
-  if (!ui::GlobalResources::Startup(root, {}, false, L"", L"lang")) {
-    std::printf("layered_repaint: the UI framework did not start\n");
+int wmain(int argc, wchar_t** argv) {
+  const int frames = argc > 1 ? std::max(10, _wtoi(argv[1])) : 300;
+  bench::InstallerWindow window;
+  if (!window.Open()) {
+    std::printf("FAILED: the installer window did not come up\n");
     return 1;
   }
 
-  BenchWindow window;
-  HWND hwnd = window.OpenWindow(nullptr, L"Orvane bench", 0x00CE0000, 0, true,
-                                RECT{0, 0, 0, 0});
-  if (!hwnd) {
-    std::printf("layered_repaint: no window (is a display set?)\n");
+  ui::Window::PaintTimes before, after;
+  int width = 0, height = 0;
+  double frames_seconds = 0;
+  window.RunOnUi([&] {
+    app::BasicForm* form = window.form();
+    ui::Control* bar = form->ProgressBar();
+    ui::Label* value = form->ProgressValue();
+    width = form->GetRenderContext()->GetWidth();
+    height = form->GetRenderContext()->GetHeight();
+    before = form->GetPaintTimes();
+    const double start = bench::Seconds();
+    for (int i = 0; i < frames; ++i) {
+      // Steps of a third of a percent: the bar grows 3 px every frame, the
+      // text changes every third.
+      app::ControlProgressSink::Apply(bar, value, (i % 270) / 3.0 + 0.34);
+      ::UpdateWindow(form->GetHWND());
+    }
+    frames_seconds = bench::Seconds() - start;
+    after = form->GetPaintTimes();
+  });
+  const long long paints = after.paints - before.paints;
+  const double fill_ms = BareFillMs(width, height, frames);
+  std::printf("layered_repaint: installer window %d x %d, %d frames, %lld paints, %.3f ms per frame\n",
+              width, height, frames, paints, frames_seconds * 1000 / frames);
+  if (paints < frames) {
+    std::printf("FAILED: not every frame repainted the window\n");
     return 1;
   }
-  window.ShowOnScreen(true, false);
-  Pump(500);  // first paint and the 250 ms fade-in
-  ui::Control* bar = window.FindControl(std::wstring(L"bar"));
-  ui::Control* percent = window.FindControl(std::wstring(L"percent"));
-  if (!bar || !percent) return 1;
-
-  // Whole frames: the bar grows, its area is invalidated, and the paint
-  // (layout, tree painting, UpdateLayeredWindow) runs synchronously.
-  const double frames_start = Now();
-  for (int i = 0; i < kFrames; ++i) {
-    bar->SetFixedWidth(10 + (i * 3) % 890);
-    ::UpdateWindow(hwnd);
-  }
-  const double frame_ms = (Now() - frames_start) / kFrames;
-
-  // UpdateLayeredWindow alone, with the same bitmap and parameters.
-  ui::IRenderContext* render = window.GetRenderContext();
-  RECT rect{};
-  ::GetWindowRect(hwnd, &rect);
-  POINT destination{rect.left, rect.top};
-  SIZE size{render->GetWidth(), render->GetHeight()};
-  POINT source{0, 0};
-  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  const double ulw_start = Now();
-  for (int i = 0; i < kFrames; ++i) {
-    ::UpdateLayeredWindow(hwnd, nullptr, &destination, &size, render->GetDC(), &source, 0,
-                          &blend, ULW_ALPHA);
-  }
-  const double ulw_ms = (Now() - ulw_start) / kFrames;
-  const double paint_ms = frame_ms > ulw_ms ? frame_ms - ulw_ms : 0;
-  const double fill_ms = BareFillMs();
-
-  std::printf("layered_repaint: %d x %d layered window, %d frames, one control changing per frame\n",
-              static_cast<int>(size.cx), static_cast<int>(size.cy), kFrames);
-  std::printf("  frame                 %8.3f ms  (%.1f frames/s)\n", frame_ms, 1000.0 / frame_ms);
-  std::printf("    paint (layout+tree) %8.3f ms\n", paint_ms);
-  std::printf("    UpdateLayeredWindow %8.3f ms\n", ulw_ms);
-  std::printf("  bare GDI+ fill        %8.3f ms  (%.1f fills/s)\n", fill_ms, 1000.0 / fill_ms);
-  std::printf("  frame / bare fill     %8.2f x\n", frame_ms / fill_ms);
-  ::DestroyWindow(hwnd);
+  bench::PrintFigure("installer window frame, layout + tree paint",
+                     (after.render_seconds - before.render_seconds) * 1000 / frames, "ms",
+                     "bare GDI+ fill of the surface", fill_ms);
+  bench::PrintFigure("installer window frame, UpdateLayeredWindow",
+                     (after.present_seconds - before.present_seconds) * 1000 / frames, "ms",
+                     "bare GDI+ fill of the surface", fill_ms);
   return 0;
 }

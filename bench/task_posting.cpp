@@ -15,19 +15,12 @@
 #include "base/framework_thread.h"
 #include "base/message_loop_proxy.h"
 #include "base/ui_message_loop.h"
+#include "bench/support/bench_clock.h"
+#include "bench/support/figure.h"
 
 namespace {
 
-double Seconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  ::QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::Seconds;
 
 // The baseline: a locked deque of closures and a thread draining it.
 class PlainQueue {
@@ -169,14 +162,11 @@ int wmain() {
     loop_trip = std::min(loop_trip, RoundTripOfLoops());
     plain_trip = std::min(plain_trip, RoundTripOfPlainQueues());
   }
-  std::printf("task posting throughput (%d tasks, one poster, one worker loop)\n", kTasks);
-  std::printf("  message loop          %12.0f tasks/s\n", loop_rate);
-  std::printf("  mutex+condvar queue   %12.0f tasks/s\n", plain_rate);
-  std::printf("  ratio loop/baseline   %12.2f\n", loop_rate / plain_rate);
-  std::printf("round trip latency (%d trips, UI loop -> worker loop -> UI loop)\n", kRoundTrips);
-  std::printf("  message loops         %12.2f us\n", loop_trip);
-  std::printf("  mutex+condvar queues  %12.2f us\n", plain_trip);
-  std::printf("  ratio loop/baseline   %12.2f (lower is better for the loop)\n",
-              loop_trip / plain_trip);
+  std::printf("task posting: %d tasks from one poster to one worker loop; %d round trips UI loop -> worker loop -> UI loop; best of 3\n",
+              kTasks, kRoundTrips);
+  bench::PrintFigure("task posting, throughput", loop_rate, "tasks/s",
+                     "mutex+condvar queue", plain_rate);
+  bench::PrintFigure("task posting, round trip UI -> worker -> UI", loop_trip, "us",
+                     "mutex+condvar queues", plain_trip);
   return 0;
 }

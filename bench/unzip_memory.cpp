@@ -13,12 +13,14 @@
 #include <cstdio>
 #include <string>
 
+#include "app/ansi_text.h"
 #include "app/zip_pack.h"
-#include "bench/package_entries.h"
+#include "bench/support/package_entries.h"
+#include "bench/support/figure.h"
 
 namespace {
 
-using bench::ToAnsi;
+using app::ToAnsi;
 
 unsigned long long LargestEntry(const std::string& package) {
   unsigned long long largest = 0;
@@ -59,7 +61,9 @@ int wmain(int argc, wchar_t** argv) {
               MiB(after.PeakWorkingSetSize));
   std::printf("peak private bytes: %.1f MiB before, %.1f MiB after (+%.2f MiB)\n", MiB(before.PeakPagefileUsage),
               MiB(after.PeakPagefileUsage), growth);
-  std::printf("extra private memory / largest entry: %.4f (an entry inflated in one piece: >= 1)\n",
-              growth / MiB(static_cast<SIZE_T>(largest)));
+  // An extraction that inflated each entry in one piece would need at least
+  // the largest entry on top.
+  bench::PrintFigure("extraction, peak private memory growth", growth, "MiB",
+                     "largest entry", MiB(static_cast<SIZE_T>(largest)));
   return 0;
 }

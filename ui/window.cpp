@@ -14,6 +14,13 @@
 namespace ui {
 namespace {
 
+double PerformanceSeconds() {
+  LARGE_INTEGER frequency{}, counter{};
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 // Superclassed windows find their object through this property.
 constexpr wchar_t kObjectProperty[] = L"WndX";
 // Step interval of the alpha fade (about 60 steps a second).
@@ -753,6 +760,7 @@ LRESULT Window::OnPaint() {
 
   PAINTSTRUCT ps;
   HDC paint_dc = ::BeginPaint(hwnd_, &ps);
+  const double started = PerformanceSeconds();
   if (needs_layout_) {
     EnsureLayout();
     if (first_paint_) {
@@ -761,17 +769,24 @@ LRESULT Window::OnPaint() {
     }
   }
   if (first_paint_) first_paint_ = false;
-  Paint(paint_dc, update);
+  if (RenderTree(&update)) {
+    const double rendered = PerformanceSeconds();
+    Present(paint_dc, update);
+    ++paint_times_.paints;
+    paint_times_.render_seconds += rendered - started;
+    paint_times_.present_seconds += PerformanceSeconds() - rendered;
+  }
   ::EndPaint(hwnd_, &ps);
   return 0;
 }
 
-void Window::Paint(HDC paint_dc, RECT update) {
+bool Window::RenderTree(RECT* update_rect) {
+  RECT& update = *update_rect;
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
-  if (width <= 0 || height <= 0 || !root_) return;
+  if (width <= 0 || height <= 0 || !root_) return false;
   if (render_->Resize(width, height)) {
     render_->Clear();
     update = client;
@@ -784,12 +799,8 @@ void Window::Paint(HDC paint_dc, RECT update) {
   root_->Paint(render_.get(), update);
   render_->SetWindowOrg(old_origin);
   render_->ClearClip();
+  if (!layered_) return true;
 
-  if (!layered_) {
-    ::BitBlt(paint_dc, update.left, update.top, update.right - update.left,
-             update.bottom - update.top, render_->GetDC(), update.left, update.top, SRCCOPY);
-    return;
-  }
   // Text and edges that GDI draws leave alpha 0; give those pixels their
   // alpha back, but keep the window's transparent corners.
   if (shadow_.IsAttached() && render_offset_.x == 0 && render_offset_.y == 0) {
@@ -811,10 +822,21 @@ void Window::Paint(HDC paint_dc, RECT update) {
     RECT fix{};
     if (::IntersectRect(&fix, &update, &inner)) render_->RestoreAlpha(fix, RECT{0, 0, 0, 0});
   }
+  return true;
+}
+
+void Window::Present(HDC paint_dc, const RECT& update) {
+  if (!layered_) {
+    ::BitBlt(paint_dc, update.left, update.top, update.right - update.left,
+             update.bottom - update.top, render_->GetDC(), update.left, update.top, SRCCOPY);
+    return;
+  }
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
   RECT window_rect{};
   ::GetWindowRect(hwnd_, &window_rect);
   POINT destination{window_rect.left, window_rect.top};
-  SIZE size{width, height};
+  SIZE size{client.right - client.left, client.bottom - client.top};
   POINT source{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, window_alpha_, AC_SRC_ALPHA};
   ::UpdateLayeredWindow(hwnd_, nullptr, &destination, &size, render_->GetDC(), &source, 0,

@@ -74,6 +74,18 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   BYTE GetWindowAlpha() const { return window_alpha_; }
   bool IsClosing() const { return closing_; }
 
+  // What the window's paints have cost since it was created: each WM_PAINT
+  // that drew, split into bringing the tree into the bitmap (layout pass,
+  // tree paint, alpha repair) and handing the bitmap to the screen
+  // (UpdateLayeredWindow, or the BitBlt). Kept so the cost of a repaint can
+  // be measured on the real paint path.
+  struct PaintTimes {
+    long long paints = 0;
+    double render_seconds = 0;
+    double present_seconds = 0;
+  };
+  const PaintTimes& GetPaintTimes() const { return paint_times_; }
+
   // --- the control tree -----------------------------------------------------
   // Installs `root` (owned from now on); an earlier root is queued for
   // delayed deletion.
@@ -198,7 +210,12 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   bool RegisterSuperClass();
 
   LRESULT OnPaint();
-  void Paint(HDC paint_dc, RECT update);
+  // Paints the laid-out tree into the bitmap within `update` (which grows to
+  // the client area when the bitmap was resized) and, for a layered window,
+  // repairs the alpha GDI text cleared. False when there is nothing to paint.
+  bool RenderTree(RECT* update);
+  // Shows the painted bitmap: BitBlt, or UpdateLayeredWindow.
+  void Present(HDC paint_dc, const RECT& update);
   void DeleteQueuedControls();
   void DetachTreePointers(Control* control);
   void OnTimer(UINT_PTR id);
@@ -223,6 +240,7 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   BYTE window_alpha_ = 255;
   POINT render_offset_{0, 0};
   bool first_paint_ = false;
+  PaintTimes paint_times_;
   bool needs_layout_ = false;
   bool mouse_captured_ = false;
   bool closing_ = false;

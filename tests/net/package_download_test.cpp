@@ -92,6 +92,7 @@ class PackageDownload : public ::testing::Test {
   }
   void TearDown() override {
     ::DeleteFileW(net_test::StorageFilePath(storagePath_).c_str());
+    app::packageSha256.clear();
     app::downloadUrl.clear();
     app::packagePath.clear();
     dir_.reset();
@@ -273,6 +274,41 @@ TEST_F(PackageDownload, LocalFileProblemsEndTheDownload) {
   EXPECT_EQ(lines.back(), "Failed to write file.");
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Download finished."), 0)
       << "a download whose writes failed was reported finished";
+}
+
+TEST_F(PackageDownload, PackageIsCheckedAgainstTheDigestTheServiceNames) {
+  // The digest runs along with the writes, over a resumed file's earlier
+  // part too, and starts over with a storage that ignores the range.
+  const std::string digest = net_test::Sha256(original_);
+  app::packageSha256 = digest;
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  app::downloadUrl = FaultUrl("norange", storagePath_);
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+
+  // A resumed file whose earlier part is not the package's: refused and
+  // deleted, with both digests logged; the next attempt fetches it whole.
+  ::DeleteFileW(dir_->File(L"setup.log").c_str());
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, std::string(30000, 'x')));
+  app::downloadUrl = StorageUrl(storagePath_);
+  EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);
+  EXPECT_EQ(::GetFileAttributesW(app::packagePath.c_str()), INVALID_FILE_ATTRIBUTES)
+      << "a package that does not match its digest was kept";
+  std::string damaged = std::string(30000, 'x') + original_.substr(30000);
+  EXPECT_EQ(dir_->LogLines(),
+            Concat({{"_file.is_open"}, StartLines(30000, kPackageSize), Range(30000),
+                    Finished(kPackageSize, kPackageSize),
+                    {"Package SHA-256 mismatch, expected:", digest, "downloaded:", net_test::Sha256(damaged)}}));
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+
+  // A digest that names another package refuses even a clean download.
+  app::packageSha256 = std::string(64, '0');
+  EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);
 }
 
 class ThrowingSink : public app::ProgressSink {

@@ -27,6 +27,8 @@ TEST(GetNewVersion, TestModeAsksTheTestHostAndFillsUrlAndPath) {
   EXPECT_EQ(packagePath, std::wstring(temp) + date + L".zip");
   EXPECT_EQ(downloadUrl.rfind(L"https://storage:1/download/development/latest/", 0), 0u) << downloadUrl;
   EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name=" + date), std::wstring::npos) << downloadUrl;
+  // The local API names its package's SHA-256, which the download checks.
+  EXPECT_EQ(packageSha256.size(), 64u) << "no package digest taken from the answer";
 }
 
 }  // namespace

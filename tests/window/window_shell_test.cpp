@@ -162,6 +162,32 @@ TEST(WindowShell, RoundCornerRegionFollowsEverySizeChange) {
   Close(w);
 }
 
+TEST(WindowShell, PaintTimesCountEachPaintThatDrawsAndNothingElse) {
+  WriteSkin(L"caption", L"caption.xml", kCaptionSkin);
+  OpenedWindow w;
+  OpenShown(w, L"caption", L"caption.xml");
+  const ui::Window::PaintTimes opened = w.window->GetPaintTimes();
+  EXPECT_GE(opened.paints, 1) << "the first paint was not counted";
+
+  // A control that changes makes a paint, which takes time to render and to present.
+  ui::Control* button = w.window->FindControl(std::wstring(L"body_btn"));
+  ASSERT_NE(nullptr, button);
+  button->SetFixedWidth(120);
+  ::UpdateWindow(w.hwnd);
+  const ui::Window::PaintTimes changed = w.window->GetPaintTimes();
+  EXPECT_GT(changed.paints, opened.paints);
+  EXPECT_GT(changed.render_seconds, opened.render_seconds);
+  EXPECT_GT(changed.present_seconds, opened.present_seconds);
+
+  // With nothing invalid, an update paints nothing and counts nothing.
+  for (int i = 0; i < 5 && ::GetUpdateRect(w.hwnd, nullptr, FALSE); ++i) ::UpdateWindow(w.hwnd);
+  ASSERT_FALSE(::GetUpdateRect(w.hwnd, nullptr, FALSE)) << "the window keeps invalidating itself";
+  const long long settled = w.window->GetPaintTimes().paints;
+  ::UpdateWindow(w.hwnd);
+  EXPECT_EQ(settled, w.window->GetPaintTimes().paints);
+  Close(w);
+}
+
 TEST(WindowShell, CloseRequestHidesAtOnceAndClosesThreeHundredMsLater) {
   WriteSkin(L"caption", L"caption.xml", kCaptionSkin);
   OpenedWindow w;

@@ -1,6 +1,5 @@
 // What the extraction benchmarks need to know of a package before they time
-// it: its path in the ANSI code page (as the extraction takes it) and the
-// uncompressed size of each entry.
+// it: the uncompressed size of each entry.
 #pragma once
 
 #include <windows.h>
@@ -11,15 +10,6 @@
 #include <vector>
 
 namespace bench {
-
-inline std::string ToAnsi(const wchar_t* text) {
-  int length = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string result(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, -1, result.data(), length, nullptr, nullptr);
-  result.resize(static_cast<size_t>(length - 1));
-  return result;
-}
 
 // Empty when the package cannot be opened.
 inline std::vector<unsigned long long> EntrySizes(const std::string& package) {
