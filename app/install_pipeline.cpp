@@ -15,6 +15,7 @@
 #include "app/setup_log.h"
 #include "app/thread_ids.h"
 #include "app/version_query.h"
+#include "app/wall_clock.h"
 #include "app/zip_pack.h"
 #include "base/com_ptr.h"
 #include "base/thread_registry.h"
@@ -73,7 +74,7 @@ bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_hos
     WriteSetupLog(L"package sha256:");
     WriteSetupLog(std::wstring(packageSha256.begin(), packageSha256.end()));
   }
-  std::wstring date = DateStamp(std::time(nullptr));
+  std::wstring date = DateStamp(WallClockNow());
   wchar_t temp[261] = {};
   DWORD length = ::GetTempPathW(260, temp);
   std::wstring folder;

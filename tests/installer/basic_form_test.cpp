@@ -108,7 +108,8 @@ class BasicFormTest : public testing::Test {
     form->ShowOnScreen(true, true);
     form->CentreOnScreen();
     hwnd_ = form->GetHWND();
-    PumpFor(400);  // past the opening fade, so clicks reach the controls
+    // Clicks reach the controls only once the window has faded in.
+    if (!test_support::WaitForOpenFade(*form)) ADD_FAILURE() << "the installer window never faded in";
     return form;
   }
 
@@ -213,9 +214,9 @@ TEST_F(BasicFormTest, CloseInTheStartViewAsksFirstAndOnlyYesEnds) {
     HWND box = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (box = OpenBox()) != nullptr; }))
         << "closing an unfinished install asked nothing";
-    PumpFor(300);
     ui::Window* box_window = installer_test::WindowOf(box);
     ASSERT_NE(nullptr, box_window);
+    ASSERT_TRUE(test_support::WaitForOpenFade(*box_window)) << "the question box never faded in";
     auto* content = dynamic_cast<ui::RichEdit*>(box_window->FindControl(L"content"));
     ASSERT_NE(nullptr, content);
     EXPECT_EQ(L"安装尚未完成，您确定要退出安装吗？", content->GetText());
@@ -235,7 +236,8 @@ TEST_F(BasicFormTest, CloseInTheStartViewAsksFirstAndOnlyYesEnds) {
 
     ASSERT_TRUE(ClickControl(form, L"close_btn"));
     ASSERT_TRUE(PumpUntil([&] { return (box = OpenBox()) != nullptr; }));
-    PumpFor(300);
+    ASSERT_NE(nullptr, installer_test::WindowOf(box));
+    ASSERT_TRUE(test_support::WaitForOpenFade(*installer_test::WindowOf(box)));
     ASSERT_TRUE(ClickControl(installer_test::WindowOf(box), L"btn_yes"));
     // The window fades out first; the end follows its close message.
     EXPECT_TRUE(PumpUntil([&] { return outcome_.ends == 1; })) << "确定 did not end the installer";
