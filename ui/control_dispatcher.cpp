@@ -296,13 +296,17 @@ void ControlDispatcher::OnMouseMove(POINT pt, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-void ControlDispatcher::OnButtonDown(UINT message, POINT pt, WPARAM wparam, LPARAM lparam) {
-  last_mouse_pos_ = pt;
+Control* ControlDispatcher::FocusControlAt(POINT pt) {
   Control* control = window_.FindControl(pt);
-  if (!control || control->GetWindow() != &window_) return;
+  if (!control || control->GetWindow() != &window_) return nullptr;
   SetFocus(control);
   // Focus handlers may have destroyed it.
-  control = window_.FindControl(pt);
+  return window_.FindControl(pt);
+}
+
+void ControlDispatcher::OnButtonDown(UINT message, POINT pt, WPARAM wparam, LPARAM lparam) {
+  last_mouse_pos_ = pt;
+  Control* control = FocusControlAt(pt);
   if (!control) return;
   pressed_ = control;
   window_.SetCapture();
@@ -491,11 +495,7 @@ void ControlDispatcher::ContactDown(ContactCapture& capture, DWORD id, POINT pt,
   // One contact at a time holds a control; others are ignored until it lifts.
   if (capture.control) return;
   last_mouse_pos_ = pt;
-  Control* control = window_.FindControl(pt);
-  if (!control || control->GetWindow() != &window_) return;
-  SetFocus(control);
-  // Focus handlers may have destroyed it.
-  control = window_.FindControl(pt);
+  Control* control = FocusControlAt(pt);
   if (!control) return;
   capture.control = control;
   capture.id = id;

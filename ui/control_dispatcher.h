@@ -61,6 +61,9 @@ class ControlDispatcher {
  private:
   void OnMouseMove(POINT pt, WPARAM wparam, LPARAM lparam);
   void OnButtonDown(UINT message, POINT pt, WPARAM wparam, LPARAM lparam);
+  // The control of this window under `pt`, focused first; null when there is
+  // none or focusing it destroyed it.
+  Control* FocusControlAt(POINT pt);
   void OnButtonUp(UINT message, POINT pt, WPARAM wparam, LPARAM lparam);
   void OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam);
   void OnMouseLeave();

@@ -52,6 +52,20 @@ def finish_install(installer, what, timeout=120):
     wait_for(lambda: (INSTALL_DIR / "Orvane.exe").exists(), 30, f"no Orvane.exe in the install folder after {what}")
 
 
+def retry_fetches_whole(installer, window, box, stored, good):
+    """Puts the good package in place, answers 重试 and installs again; the
+    package must come again from its first byte. Returns the retry's log lines."""
+    replace_package(stored, good)
+    first_attempt = len(log_lines(installer))
+    retry_from(installer, window, box)
+    press_install(installer, window)
+    finish_install(installer, "the install after 重试")
+    second = log_lines(installer)[first_attempt:]
+    check(follows(second, "rangeHeader", "Range: bytes=0-"),
+          "the second install did not download the package from its first byte")
+    return second
+
+
 def test_storage_without_a_usable_answer():
     """A package of 0 bytes has no size; a version without a package gets the
     storage's 421-byte answer, which is no package either."""
@@ -98,15 +112,7 @@ def test_a_package_that_is_no_zip_is_fetched_again_on_retry():
             box = expect_failure(installer, "unzip failed", "a package that is no zip", "unzip_failed")
             check(log_lines(installer).count("unzip failed") == 2,
                   "setup.log should say 'unzip failed' twice (the extraction and the prompt)")
-            replace_package(stored, good)
-            first_attempt = len(log_lines(installer))
-            retry_from(installer, window, box)
-
-            press_install(installer, window)
-            finish_install(installer, "the install after 重试")
-            second = log_lines(installer)[first_attempt:]
-            check(follows(second, "rangeHeader", "Range: bytes=0-"),
-                  "the second install did not download the package from its first byte")
+            second = retry_fetches_whole(installer, window, box, stored, good)
             check(follows(second, "Download finished.", "downloadedBytes", str(len(good))),
                   "the second install did not download the whole good package")
             check(sha256(temp_package()) == sha256(stored[0]),

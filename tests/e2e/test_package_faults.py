@@ -9,13 +9,12 @@ import pathlib
 import shutil
 
 import harness
-from failure_prompts import (follows, good_package, open_installer, park_pointer, press_install, replace_package,
-                             served_version, temp_package)
+from failure_prompts import follows, good_package, open_installer, park_pointer, press_install, served_version, temp_package
 from harness import check, wait_for
 from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, UNINSTALL_KEY, clean_install_state, log_lines,
                              reg_query, sha256)
-from test_failures import (STAND_IN, end_started, exit_from, expect_failure, finish_install, retry_from,
-                           start_program, windows_path)
+from test_failures import (STAND_IN, end_started, exit_from, expect_failure, retry_fetches_whole, start_program,
+                           windows_path)
 
 
 def test_a_package_that_does_not_match_its_digest_is_fetched_again_on_retry():
@@ -41,14 +40,7 @@ def test_a_package_that_does_not_match_its_digest_is_fetched_again_on_retry():
             check(not temp_package().exists(), "the package that does not match its digest was kept")
             check(not (INSTALL_DIR / "Orvane.exe").exists(), "the package was extracted although it did not match")
 
-            replace_package(stored, good)
-            first_attempt = len(log_lines(installer))
-            retry_from(installer, window, box)
-            press_install(installer, window)
-            finish_install(installer, "the install after 重试")
-            second = log_lines(installer)[first_attempt:]
-            check(follows(second, "rangeHeader", "Range: bytes=0-"),
-                  "the second install did not download the package from its first byte")
+            retry_fetches_whole(installer, window, box, stored, good)
             check(sha256(temp_package()) == good_digest, "the package in the temporary folder is not the named one")
     finally:
         if installer:

@@ -122,6 +122,16 @@ class BasicFormTest : public testing::Test {
     return control && control->IsVisible();
   }
 
+  // Moves the form to its finished view, as the install task does, and lets
+  // the view's fade-in end; false when the view never showed.
+  static bool ShowFinished(TestForm* form) {
+    form->FindControl(L"begin_state")->SetVisible(false);
+    form->ShowFinishedView();
+    if (!PumpUntil([&] { return Shown(form, L"finally_state"); })) return false;
+    PumpFor(500);
+    return true;
+  }
+
   static std::wstring DirText(TestForm* form) {
     auto* label = dynamic_cast<ui::Label*>(form->FindControl(L"dir_label"));
     return label ? label->GetText() : L"<no dir_label>";
@@ -252,10 +262,7 @@ TEST_F(BasicFormTest, TheFinishedViewClosesWithoutAskingAndStartsTheClientOnlyIf
       TestForm* form = Open();
       ASSERT_NE(nullptr, form);
       form->SetInstallFolder(L"C:\\Program Files (x86)\\orvanecloud");
-      form->FindControl(L"begin_state")->SetVisible(false);
-      form->ShowFinishedView();
-      ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"finally_state"); }));
-      PumpFor(500);
+      ASSERT_TRUE(ShowFinished(form));
       auto* check = dynamic_cast<ui::CheckBox*>(form->FindControl(L"run_check"));
       ASSERT_NE(nullptr, check);
       if (!run) {
@@ -279,10 +286,7 @@ TEST_F(BasicFormTest, TheFinishedViewClosesWithoutAskingAndStartsTheClientOnlyIf
   RunOnUiThread([this] {
     TestForm* form = Open();
     ASSERT_NE(nullptr, form);
-    form->FindControl(L"begin_state")->SetVisible(false);
-    form->ShowFinishedView();
-    ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"finally_state"); }));
-    PumpFor(500);
+    ASSERT_TRUE(ShowFinished(form));
     ASSERT_TRUE(ClickControl(form, L"close_btn"));
     ASSERT_TRUE(PumpUntil([&] { return outcome_.ends == 1; }))
         << "close_btn in the finished view did not end the installer";
@@ -295,10 +299,7 @@ TEST_F(BasicFormTest, EndingFromTheFinishedViewWaitsForTheRegistrationInProgress
   RunOnUiThread([this] {
     TestForm* form = Open();
     ASSERT_NE(nullptr, form);
-    form->FindControl(L"begin_state")->SetVisible(false);
-    form->ShowFinishedView();
-    ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"finally_state"); }));
-    PumpFor(500);
+    ASSERT_TRUE(ShowFinished(form));
 
     // The finished view shows while the worker still writes the shortcuts
     // and registry values; this one takes a while, as a slow shell would.

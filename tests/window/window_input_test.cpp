@@ -25,23 +25,9 @@ constexpr char kTwoButtonSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
 </Window>
 )";
 
-struct OpenedWindow {
-  WindowLog log;
-  TestWindow* window = nullptr;  // deletes itself with its native window
-  HWND hwnd = nullptr;
-  ~OpenedWindow() {
-    if (hwnd && ::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-  }
-  RECT PosOf(const wchar_t* name) const { return window->FindControl(name)->GetPos(); }
-};
-
 void OpenTwoButtons(OpenedWindow& w) {
   WriteSkin(L"input", L"two.xml", kTwoButtonSkin);
-  w.window = new TestWindow(L"input", L"two.xml", &w.log);
-  w.hwnd = w.window->Open(true, 100, 100);
-  ASSERT_NE(nullptr, w.hwnd) << "the window was not created";
-  w.window->ShowOnScreen(true, true);
-  PumpFor(400);
+  OpenShown(w, L"input", L"two.xml");
 }
 
 // The text the tooltip shows now; empty when it is hidden.

@@ -32,22 +32,6 @@ constexpr char kCaptionSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
 </Window>
 )";
 
-struct OpenedWindow {
-  WindowLog log;
-  TestWindow* window = nullptr;  // deletes itself with its native window
-  HWND hwnd = nullptr;
-};
-
-// Opens folder\file shown at (x, y) and waits for the fade-in to end.
-void OpenShown(OpenedWindow& w, const std::wstring& folder, const std::wstring& file, int x = 100,
-               int y = 100) {
-  w.window = new TestWindow(folder, file, &w.log);
-  w.hwnd = w.window->Open(true, x, y);
-  ASSERT_NE(nullptr, w.hwnd) << "the window was not created";
-  w.window->ShowOnScreen(true, true);
-  ASSERT_TRUE(test_support::WaitForOpenFade(*w.window)) << "the fade-in never finished";
-}
-
 void Close(OpenedWindow& w) {
   if (w.hwnd && ::IsWindow(w.hwnd)) ::DestroyWindow(w.hwnd);
   PumpFor(50);

@@ -183,6 +183,14 @@ HWND TestWindow::Open(bool layered, int x, int y, HWND parent) {
                     RECT{x, y, x, y});
 }
 
+void OpenShown(OpenedWindow& w, const std::wstring& folder, const std::wstring& file, int x, int y) {
+  w.window = new TestWindow(folder, file, &w.log);
+  w.hwnd = w.window->Open(true, x, y);
+  ASSERT_NE(nullptr, w.hwnd) << "the window was not created";
+  w.window->ShowOnScreen(true, true);
+  ASSERT_TRUE(test_support::WaitForOpenFade(*w.window)) << "the fade-in never finished";
+}
+
 RECT WindowRect(HWND hwnd) {
   RECT rect{};
   ::GetWindowRect(hwnd, &rect);

@@ -82,6 +82,22 @@ class TestWindow : public ui::WindowImplBase {
   WindowLog* log_;
 };
 
+// A TestWindow a test opened, with what it logs; the native window is
+// destroyed with it when the test has not closed it itself.
+struct OpenedWindow {
+  WindowLog log;
+  TestWindow* window = nullptr;  // deletes itself with its native window
+  HWND hwnd = nullptr;
+  ~OpenedWindow() {
+    if (hwnd && ::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+  }
+  RECT PosOf(const wchar_t* name) const { return window->FindControl(name)->GetPos(); }
+};
+
+// Opens folder\file shown at (x, y) and waits for the fade-in to end.
+void OpenShown(OpenedWindow& w, const std::wstring& folder, const std::wstring& file, int x = 100,
+               int y = 100);
+
 // The window rectangle in screen coordinates.
 RECT WindowRect(HWND hwnd);
 // The screen point of a control's centre.
