@@ -829,8 +829,31 @@ void Window::Present(HDC paint_dc, const RECT& update) {
   SIZE size{client.right - client.left, client.bottom - client.top};
   POINT source{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, window_alpha_, AC_SRC_ALPHA};
-  ::UpdateLayeredWindow(hwnd_, nullptr, &destination, &size, render_->GetDC(), &source, 0,
-                        &blend, ULW_ALPHA);
+  // The system keeps what the window showed before, so only the rectangle
+  // painted now needs blending and sending to the display: a progress step
+  // is a few hundred pixels of a window of 650 thousand. The whole window
+  // goes when nothing was presented at this size yet or the window's alpha
+  // changed, since then every pixel on screen is stale.
+  RECT dirty = update;
+  if (presented_size_.cx != size.cx || presented_size_.cy != size.cy ||
+      presented_alpha_ != window_alpha_) {
+    dirty = client;
+  }
+  UPDATELAYEREDWINDOWINFO info{};
+  info.cbSize = sizeof(info);
+  info.pptDst = &destination;
+  info.psize = &size;
+  info.hdcSrc = render_->GetDC();
+  info.pptSrc = &source;
+  info.pblend = &blend;
+  info.dwFlags = ULW_ALPHA;
+  info.prcDirty = &dirty;
+  if (::UpdateLayeredWindowIndirect(hwnd_, &info)) {
+    presented_size_ = size;
+    presented_alpha_ = window_alpha_;
+  } else {
+    presented_size_ = SIZE{0, 0};
+  }
 }
 
 }  // namespace ui
