@@ -66,6 +66,8 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
   });
 
   Figures f;
+  ui::Window::PaintTimes paints_before, paints_after;
+  window.RunOnUi([&] { paints_before = window.form()->GetPaintTimes(); });
   const double cpu_before = bench::ThreadCpuSeconds(window.ui_thread());
   const double start = bench::Seconds();
   app::InstallResult result;
@@ -85,6 +87,7 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
     shown = value ? value->GetText() : L"(no label)";
     status_text = status ? status->GetText() : L"(no label)";
     width = bar ? bar->GetFixedWidth() : -1;
+    paints_after = window.form()->GetPaintTimes();
   });
   f.wall = bench::Seconds() - start;
   // Thread times move in scheduler ticks; never report a negative.
@@ -95,10 +98,13 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
                                ? shown == L"0%" && status_text == L"-"
                                : shown == L"90%" && width == 810 && status_text == L"解压中...";
   f.ok = result == app::InstallResult::Success && whole && shown_right;
-  std::printf("  progress %-9s result %d, package %s, shown %ls/%d px, UI CPU %.3f s, wall %.2f s%s\n",
+  std::printf("  progress %-9s result %d, package %s, shown %ls/%d px, UI CPU %.3f s, wall %.2f s, "
+              "%lld paints (%.3f s drawing, %.3f s presenting)%s\n",
               progress == Progress::kShown ? "shown:" : "discarded:", static_cast<int>(result),
               whole ? "whole" : "SHORT", shown.c_str(), width, f.uiCpu, f.wall,
-              f.ok ? "" : " (FAILED)");
+              paints_after.paints - paints_before.paints,
+              paints_after.render_seconds - paints_before.render_seconds,
+              paints_after.present_seconds - paints_before.present_seconds, f.ok ? "" : " (FAILED)");
   std::fflush(stdout);
   return f;
 }
