@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/startup_trace.h"
 #include "ui/box.h"
 #include "ui/control.h"
 #include "ui/gdiplus_render_factory.h"
@@ -751,6 +752,7 @@ LRESULT Window::OnPaint() {
   PAINTSTRUCT ps;
   HDC paint_dc = ::BeginPaint(hwnd_, &ps);
   const double started = PerformanceSeconds();
+  const bool first_paint = first_paint_;
   if (needs_layout_) {
     EnsureLayout();
     if (first_paint_) {
@@ -759,9 +761,15 @@ LRESULT Window::OnPaint() {
     }
   }
   if (first_paint_) first_paint_ = false;
+  if (first_paint) base::MarkStartupPhase("first layout");
   if (RenderTree(&update)) {
     const double rendered = PerformanceSeconds();
+    if (first_paint) base::MarkStartupPhase("first tree paint");
     Present(paint_dc, update);
+    if (first_paint) {
+      base::MarkStartupPhase("first layered update");
+      base::FinishStartupTrace();
+    }
     ++paint_times_.paints;
     paint_times_.render_seconds += rendered - started;
     paint_times_.present_seconds += PerformanceSeconds() - rendered;
