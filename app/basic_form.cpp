@@ -3,11 +3,11 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <cstdlib>
 
 #include "app/msg_box.h"
 #include "app/product.h"
 #include "app/registration.h"
+#include "app/registration_in_progress.h"
 #include "app/running_client.h"
 #include "app/setup_log.h"
 #include "app/startup_version.h"
@@ -20,6 +20,10 @@
 
 namespace app {
 namespace {
+
+// How long the ending waits for a registration in progress: far more than
+// it takes, short enough that a hung one does not keep the installer open.
+constexpr DWORD kRegistrationWaitMs = 5000;
 
 void SetLabelText(ui::Control* control, const std::wstring& text) {
   if (auto* label = dynamic_cast<ui::Label*>(control)) {
@@ -85,13 +89,19 @@ void BasicForm::OnSkinLoaded() {
 
 LRESULT BasicForm::OnCloseMessage(UINT, WPARAM, LPARAM, bool& handled) {
   handled = true;
+  // The finished view shows while the worker still writes the shortcuts and
+  // registry values; ending under it would leave them half-written.
+  if (!WaitForRegistrationToEnd(kRegistrationWaitMs)) WriteSetupLog(L"Registration still running at exit");
   EndProcess();
   return 0;
 }
 
 void BasicForm::EndProcess() {
   ::PostQuitMessage(0);
-  std::exit(1);
+  // Not the runtime's exit: that would run static destructors (the package
+  // location, the clock's lock) while the worker may still be using them.
+  // Nothing is left to flush; every log record is written when it is made.
+  ::TerminateProcess(::GetCurrentProcess(), 1);
 }
 
 bool BasicForm::OnFormClick(ui::EventArgs* event) {
@@ -182,6 +192,8 @@ void BasicForm::ShowFinishedView() {
 void BasicForm::ShowStartView() {
   Show(begin_state_, true);
   Show(installing_state_, false);
+  // A registration that broke after the finished view showed comes back here.
+  Show(finally_state_, false);
 }
 
 void BasicForm::PresentPrompt(const std::wstring& text, std::function<void(bool retry)> answer) {

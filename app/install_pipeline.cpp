@@ -11,10 +11,13 @@
 #include "app/package_download.h"
 #include "app/package_location.h"
 #include "app/registration.h"
+#include "app/registration_in_progress.h"
 #include "app/setup_log.h"
 #include "app/thread_ids.h"
 #include "app/version_query.h"
+#include "app/wall_clock.h"
 #include "app/zip_pack.h"
+#include "base/com_ptr.h"
 #include "base/thread_registry.h"
 
 namespace app {
@@ -55,16 +58,23 @@ bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_hos
   const std::wstring& host = test_mode ? test_api_host : api_host;
   WriteSetupLog(L"GetNewVersion=>domain");
   WriteSetupLog(host);
-  std::optional<std::string> version = QueryClientVersion(host);
+  std::optional<ClientRelease> release = QueryClientRelease(host);
   // Without a version no URL can be formed; the install task asks again.
-  if (!version) {
+  if (!release) {
     WriteSetupLog(L"GetNewVersion: no version from the API");
     downloadUrl.clear();
+    packageSha256.clear();
     return false;
   }
+  const std::string& version = release->version;
   WriteSetupLog(L"new Version:");
-  WriteSetupLog(std::wstring(version->begin(), version->end()));
-  std::wstring date = DateStamp(std::time(nullptr));
+  WriteSetupLog(std::wstring(version.begin(), version.end()));
+  packageSha256 = release->packageSha256;
+  if (!packageSha256.empty()) {
+    WriteSetupLog(L"package sha256:");
+    WriteSetupLog(std::wstring(packageSha256.begin(), packageSha256.end()));
+  }
+  std::wstring date = DateStamp(WallClockNow());
   wchar_t temp[261] = {};
   DWORD length = ::GetTempPathW(260, temp);
   std::wstring folder;
@@ -76,7 +86,7 @@ bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_hos
   WriteSetupLog(L"temporary folder path\xFF1A");
   WriteSetupLog(folder);
   packagePath = folder + date + L".zip";
-  downloadUrl = PackageUrl(storage_host, test_mode, *version, date);
+  downloadUrl = PackageUrl(storage_host, test_mode, version, date);
   WriteSetupLog(L"downloadURL:");
   WriteSetupLog(downloadUrl);
   return true;
@@ -103,6 +113,9 @@ std::optional<FailurePrompt> FailureFor(InstallResult result) {
       return FailurePrompt{L"unzip failed", L"解压失败，请重试"};
     case InstallResult::DownloadException:
       return FailurePrompt{L"An exception occurred during download.", L"下载失败，请重试"};
+    // The package was deleted; like any failed download, a retry fetches it.
+    case InstallResult::PackageCorrupt:
+      return FailurePrompt{L"The package does not match its SHA-256.", L"下载失败，请重试"};
     // The URL or the internet handle never opened: the user must not be
     // left in front of a frozen installing view.
     case InstallResult::OpenUrlFailed:
@@ -155,47 +168,78 @@ InstallResult DownloadAndUnzipFile(ui::Label* status, ui::Control* bar, ui::Labe
   return InstallResult::UnzipFailed;
 }
 
+namespace {
+
+// Download, extraction and registration; throws only what the steps throw.
+InstallResult InstallAndRegister(InstallView* view) {
+  ui::Label* status = view->StatusLabel();
+  ui::Control* bar = view->ProgressBar();
+  ui::Label* value = view->ProgressValue();
+  std::wstring folder = view->InstallFolder();
+  InstallResult result;
+  // A start-up query that brought no version is asked again on each attempt.
+  if (downloadUrl.empty() && !GetNewVersion()) {
+    WriteSetupLog(L"No package version: the API gave none");
+    result = InstallResult::PackageNotReady;
+  } else {
+    result = DownloadAndUnzipFile(status, bar, value, folder);
+  }
+  if (result != InstallResult::Success) return result;
+  WriteSetupLog(L"DownloadAndUnzipFile done");
+  // Marked before the finished view can be answered: ending the installer
+  // from it waits for the shortcuts and registry values.
+  RegistrationInProgress registering;
+  base::ThreadRegistry::PostTask(kUiThreadId, [view] { view->ShowFinishedView(); });
+  RegisterInstallation(folder);
+  return InstallResult::Success;
+}
+
+// The prompt of a failed attempt, or "未知" for the codes that have none.
+void ReportFailure(InstallView* view, InstallResult result) {
+  auto failure = FailureFor(result);
+  if (!failure) {
+    WriteSetupLog(L"未知");
+    return;
+  }
+  std::wstring prompt = failure->promptText;
+  bool out_of_disk = result == InstallResult::OutOfDisk;
+  base::ThreadRegistry::PostTask(kUiThreadId, [view, prompt, out_of_disk] {
+    if (out_of_disk) WriteSetupLog(L"OutOfDiskSize");
+    view->PresentPrompt(prompt, [view](bool retry) {
+      if (retry) {
+        view->ShowStartView();
+        WriteSetupLog(L"MB_YES");
+      } else {
+        view->ExitInstaller();
+        WriteSetupLog(L"MB_No");
+      }
+    });
+  });
+  if (!out_of_disk) WriteSetupLog(failure->logText);
+}
+
+}  // namespace
+
 void RunInstallTask(InstallView* view) {
+  // Released however the task ends, so the worker goes into the next
+  // attempt as it came into this one.
+  base::unique_couninitialize com;
+  InstallResult result;
+  bool broke = false;
   try {
-    HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ui::Label* status = view->StatusLabel();
-    ui::Control* bar = view->ProgressBar();
-    ui::Label* value = view->ProgressValue();
-    std::wstring folder = view->InstallFolder();
-    InstallResult result;
-    // A start-up query that brought no version is asked again on each attempt.
-    if (downloadUrl.empty() && !GetNewVersion()) {
-      WriteSetupLog(L"No package version: the API gave none");
-      result = InstallResult::PackageNotReady;
-    } else {
-      result = DownloadAndUnzipFile(status, bar, value, folder);
-    }
-    if (result == InstallResult::Success) {
-      WriteSetupLog(L"DownloadAndUnzipFile done");
-      base::ThreadRegistry::PostTask(kUiThreadId, [view] { view->ShowFinishedView(); });
-      RegisterInstallation(folder);
-    } else if (auto failure = FailureFor(result)) {
-      std::wstring prompt = failure->promptText;
-      bool out_of_disk = result == InstallResult::OutOfDisk;
-      base::ThreadRegistry::PostTask(kUiThreadId, [view, prompt, out_of_disk] {
-        if (out_of_disk) WriteSetupLog(L"OutOfDiskSize");
-        view->PresentPrompt(prompt, [view](bool retry) {
-          if (retry) {
-            view->ShowStartView();
-            WriteSetupLog(L"MB_YES");
-          } else {
-            view->ExitInstaller();
-            WriteSetupLog(L"MB_No");
-          }
-        });
-      });
-      if (!out_of_disk) WriteSetupLog(failure->logText);
-    } else {
-      WriteSetupLog(L"未知");
-    }
-    if (SUCCEEDED(com)) ::CoUninitialize();
+    result = InstallAndRegister(view);
   } catch (...) {
-    WriteSetupLog(L"install task failed unexpectedly");
+    // Out of memory in the extraction, the ANSI conversion or the
+    // registration, or any other break: the user gets the prompt of a
+    // failed download with its retry, not an installing view for good.
+    broke = true;
+    result = InstallResult::DownloadException;
+  }
+  try {
+    if (broke) WriteSetupLog(L"install task failed unexpectedly");
+    if (result != InstallResult::Success) ReportFailure(view, result);
+  } catch (...) {
+    // Not even the prompt could be posted; nothing is left to tell the user with.
   }
 }
 

@@ -15,6 +15,7 @@ enum class InstallResult : int {
   UnzipFailed = 7,         // the extraction failed
   DownloadException = 8,   // the download failed unexpectedly (also a failed write)
   InternetOpenFailed = 9,  // the internet handle did not open in 60 attempts
+  PackageCorrupt = 10,     // the download does not match the SHA-256 the service named
 };
 
 }  // namespace app

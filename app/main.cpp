@@ -9,6 +9,7 @@
 #include "app/setup_log.h"
 #include "base/com_ptr.h"
 #include "base/startup_trace.h"
+#include "base/system_library.h"
 #include "base/unique_any.h"
 
 namespace {
@@ -39,16 +40,17 @@ int RunInstaller() {
   base::MarkStartupPhase("network check, single instance");
   base::unique_couninitialize com;
   app::WriteSetupLog(L"The current process is unique and can continue to execute 中文");
-  {
-    app::MainThread main_thread;
-    main_thread.RunOnCurrentThread(base::kUI);
-  }
-  return 0;
+  app::MainThread main_thread;
+  main_thread.RunOnCurrentThread(base::kUI);
+  return main_thread.OpenedUserInterface() ? 0 : 1;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything loads a library: the installer runs elevated from a
+  // download folder, where a planted DLL must never be picked up.
+  base::RestrictDllSearchToSystemFolder();
   // Nothing may escape into the system's start-up code.
   try {
     return RunInstaller();

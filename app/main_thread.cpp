@@ -20,7 +20,7 @@ void MainThread::Init() {
   misc_thread_ = std::make_unique<MiscThread>(kWorkerThreadId);
   misc_thread_->Start(base::kDefault);
   base::MarkStartupPhase("framework start (COM, threads, loops)");
-  OpenUserInterface();
+  opened_user_interface_ = OpenUserInterface();
 }
 
 void MainThread::Cleanup() {

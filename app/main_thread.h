@@ -18,12 +18,17 @@ class MainThread : public base::FrameworkThread, public virtual base::SupportWea
   MainThread();
   ~MainThread() override;
 
+  // False when the installer window could not be made: the loop then ended
+  // at once, and the process must not report success.
+  bool OpenedUserInterface() const { return opened_user_interface_; }
+
  protected:
   void Init() override;
   void Cleanup() override;
 
  private:
   std::unique_ptr<MiscThread> misc_thread_;
+  bool opened_user_interface_ = false;
 };
 
 }  // namespace app

@@ -72,7 +72,10 @@ void MsgBox::Present(HWND owner, const std::wstring& content, const std::wstring
   if (title_) title_->SetText(title);
   if (content_) {
     content_->SetText(content);
-    const SIZE natural = content_->GetNaturalSize(content_->GetFixedWidth(), 0);
+    // The text wraps beside the scroll bar, so it is measured at that width.
+    int text_width = content_->GetFixedWidth();
+    if (content_->GetVScrollBar()) text_width -= ui::ScrollBar::kThickness;
+    const SIZE natural = content_->GetNaturalSize(text_width, 0);
     if (IsValidHeight(natural.cy) && natural.cy != content_->GetFixedHeight()) {
       content_->SetFixedHeight(natural.cy, true, false);
       if (GetRoot()) GetRoot()->Arrange();

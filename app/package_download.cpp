@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <cwchar>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ansi_text.h"
 #include "app/package_location.h"
 #include "app/setup_log.h"
+#include "app/sha256.h"
+#include "base/unique_any.h"
 #include "base/unique_wininet.h"
 
 namespace app {
@@ -97,6 +100,34 @@ bool CloseFile(unique_file& file) {
   return std::fclose(file.release()) == 0;
 }
 
+// The digest of a download runs along with its writes. A resumed file's
+// earlier part was written by another attempt, so it is read once here.
+void HashExistingPart(Sha256& hash, uint64_t size) {
+  unique_file file(::_wfopen(packagePath.c_str(), L"rb"));
+  char buffer[64 * 1024];
+  while (file && size > 0) {
+    size_t wanted = size < sizeof buffer ? static_cast<size_t>(size) : sizeof buffer;
+    size_t read = std::fread(buffer, 1, wanted, file.get());
+    if (read == 0) break;
+    hash.Update(buffer, read);
+    size -= read;
+  }
+}
+
+// A package that is not the one the service named is of no use, and resuming
+// it would only keep the damage: it is deleted, so a retry fetches it whole.
+bool MatchesExpectedDigest(Sha256* hash) {
+  if (!hash) return true;
+  std::string actual = hash->HexDigest();
+  if (actual == packageSha256) return true;
+  WriteSetupLog(L"Package SHA-256 mismatch, expected:");
+  WriteSetupLog(std::wstring(packageSha256.begin(), packageSha256.end()));
+  WriteSetupLog(L"downloaded:");
+  WriteSetupLog(actual.empty() ? std::wstring(L"(not computed)") : std::wstring(actual.begin(), actual.end()));
+  ::DeleteFileW(packagePath.c_str());
+  return false;
+}
+
 InstallResult WriteFailed() {
   WriteSetupLog(L"Failed to write file.");
   return InstallResult::DownloadException;
@@ -156,6 +187,13 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
       continue;
     }
 
+    // Only a package the service names a digest for is hashed.
+    std::optional<Sha256> hash;
+    if (!packageSha256.empty()) {
+      hash.emplace();
+      if (resume) HashExistingPart(*hash, existing);
+    }
+
     uint32_t downloaded = static_cast<uint32_t>(existing);
     int emptyAnswers = 0;
     char buffer[kChunkSize];
@@ -178,6 +216,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
         if (!CloseFile(file)) return WriteFailed();
         file = OpenPackageFile(L"wb");
         if (!file) return InstallResult::CreateFileFailed;
+        if (hash) hash->Reset();
         downloaded = 0;
         continue;
       }
@@ -186,6 +225,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
       DWORD read = 0;
       while (::InternetReadFile(ranged.get(), buffer, kChunkSize, &read) && read > 0) {
         if (std::fwrite(buffer, 1, read, file.get()) != read) return WriteFailed();
+        if (hash) hash->Update(buffer, read);
         downloaded += read;
         ReportProgress(sink, downloaded, size);
         if (downloaded >= size) break;
@@ -212,6 +252,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
     WriteSetupLog(L"fileSize");
     WriteSetupLog(std::to_wstring(size));
     if (downloaded == kPackageNotReadySize) return InstallResult::PackageNotReady;
+    if (!MatchesExpectedDigest(hash ? &*hash : nullptr)) return InstallResult::PackageCorrupt;
     WriteSetupLog(L"=========================");
     return InstallResult::Success;
   }

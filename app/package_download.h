@@ -20,8 +20,10 @@ struct DownloadOptions {
 // file of an earlier attempt with a ranged request, and reports progress to
 // `sink` after every chunk written. Blocks; runs on the worker thread. Every
 // step is logged to the setup log. Never throws: an unexpected failure comes
-// back as DownloadException. The file is kept whatever happens, so the next
-// attempt can resume it.
+// back as DownloadException. When `packageSha256` names the package's digest,
+// the bytes are hashed as they are written and a finished download that does
+// not match is deleted (PackageCorrupt); otherwise the file is kept whatever
+// happens, so the next attempt can resume it.
 InstallResult DownloadPackage(ProgressSink& sink);
 InstallResult DownloadPackage(ProgressSink& sink, const DownloadOptions& options);
 

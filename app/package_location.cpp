@@ -4,5 +4,6 @@ namespace app {
 
 std::wstring downloadUrl;
 std::wstring packagePath;
+std::string packageSha256;
 
 }  // namespace app

@@ -11,5 +11,8 @@ namespace app {
 // the writes before the reads, so no lock guards them.
 extern std::wstring downloadUrl;  // the full package URL
 extern std::wstring packagePath;  // the local package file: temporary folder + date + ".zip"
+// The package's SHA-256 as the service names it (64 lowercase hex digits),
+// or empty when the service names none.
+extern std::string packageSha256;
 
 }  // namespace app

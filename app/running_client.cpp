@@ -47,8 +47,7 @@ bool isFolderInUse(const std::wstring& folder, HWND owner, InstallContinuation c
                    ClientPrompt& prompt) {
   base::unique_hfile snapshot = TakeProcessSnapshot();
   if (!snapshot) {
-    WriteSetupLog(L"Failed to create process snapshot. Error code:");
-    WriteSetupLog(std::to_wstring(::GetLastError()));
+    WriteSetupLogLastError(L"Failed to create process snapshot. Error code:");
     return false;
   }
 
@@ -97,9 +96,15 @@ void EndClientProcesses() {
 
 bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, PROCESSENTRY32W& entry,
                            std::vector<DWORD>& pids) {
+  // An empty folder is a prefix of every path: it names no folder at all.
+  if (folder.empty()) return false;
   if (!::Process32FirstW(snapshot, &entry)) return false;
+  // The installer may well run from the folder it installs into; answering
+  // the prompt must never end the installer itself.
+  const DWORD self = ::GetCurrentProcessId();
   bool found = false;
   do {
+    if (entry.th32ProcessID == self) continue;
     base::unique_handle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID));
     if (!process) continue;
     wchar_t image[MAX_PATH] = {};
@@ -120,8 +125,7 @@ bool EndProcess(DWORD pid) {
   base::unique_handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
   if (!process) return false;
   if (::TerminateProcess(process.get(), 0)) return true;
-  WriteSetupLog(L"Failed to terminate process. Error code:");
-  WriteSetupLog(std::to_wstring(::GetLastError()));
+  WriteSetupLogLastError(L"Failed to terminate process. Error code:");
   return false;
 }
 

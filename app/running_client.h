@@ -31,8 +31,9 @@ bool isFolderInUse(const std::wstring& folder, HWND owner, InstallContinuation c
 void EndClientProcesses();
 
 // Appends to `pids`, in snapshot order, every process of `snapshot` whose
-// full image path starts with `folder`; `entry` is the caller's record for
-// walking the snapshot. True when at least one was found.
+// full image path starts with `folder`, except the calling process; `entry`
+// is the caller's record for walking the snapshot. An empty `folder` matches
+// nothing. True when at least one was found.
 bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, PROCESSENTRY32W& entry,
                            std::vector<DWORD>& pids);
 

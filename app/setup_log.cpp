@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string>
 
+#include "app/wall_clock.h"
 #include "base/unique_any.h"
 
 namespace app {
@@ -19,17 +20,9 @@ void DebugOutput(const wchar_t* text) {
   ::OutputDebugStringW(L" \n");
 }
 
-// Local time of the system clock, in whole seconds since 1970, as
-// "YYYY/MM/DD hh:mm:ss".
+// Local time of the wall clock, as "YYYY/MM/DD hh:mm:ss".
 std::wstring Timestamp() {
-  FILETIME now;
-  ::GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER ticks;
-  ticks.LowPart = now.dwLowDateTime;
-  ticks.HighPart = now.dwHighDateTime;
-  constexpr unsigned long long kTicksPerSecond = 10000000ULL;
-  constexpr unsigned long long kSecondsFrom1601To1970 = 11644473600ULL;
-  __time64_t seconds = static_cast<__time64_t>(ticks.QuadPart / kTicksPerSecond - kSecondsFrom1601To1970);
+  __time64_t seconds = WallClockNow();
   struct tm local {};
   if (_localtime64_s(&local, &seconds) != 0) return L"";
   wchar_t buffer[32] = {};
@@ -88,6 +81,12 @@ void WriteSetupLog(const std::wstring& text) {
   }
   std::string bytes = EncodeRecord(L"\n[" + stamp + L"] " + text + L"\r\n");
   AppendAsOneUnit(file.get(), bytes);
+}
+
+void WriteSetupLogLastError(const wchar_t* label) {
+  const DWORD error = ::GetLastError();
+  WriteSetupLog(label);
+  WriteSetupLog(std::to_wstring(error));
 }
 
 }  // namespace app

@@ -13,4 +13,9 @@ namespace app {
 // from the file.
 void WriteSetupLog(const std::wstring& text);
 
+// Writes `label`, then the calling thread's last error in decimal, as two
+// records. The error is taken before anything is written (or allocated),
+// since writing the log calls the system and replaces it.
+void WriteSetupLogLastError(const wchar_t* label);
+
 }  // namespace app

@@ -9,7 +9,7 @@
 
 namespace app {
 
-void OpenUserInterface() {
+bool OpenUserInterface() {
   // Without the archive the framework reads the skins from disk instead.
   ui::GlobalResources::OpenSkinArchive(std::string());
   base::MarkStartupPhase("skin archive open");
@@ -20,11 +20,12 @@ void OpenUserInterface() {
   if (!form->OpenWindow(nullptr, kProductName, 0x00CE0000, 0, true, RECT{0, 0, 0, 0})) {
     // Nothing would ever end the UI loop without a window; end it now.
     ::PostQuitMessage(1);
-    return;
+    return false;
   }
   form->ShowOnScreen(true, true);
   form->CentreOnScreen();
   base::MarkStartupPhase("window shown and centred");
+  return true;
 }
 
 void CloseUserInterface() { ui::GlobalResources::Shutdown(); }

@@ -4,7 +4,9 @@
 namespace app {
 
 // The last step of the UI thread's start-up: shows the installer window.
-void OpenUserInterface();
+// False when the window could not be made; the UI loop has then been asked
+// to quit, since nothing else would ever end it.
+bool OpenUserInterface();
 
 // The first step of the UI thread's orderly clean-up.
 void CloseUserInterface();

@@ -4,6 +4,7 @@
 
 #include <cwctype>
 
+#include "app/sha256.h"
 #include "app/win_http_client.h"
 
 namespace app {
@@ -41,9 +42,32 @@ bool IsSafeVersion(const std::string& version) {
   return true;
 }
 
+std::string PostVersionQuestion(const std::wstring& host, const std::wstring& path) {
+  std::wstring name;
+  int port = kDefaultPort;
+  SplitHost(host, &name, &port);
+  WinHttpClient client(name, port, true, L"WinHttpClient", L"", L"", L"", L"");
+  HttpResponse response;
+  // Whatever Post says, the body decides: an error status may still carry the answer.
+  client.Post(path, kContentTypeHeader, std::string(kQueryBody, sizeof(kQueryBody) - 1), response);
+  return response.body;
+}
+
+// The digest as 64 lowercase hex digits; empty for anything else.
+std::string PackageDigest(const rapidjson::Value& data) {
+  auto sha256 = data.FindMember("sha256");
+  if (sha256 == data.MemberEnd() || !sha256->value.IsString()) return std::string();
+  std::string digest(sha256->value.GetString(), sha256->value.GetStringLength());
+  if (!IsSha256Hex(digest)) return std::string();
+  for (char& c : digest) {
+    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return digest;
+}
+
 }  // namespace
 
-std::optional<std::string> ParseClientVersion(const std::string& body) {
+std::optional<ClientRelease> ParseClientRelease(const std::string& body) {
   rapidjson::Document document;
   document.Parse(body.c_str());
   if (document.HasParseError() || !document.IsObject()) return std::nullopt;
@@ -53,7 +77,13 @@ std::optional<std::string> ParseClientVersion(const std::string& body) {
   if (versionNo == data->value.MemberEnd() || !versionNo->value.IsString()) return std::nullopt;
   std::string version(versionNo->value.GetString(), versionNo->value.GetStringLength());
   if (!IsSafeVersion(version)) return std::nullopt;
-  return version;
+  return ClientRelease{version, PackageDigest(data->value)};
+}
+
+std::optional<std::string> ParseClientVersion(const std::string& body) {
+  std::optional<ClientRelease> release = ParseClientRelease(body);
+  if (!release) return std::nullopt;
+  return release->version;
 }
 
 std::optional<std::string> QueryClientVersion(const std::wstring& host) {
@@ -61,14 +91,11 @@ std::optional<std::string> QueryClientVersion(const std::wstring& host) {
 }
 
 std::optional<std::string> QueryClientVersion(const std::wstring& host, const std::wstring& path) {
-  std::wstring name;
-  int port = kDefaultPort;
-  SplitHost(host, &name, &port);
-  WinHttpClient client(name, port, true, L"WinHttpClient", L"", L"", L"", L"");
-  HttpResponse response;
-  // Whatever Post says, the body decides: an error status may still carry the answer.
-  client.Post(path, kContentTypeHeader, std::string(kQueryBody, sizeof(kQueryBody) - 1), response);
-  return ParseClientVersion(response.body);
+  return ParseClientVersion(PostVersionQuestion(host, path));
+}
+
+std::optional<ClientRelease> QueryClientRelease(const std::wstring& host) {
+  return ParseClientRelease(PostVersionQuestion(host, kClientVersionPath));
 }
 
 }  // namespace app

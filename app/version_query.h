@@ -23,4 +23,16 @@ std::optional<std::string> QueryClientVersion(const std::wstring& host, const st
 // pasted into the package URL as it is.
 std::optional<std::string> ParseClientVersion(const std::string& body);
 
+// What the answer says about the current release: its version and, when the
+// service names it, the SHA-256 of its package.
+struct ClientRelease {
+  std::string version;
+  // 64 lowercase hex digits, or empty when the answer carries no valid
+  // `data.sha256` (then the package is checked by its zip CRCs alone).
+  std::string packageSha256;
+};
+std::optional<ClientRelease> ParseClientRelease(const std::string& body);
+// The question of QueryClientVersion, with the whole release for an answer.
+std::optional<ClientRelease> QueryClientRelease(const std::wstring& host);
+
 }  // namespace app

@@ -8,9 +8,13 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "app/ansi_text.h"
 #include "app/setup_log.h"
+#include "app/zip_entry_name.h"
 #include "base/unique_any.h"
 
 namespace app {
@@ -19,6 +23,8 @@ namespace {
 // Entry names and joined paths live in buffers of this size, terminator
 // included.
 constexpr size_t kPathBufferSize = 512;
+// The largest extra field the zip format can store.
+constexpr size_t kMaxExtraFieldSize = 0xFFFF;
 // Every entry streams through one buffer of this size, so the memory needed
 // does not grow with the entries (a 32-bit process cannot hold a
 // gigabyte-sized entry in one piece).
@@ -27,56 +33,35 @@ constexpr unsigned kChunkSize = 256 * 1024;
 void CloseArchive(unzFile archive) { ::unzClose(archive); }
 using unique_unzfile = base::unique_any<unzFile, CloseArchive>;
 
-void Log(const wchar_t* text) { WriteSetupLog(text); }
+void Log(const std::wstring& text) { WriteSetupLog(text); }
 
-// Narrow text is in the ANSI code page, like every path this file handles.
-void LogNarrow(const char* text) {
-  int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (length <= 0) {
-    WriteSetupLog(L"");
-    return;
-  }
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length - 1));
-  WriteSetupLog(wide);
+bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
+
+bool IsFolder(const std::wstring& path) {
+  DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsSeparator(char c) { return c == '/' || c == '\\'; }
-
-// A component of dots (and the blanks Windows drops after them) that climbs
-// out of its folder: "..", "...", ".. ".
-bool IsClimbingComponent(const char* begin, const char* end) {
-  int dots = 0;
-  for (const char* p = begin; p != end; ++p) {
-    if (*p == '.') {
-      ++dots;
-    } else if (*p != ' ') {
-      return false;
-    }
+// Most tools (zip -D, streamed archives, Python's zipfile) list no folder
+// entries, and some list a folder only after its files: the folders above an
+// entry are created here, top down, each logged like a folder entry. `name`
+// has passed StaysInsideTarget, so every level lies inside `target`.
+bool CreateParentFolders(const std::wstring& target, const std::wstring& name) {
+  size_t last = name.size();
+  while (last > 0 && IsSeparator(name[last - 1])) --last;
+  size_t parent_end = name.find_last_of(L"/\\", last == 0 ? 0 : last - 1);
+  if (parent_end == std::wstring::npos || last == 0) return true;
+  if (IsFolder(target + L"\\" + name.substr(0, parent_end))) return true;
+  for (size_t at = name.find_first_of(L"/\\"); at != std::wstring::npos && at <= parent_end;
+       at = name.find_first_of(L"/\\", at + 1)) {
+    std::wstring level = target + L"\\" + name.substr(0, at);
+    if (at == 0 || IsSeparator(name[at - 1]) || IsFolder(level)) continue;
+    if (!CreateTargetFolder(level)) return false;
   }
-  return dots >= 2;
+  return true;
 }
 
-// True when the entry name, joined to the target folder, names a place
-// inside it: not absolute, no drive or stream colon, no component that
-// climbs. The bytes are scanned without regard to double-byte characters;
-// that sees every real separator (and at worst a trail byte as one more),
-// so it never lets a climbing component through.
-bool StaysInsideTarget(const char* name) {
-  if (name[0] == '\0' || IsSeparator(name[0])) return false;
-  if (std::strchr(name, ':') != nullptr) return false;
-  const char* component = name;
-  for (const char* p = name;; ++p) {
-    if (*p == '\0' || IsSeparator(*p)) {
-      if (IsClimbingComponent(component, p)) return false;
-      if (*p == '\0') return true;
-      component = p + 1;
-    }
-  }
-}
-
-enum class EntryOutcome { Written, Skipped, Failed };
+enum class EntryOutcome { Written, Failed };
 
 // The entry the archive has open for reading; closing it checks the CRC.
 class OpenEntry {
@@ -101,14 +86,16 @@ class OpenEntry {
 };
 
 // Streams the current entry into `path`, replacing any file there.
-EntryOutcome ExtractFileEntry(unzFile archive, const char* path, ZPOS64_T expected_size,
+EntryOutcome ExtractFileEntry(unzFile archive, const std::wstring& path, ZPOS64_T expected_size,
                               std::vector<char>& buffer) {
-  ::DeleteFileA(path);
-  base::unique_hfile file(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  ::DeleteFileW(path.c_str());
+  base::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
+    // A file that cannot be written (locked, no access) would leave the
+    // client incomplete, so the whole extraction fails and can be retried.
     Log(L"Unable to create target file]\n");
-    return EntryOutcome::Skipped;
+    return EntryOutcome::Failed;
   }
 
   bool ok = false;
@@ -140,7 +127,7 @@ EntryOutcome ExtractFileEntry(unzFile archive, const char* path, ZPOS64_T expect
 
   // A half-written or corrupt file must not look installed.
   file.reset();
-  ::DeleteFileA(path);
+  ::DeleteFileW(path.c_str());
   Log(L"Failed to extract target file]\n");
   return EntryOutcome::Failed;
 }
@@ -167,11 +154,12 @@ bool IsEmptyArchive(const std::string& path) {
 
 }  // namespace
 
-bool CreateTargetFolder(const std::string& folder) {
+bool CreateTargetFolder(const std::wstring& folder) {
   Log(L"Create target folder\xFF1A");
-  LogNarrow(folder.c_str());
-  if (::CreateDirectoryA(folder.c_str(), nullptr)) return true;
-  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+  Log(folder);
+  if (::CreateDirectoryW(folder.c_str(), nullptr)) return true;
+  // A file of that name is "already there" too, but is no folder to extract into.
+  if (::GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(folder)) {
     Log(L"The target folder already exists");
     return true;
   }
@@ -181,14 +169,18 @@ bool CreateTargetFolder(const std::string& folder) {
 
 bool ZipPack::UnzipFile(const std::string& package_path, const std::string& target_folder) {
   Log(L"ZipPack::UnzipFile:");
-  LogNarrow(package_path.c_str());
+  Log(FromAnsi(package_path));
+  // Everything below goes through the wide file functions, so that names
+  // stored as UTF-8 can be created as they are; an ANSI name converted here
+  // reaches the same file the narrow functions would have created.
+  const std::wstring target = FromAnsi(target_folder);
 
   unique_unzfile archive(::unzOpen64(package_path.c_str()));
   if (!archive) {
     if (IsEmptyArchive(package_path)) {
-      if (!CreateTargetFolder(target_folder)) return false;
+      if (!CreateTargetFolder(target)) return false;
       Log(L"\nUnzipFile targetFolder:");
-      LogNarrow(target_folder.c_str());
+      Log(target);
       return true;
     }
     Log(L"fail to open the file");
@@ -199,40 +191,51 @@ bool ZipPack::UnzipFile(const std::string& package_path, const std::string& targ
     Log(L"Global information error");
     return false;
   }
-  if (!CreateTargetFolder(target_folder)) return false;
+  if (!CreateTargetFolder(target)) return false;
   Log(L"\nUnzipFile targetFolder:");
-  LogNarrow(target_folder.c_str());
+  Log(target);
 
   std::vector<char> buffer(kChunkSize);
+  std::vector<char> extra(kMaxExtraFieldSize);
   for (ZPOS64_T index = 0; index < global.number_entry; ++index) {
     unz_file_info64 info{};
     char name[kPathBufferSize];
-    if (::unzGetCurrentFileInfo64(archive.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0) !=
-        UNZ_OK) {
+    if (::unzGetCurrentFileInfo64(archive.get(), &info, name, sizeof name, extra.data(),
+                                  static_cast<uLong>(extra.size()), nullptr, 0) != UNZ_OK) {
       Log(L"Entry information error");
       return false;
     }
     // minizip leaves a name that fills the buffer unterminated.
     bool name_fits = info.size_filename < sizeof name;
     size_t name_length = std::min<size_t>(info.size_filename, sizeof name - 1);
-    name[name_length] = '\0';
+    std::string stored_name(name, name_length);
+    std::string extra_field(extra.data(), std::min<size_t>(info.size_file_extra, extra.size()));
 
-    char joined[kPathBufferSize];
-    int joined_length = std::snprintf(joined, sizeof joined, "%s\\%s", target_folder.c_str(), name);
-    bool path_fits = joined_length >= 0 && static_cast<size_t>(joined_length) < sizeof joined;
-    bool usable = name_fits && path_fits && StaysInsideTarget(name);
+    std::optional<ZipEntryName> decoded = DecodeZipEntryName(stored_name, info.flag, extra_field);
+    // The name and the joined path must fit the 512-byte buffers the
+    // installer has always measured them with.
+    bool fits = name_fits && decoded && decoded->bytes.size() < kPathBufferSize &&
+                target_folder.size() + 1 + decoded->bytes.size() < kPathBufferSize;
+    bool usable = fits && StaysInsideTarget(decoded->name);
+    std::wstring joined = usable ? target + L"\\" + decoded->name : std::wstring();
 
     Log(L"[");
-    LogNarrow(name);
-    bool folder_entry = name_length > 0 && IsSeparator(name[name_length - 1]);
+    Log(decoded ? decoded->name : FromAnsi(stored_name));
+    // Judged on the decoded name: in a double-byte code page a backslash byte
+    // can be the second half of a character.
+    bool folder_entry = decoded ? !decoded->name.empty() && IsSeparator(decoded->name.back())
+                                : name_length > 0 && (name[name_length - 1] == '/' || name[name_length - 1] == '\\');
     if (folder_entry) {
-      if (usable) {
-        CreateTargetFolder(joined);
-      } else {
+      if (!usable) {
         Log(L"Failed to create target folder");
+      } else if (!CreateParentFolders(target, decoded->name) || !CreateTargetFolder(joined)) {
+        return false;
       }
     } else if (!usable) {
       Log(L"Unable to create target file]\n");
+    } else if (!CreateParentFolders(target, decoded->name)) {
+      Log(L"Unable to create target file]\n");
+      return false;
     } else if (ExtractFileEntry(archive.get(), joined, info.uncompressed_size, buffer) ==
                EntryOutcome::Failed) {
       return false;

@@ -446,9 +446,16 @@ void Control::ApplyClass(const std::wstring& class_names) {
     while (i < class_names.size() && !IsBlank(class_names[i])) ++i;
     if (i == start) break;
     std::wstring name = class_names.substr(start, i - start);
+    // A skin's class a -> b -> a would expand without end.
+    if (std::find(classes_in_expansion_.begin(), classes_in_expansion_.end(), name) !=
+        classes_in_expansion_.end())
+      continue;
     std::wstring attributes = control_resources::LookupClass(name);
     if (attributes.empty() && window_) attributes = window_->GetClassAttributes(name);
-    if (!attributes.empty()) ApplyAttributeText(attributes);
+    if (attributes.empty()) continue;
+    classes_in_expansion_.push_back(name);
+    ApplyAttributeText(attributes);
+    classes_in_expansion_.pop_back();
   }
 }
 

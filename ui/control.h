@@ -148,7 +148,8 @@ class Control : public PlaceHolder {
   // A list of the form name="value" name="value" ..., applied in order.
   void ApplyAttributeText(const std::wstring& text);
   // Class names separated by blanks: the global class table first, then the
-  // window's own classes.
+  // window's own classes. A class that names itself, directly or through
+  // other classes, is expanded once: the repeated name is skipped.
   void ApplyClass(const std::wstring& class_names);
 
   // --- painting -----------------------------------------------------------
@@ -282,6 +283,8 @@ class Control : public PlaceHolder {
   std::wstring tooltip_text_;
   std::wstring tooltip_text_id_;
   std::wstring data_id_;
+  // The classes being expanded right now, outermost first.
+  std::vector<std::wstring> classes_in_expansion_;
 };
 
 }  // namespace ui

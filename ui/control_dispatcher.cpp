@@ -9,12 +9,26 @@
 #include "ui/control.h"
 #include "ui/rich_edit.h"
 #include "ui/window.h"
+#include "ui/window_os.h"
 
 namespace ui {
 namespace {
 
 // The width tooltips wrap at.
 constexpr int kToolTipMaxWidth = 300;
+
+// Pointer messages of Windows 8 and later (the headers hide them below that).
+constexpr UINT kWmPointerUpdate = 0x0245;
+constexpr UINT kWmPointerDown = 0x0246;
+constexpr UINT kWmPointerUp = 0x0247;
+constexpr UINT kWmPointerCaptureChanged = 0x024C;
+// Mouse messages the system makes up from touch or pen input carry this in
+// their extra information.
+constexpr ULONG_PTR kPenOrTouchSignatureMask = 0xFFFFFF00u;
+constexpr ULONG_PTR kPenOrTouchSignature = 0xFF515700u;
+
+// A pointer message's id is the low word of its wParam.
+DWORD PointerIdOf(WPARAM wparam) { return LOWORD(wparam); }
 
 POINT PointOf(LPARAM lparam) { return POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}; }
 
@@ -74,11 +88,14 @@ void ControlDispatcher::Forget(Control* control) {
   }
   if (pressed_ == control) pressed_ = nullptr;
   if (key_pressed_ == control) key_pressed_ = nullptr;
+  if (touch_.control == control) touch_.control = nullptr;
+  if (pointer_.control == control) pointer_.control = nullptr;
 }
 
 void ControlDispatcher::ForgetSubtree(Control* subtree) {
   if (!subtree) return;
-  for (Control** slot : {&focused_, &new_hover_, &event_hover_, &pressed_, &key_pressed_}) {
+  for (Control** slot : {&focused_, &new_hover_, &event_hover_, &pressed_, &key_pressed_,
+                         &touch_.control, &pointer_.control}) {
     if (*slot && IsInSubtree(*slot, subtree)) *slot = nullptr;
   }
 }
@@ -89,6 +106,8 @@ void ControlDispatcher::Reset() {
   event_hover_ = nullptr;
   pressed_ = nullptr;
   key_pressed_ = nullptr;
+  touch_.control = nullptr;
+  pointer_.control = nullptr;
   HideToolTip();
 }
 
@@ -102,8 +121,18 @@ void ControlDispatcher::ReleaseAll() {
     pressed_ = nullptr;
     SendTo(pressed, kEventMouseButtonUp, 0, 0, pt);
   }
+  DropContact(touch_);
+  DropContact(pointer_);
   SetFocus(nullptr);
   HideToolTip();
+}
+
+void ControlDispatcher::DropContact(ContactCapture& capture) {
+  Control* control = capture.control;
+  if (!control) return;
+  capture.control = nullptr;
+  // Released away from every control: nothing is clicked by letting go.
+  SendTo(control, kEventMouseButtonUp, 0, 0, POINT{-1, -1});
 }
 
 void ControlDispatcher::SetFocus(Control* control) {
@@ -154,17 +183,27 @@ bool ControlDispatcher::Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRE
       return true;
     }
     case WM_MOUSEMOVE:
+      if (IsPromotedFromRoutedTouch()) return false;
       OnMouseMove(PointOf(lparam), wparam, lparam);
       return false;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+      if (IsPromotedFromRoutedTouch()) return false;
       OnButtonDown(message, PointOf(lparam), wparam, lparam);
       return false;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
+      if (IsPromotedFromRoutedTouch()) return false;
       OnButtonUp(message, PointOf(lparam), wparam, lparam);
       return false;
+    case WM_TOUCH:
+      return OnTouch(wparam, lparam);
+    case kWmPointerDown:
+    case kWmPointerUpdate:
+    case kWmPointerUp:
+    case kWmPointerCaptureChanged:
+      return OnPointer(message, wparam, lparam);
     case WM_MOUSEWHEEL: {
       POINT pt = PointOf(lparam);  // screen coordinates
       ::ScreenToClient(hwnd, &pt);
@@ -211,24 +250,32 @@ bool ControlDispatcher::Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRE
   }
 }
 
-void ControlDispatcher::OnMouseMove(POINT pt, WPARAM wparam, LPARAM lparam) {
+void ControlDispatcher::TrackMouse() {
   HWND hwnd = window_.GetHWND();
-  if (!tracking_ && hwnd) {
-    TRACKMOUSEEVENT track{};
-    track.cbSize = sizeof(track);
-    track.dwFlags = TME_HOVER | TME_LEAVE;
-    track.hwndTrack = hwnd;
-    track.dwHoverTime = kDefaultHoverTimeMs;
-    if (tooltip_) {
-      track.dwHoverTime =
-          static_cast<DWORD>(::SendMessageW(tooltip_, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
-    }
-    ::TrackMouseEvent(&track);
-    tracking_ = true;
+  if (!hwnd) return;
+  TRACKMOUSEEVENT track{};
+  track.cbSize = sizeof(track);
+  track.dwFlags = TME_HOVER | TME_LEAVE;
+  track.hwndTrack = hwnd;
+  track.dwHoverTime = kDefaultHoverTimeMs;
+  if (tooltip_) {
+    track.dwHoverTime =
+        static_cast<DWORD>(::SendMessageW(tooltip_, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
   }
+  ::TrackMouseEvent(&track);
+  tracking_ = true;
+}
+
+void ControlDispatcher::OnMouseMove(POINT pt, WPARAM wparam, LPARAM lparam) {
+  // A held touch contact or pointer owns the controls until it lifts.
+  if (touch_.control || pointer_.control) return;
   last_mouse_pos_ = pt;
   Control* under = window_.FindControl(pt);
   if (under && under->GetWindow() != &window_) return;
+  // Hover fires once per arming: arm it again for each control entered, so
+  // every control shows its own tooltip.
+  // The leave handling's own move (to no control) must not arm it again.
+  if (!tracking_ || (under && under != event_hover_)) TrackMouse();
   new_hover_ = under;
   if (under != event_hover_) {
     if (Control* old = event_hover_) {
@@ -381,6 +428,94 @@ void ControlDispatcher::DestroyToolTip() {
   if (tooltip_ && ::IsWindow(tooltip_)) ::DestroyWindow(tooltip_);
   tooltip_ = nullptr;
   tooltip_shown_ = false;
+}
+
+// --- touch and pointer input ----------------------------------------------------
+
+bool ControlDispatcher::IsPromotedFromRoutedTouch() const {
+  return touch_routed_ &&
+         (static_cast<ULONG_PTR>(::GetMessageExtraInfo()) & kPenOrTouchSignatureMask) ==
+             kPenOrTouchSignature;
+}
+
+bool ControlDispatcher::OnTouch(WPARAM wparam, LPARAM lparam) {
+  HWND hwnd = window_.GetHWND();
+  auto input = reinterpret_cast<HTOUCHINPUT>(lparam);
+  std::vector<TOUCHINPUT> contacts;
+  // Unreadable contacts stay with the default procedure, which also closes
+  // the handle.
+  if (!hwnd || !window_os::ReadTouchInputs(input, LOWORD(wparam), contacts)) return false;
+  touch_routed_ = true;
+  for (const TOUCHINPUT& contact : contacts) {
+    // Screen coordinates in hundredths of a pixel.
+    POINT pt{contact.x / 100, contact.y / 100};
+    ::ScreenToClient(hwnd, &pt);
+    if (contact.dwFlags & TOUCHEVENTF_DOWN) {
+      ContactDown(touch_, contact.dwID, pt, wparam, lparam);
+    } else if (contact.dwFlags & TOUCHEVENTF_UP) {
+      ContactUp(touch_, contact.dwID, pt, wparam, lparam);
+    } else if (contact.dwFlags & TOUCHEVENTF_MOVE) {
+      ContactMove(touch_, contact.dwID, pt, wparam, lparam);
+    }
+  }
+  window_os::CloseTouchInput(input);
+  return true;
+}
+
+bool ControlDispatcher::OnPointer(UINT message, WPARAM wparam, LPARAM lparam) {
+  // Everything needed comes with the message (id in wParam, screen point in
+  // lParam), so no pointer-information call can fail here. The mouse never
+  // arrives as a pointer: the program does not ask for that.
+  HWND hwnd = window_.GetHWND();
+  if (!hwnd) return false;
+  const DWORD id = PointerIdOf(wparam);
+  if (message == kWmPointerCaptureChanged) {
+    if (pointer_.control && pointer_.id == id) DropContact(pointer_);
+    return false;
+  }
+  POINT pt = PointOf(lparam);
+  ::ScreenToClient(hwnd, &pt);
+  if (message == kWmPointerDown) {
+    ContactDown(pointer_, id, pt, wparam, lparam);
+  } else if (message == kWmPointerUp) {
+    ContactUp(pointer_, id, pt, wparam, lparam);
+  } else {
+    ContactMove(pointer_, id, pt, wparam, lparam);
+  }
+  // Claimed, so the system does not also turn it into mouse messages.
+  return true;
+}
+
+void ControlDispatcher::ContactDown(ContactCapture& capture, DWORD id, POINT pt, WPARAM wparam,
+                                    LPARAM lparam) {
+  // One contact at a time holds a control; others are ignored until it lifts.
+  if (capture.control) return;
+  last_mouse_pos_ = pt;
+  Control* control = window_.FindControl(pt);
+  if (!control || control->GetWindow() != &window_) return;
+  SetFocus(control);
+  // Focus handlers may have destroyed it.
+  control = window_.FindControl(pt);
+  if (!control) return;
+  capture.control = control;
+  capture.id = id;
+  SendTo(control, kEventPointerDown, wparam, lparam, pt);
+}
+
+void ControlDispatcher::ContactMove(ContactCapture& capture, DWORD id, POINT pt, WPARAM wparam,
+                                    LPARAM lparam) {
+  if (!capture.control || capture.id != id) return;
+  last_mouse_pos_ = pt;
+  SendTo(capture.control, kEventPointerMove, wparam, lparam, pt);
+}
+
+void ControlDispatcher::ContactUp(ContactCapture& capture, DWORD id, POINT pt, WPARAM wparam,
+                                  LPARAM lparam) {
+  if (!capture.control || capture.id != id) return;
+  last_mouse_pos_ = pt;
+  Control* control = capture.control;
+  capture.control = nullptr;
+  SendTo(control, kEventPointerUp, wparam, lparam, pt);
 }
 
 }  // namespace ui

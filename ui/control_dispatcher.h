@@ -3,8 +3,14 @@
 // The dispatcher keeps the window's interaction state: the focused control,
 // the control under the mouse and the hovered one (which receives the mouse
 // events), the pressed control that holds the mouse capture, the control
-// that received the last key-down, and the tooltip. It runs after the
-// window's own hooks, for the messages they left.
+// that received the last key-down, the controls held by a touch contact and
+// by a pen or touch pointer, and the tooltip. It runs after the window's own
+// hooks, for the messages they left.
+//
+// Touch (WM_TOUCH) and pointer (WM_POINTER*) input reach controls like the
+// mouse, as pointer press, move and release events: the control a contact
+// went down on holds that contact until it lifts, and mouse moves do not
+// change the hovered control meanwhile.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +39,8 @@ class ControlDispatcher {
   Control* focused() const { return focused_; }
   Control* hovered() const { return event_hover_; }
   Control* pressed() const { return pressed_; }
+  Control* touch_captured() const { return touch_.control; }
+  Control* pointer_captured() const { return pointer_.control; }
   POINT last_mouse_pos() const { return last_mouse_pos_; }
   HWND tooltip_window() const { return tooltip_; }
 
@@ -56,6 +64,25 @@ class ControlDispatcher {
   void OnButtonUp(UINT message, POINT pt, WPARAM wparam, LPARAM lparam);
   void OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam);
   void OnMouseLeave();
+  // Arms hover and leave tracking: hover fires once per arming, so it is
+  // armed again whenever the mouse moves onto another control.
+  void TrackMouse();
+  // A control held by one touch contact or pen/touch pointer, by its id.
+  struct ContactCapture {
+    Control* control = nullptr;
+    DWORD id = 0;
+  };
+  bool OnTouch(WPARAM wparam, LPARAM lparam);
+  bool OnPointer(UINT message, WPARAM wparam, LPARAM lparam);
+  void ContactDown(ContactCapture& capture, DWORD id, POINT pt, WPARAM wparam, LPARAM lparam);
+  void ContactMove(ContactCapture& capture, DWORD id, POINT pt, WPARAM wparam, LPARAM lparam);
+  void ContactUp(ContactCapture& capture, DWORD id, POINT pt, WPARAM wparam, LPARAM lparam);
+  // Lets go of a held contact without a release at its control (the window
+  // closes or lost the pointer).
+  void DropContact(ContactCapture& capture);
+  // A mouse message the system made up from touch input already routed as
+  // WM_TOUCH.
+  bool IsPromotedFromRoutedTouch() const;
   bool OnKeyDown(WPARAM wparam, LPARAM lparam);
   void MoveFocusByTab(bool backwards);
   void SendTo(Control* control, EventType type, WPARAM wparam, LPARAM lparam, POINT pt,
@@ -72,6 +99,9 @@ class ControlDispatcher {
   Control* key_pressed_ = nullptr;
   POINT last_mouse_pos_{0, 0};
   bool tracking_ = false;
+  ContactCapture touch_;
+  ContactCapture pointer_;
+  bool touch_routed_ = false;
   HWND tooltip_ = nullptr;  // owned: destroyed with the window
   TOOLINFOW tool_info_{};
   bool tooltip_shown_ = false;

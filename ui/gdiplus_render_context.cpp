@@ -224,6 +224,9 @@ void RenderContext_GdiPlus::DrawImage(const RECT& paint, HBITMAP bitmap, bool ha
   base::unique_hdc source_dc(::CreateCompatibleDC(dc_.get()));
   if (!source_dc) return;
   base::unique_select_object select(source_dc.get(), bitmap);
+  // A destination larger than the control (an image dest reaching past it)
+  // must not paint over its neighbours.
+  ScopedRenderClip clip(*this, paint);
   ::SetStretchBltMode(dc_.get(), HALFTONE);
   ::SetBrushOrgEx(dc_.get(), 0, 0, nullptr);
 

@@ -391,6 +391,12 @@ DWORD GlobalResources::GetSelectedColor() { return GetState().selected_color; }
 
 int GlobalResources::GetDpiScale() { return GetState().dpi_scale; }
 bool GlobalResources::IsDpiAdapted() { return GetState().adapt_dpi; }
+void GlobalResources::SetDpiScale(int percent) {
+  State& state = GetState();
+  if (!state.adapt_dpi || percent <= 0) return;
+  state.dpi_scale = percent;
+  if (state.fonts) state.fonts->SetDpiAdaptation(true, percent);
+}
 int GlobalResources::ScaleDpi(int pixels) {
   const State& state = GetState();
   return state.adapt_dpi ? ::MulDiv(pixels, state.dpi_scale, 100) : pixels;

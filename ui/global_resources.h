@@ -119,6 +119,9 @@ class GlobalResources {
   // installer never turns scaling on.
   static int GetDpiScale();
   static bool IsDpiAdapted();
+  // The monitor's DPI changed: the scale becomes `percent` while adaptation
+  // is on (fonts made from then on use it too); nothing otherwise.
+  static void SetDpiScale(int percent);
   // A pixel value scaled when adaptation is on.
   static int ScaleDpi(int pixels);
 

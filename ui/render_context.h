@@ -121,4 +121,18 @@ class IRenderContext {
                               UINT format, int width_limit = -1) = 0;
 };
 
+// Narrows the clip of `render` to `rect` for the life of this object.
+class ScopedRenderClip {
+ public:
+  ScopedRenderClip(IRenderContext& render, const RECT& rect) : render_(render) {
+    render_.SetClip(rect);
+  }
+  ~ScopedRenderClip() { render_.ClearClip(); }
+  ScopedRenderClip(const ScopedRenderClip&) = delete;
+  ScopedRenderClip& operator=(const ScopedRenderClip&) = delete;
+
+ private:
+  IRenderContext& render_;
+};
+
 }  // namespace ui

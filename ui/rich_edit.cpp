@@ -25,6 +25,9 @@ std::wstring SkipLeadingBlanks(const std::wstring& value) {
   return start == std::wstring::npos ? std::wstring() : value.substr(start);
 }
 
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
 }  // namespace
 
 RichEdit::RichEdit()
@@ -83,6 +86,10 @@ std::wstring RichEdit::GetText() const { return host_ ? host_->GetText() : text_
 void RichEdit::SetText(const std::wstring& text) {
   text_ = text;
   if (host_) host_->SetText(text);
+  // A new text is shown from its start.
+  if (vbar_) vbar_->SetScrollPos(0);
+  if (hbar_) hbar_->SetScrollPos(0);
+  LayoutScrollBars();
   if (IsAutoWidth() || IsAutoHeight()) {
     SetEstimateStale();
     ArrangeAncestor();
@@ -106,7 +113,28 @@ void RichEdit::SetStyleBit(DWORD bit, bool on) {
   if (host_) host_->SetStyleBits(style_bits_);
 }
 
+std::unique_ptr<ScrollBar> RichEdit::MakeScrollBar(ScrollBar::Orientation orientation) {
+  auto bar = std::make_unique<ScrollBar>(orientation);
+  // The bar belongs to this control and dies with it.
+  bar->on_scroll = [this](int) { Invalidate(); };
+  if (window_) bar->SetWindow(window_, this, IsInited());
+  return bar;
+}
+
+void RichEdit::ScrollBarsChanged() {
+  SetEstimateStale();
+  if (IsAutoWidth() || IsAutoHeight()) ArrangeAncestor();
+  LayoutScrollBars();
+  Invalidate();
+}
+
+POINT RichEdit::GetTextScrollPos() const {
+  return POINT{hbar_ ? hbar_->GetScrollPos() : 0, vbar_ ? vbar_->GetScrollPos() : 0};
+}
+
 void RichEdit::SetVScrollBar(bool on) {
+  if (on && !vbar_) vbar_ = MakeScrollBar(ScrollBar::Orientation::kVertical);
+  if (!on) vbar_.reset();
   vscroll_bar_ = on;
   if (on) {
     style_bits_ |= WS_VSCROLL | ES_DISABLENOSCROLL;
@@ -115,9 +143,12 @@ void RichEdit::SetVScrollBar(bool on) {
     if (!hscroll_bar_) style_bits_ &= ~ES_DISABLENOSCROLL;
   }
   if (host_) host_->SetStyleBits(style_bits_);
+  ScrollBarsChanged();
 }
 
 void RichEdit::SetHScrollBar(bool on) {
+  if (on && !hbar_) hbar_ = MakeScrollBar(ScrollBar::Orientation::kHorizontal);
+  if (!on) hbar_.reset();
   hscroll_bar_ = on;
   if (on) {
     style_bits_ |= WS_HSCROLL | ES_DISABLENOSCROLL;
@@ -126,6 +157,7 @@ void RichEdit::SetHScrollBar(bool on) {
     if (!vscroll_bar_) style_bits_ &= ~ES_DISABLENOSCROLL;
   }
   if (host_) host_->SetStyleBits(style_bits_);
+  ScrollBarsChanged();
 }
 
 void RichEdit::SetRich(bool rich) {
@@ -152,6 +184,7 @@ void RichEdit::SetFont(const std::wstring& font_id) {
   font_id_ = font_id;
   if (host_) host_->SetFont(GlobalResources::GetFont(font_id_));
   SetEstimateStale();
+  LayoutScrollBars();
   Invalidate();
 }
 
@@ -160,6 +193,46 @@ void RichEdit::SetFont(const std::wstring& font_id) {
 void RichEdit::Init() {
   Box::Init();
   EnsureHost();
+}
+
+void RichEdit::SetWindow(IControlHost* window) {
+  Box::SetWindow(window);
+  for (ScrollBar* bar : {vbar_.get(), hbar_.get()}) {
+    if (bar) bar->SetWindow(window, this, false);
+  }
+}
+
+void RichEdit::SetWindow(IControlHost* window, Box* parent, bool init) {
+  Box::SetWindow(window, parent, init);
+  for (ScrollBar* bar : {vbar_.get(), hbar_.get()}) {
+    if (bar) bar->SetWindow(window, this, init);
+  }
+}
+
+Control* RichEdit::LocateControl(const FindControlProc& proc, POINT pt, UINT flags) {
+  if ((flags & kFindVisible) && !IsVisible()) return nullptr;
+  for (ScrollBar* bar : {vbar_.get(), hbar_.get()}) {
+    if (!bar) continue;
+    if (Control* found = bar->LocateControl(proc, pt, flags)) return found;
+  }
+  return Box::LocateControl(proc, pt, flags);
+}
+
+void RichEdit::HandleEvent(EventArgs& event) {
+  // The wheel scrolls the text even while the control is disabled: a
+  // read-only text must still be readable to its end.
+  if (event.type == kEventMouseScrollWheel && vbar_ && vbar_->GetRange() > 0) {
+    vbar_->ScrollByWheel(static_cast<short>(event.wParam));
+    return;
+  }
+  Box::HandleEvent(event);
+}
+
+void RichEdit::PaintChildren(IRenderContext* render, const RECT& dirty) {
+  Box::PaintChildren(render, dirty);
+  for (ScrollBar* bar : {vbar_.get(), hbar_.get()}) {
+    if (bar && bar->IsVisible()) bar->Paint(render, dirty);
+  }
 }
 
 void RichEdit::SetEnabled(bool enabled) {
@@ -176,6 +249,8 @@ RECT RichEdit::GetTextRect() const {
   rect.top += padding.top;
   rect.right -= padding.right;
   rect.bottom -= padding.bottom;
+  if (vbar_) rect.right -= ScrollBar::kThickness;
+  if (hbar_) rect.bottom -= ScrollBar::kThickness;
   if (rect.right < rect.left) rect.right = rect.left;
   if (rect.bottom < rect.top) rect.bottom = rect.top;
   return rect;
@@ -207,8 +282,9 @@ SIZE RichEdit::MeasureSize(int available_width, int available_height) {
     return result;
   }
   const RECT& padding = layout_->GetPadding();
-  const int pad_x = padding.left + padding.right;
-  const int pad_y = padding.top + padding.bottom;
+  // The bars take their room from the text's.
+  const int pad_x = padding.left + padding.right + (vbar_ ? ScrollBar::kThickness : 0);
+  const int pad_y = padding.top + padding.bottom + (hbar_ ? ScrollBar::kThickness : 0);
   // A fixed width is where the text wraps; an auto or stretching width wraps
   // at the room there is.
   LONG width_limit;
@@ -226,6 +302,28 @@ SIZE RichEdit::MeasureSize(int available_width, int available_height) {
 void RichEdit::SetPos(RECT rect) {
   Box::SetPos(rect);
   if (host_) host_->SetClientRect(GetTextRect());
+  LayoutScrollBars();
+}
+
+SIZE RichEdit::GetContentSize() {
+  // Without a horizontal bar the text wraps at the width it is shown in.
+  const RECT text = GetTextRect();
+  return GetNaturalSize(hbar_ ? 0 : std::max(Width(text), 1));
+}
+
+void RichEdit::LayoutScrollBars() {
+  if (!vbar_ && !hbar_) return;
+  const RECT text = GetTextRect();
+  if (vbar_) {
+    vbar_->SetPos(RECT{text.right, text.top, text.right + ScrollBar::kThickness, text.bottom});
+  }
+  if (hbar_) {
+    hbar_->SetPos(RECT{text.left, text.bottom, text.right, text.bottom + ScrollBar::kThickness});
+  }
+  if (::IsRectEmpty(&text)) return;
+  const SIZE content = GetContentSize();
+  if (vbar_) vbar_->SetRange(content.cy - Height(text), Height(text));
+  if (hbar_) hbar_->SetRange(content.cx - Width(text), Width(text));
 }
 
 void RichEdit::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
@@ -302,7 +400,21 @@ void RichEdit::PaintStatusImage(IRenderContext* render) {
 
 void RichEdit::PaintText(IRenderContext* render) {
   if (!render || !render->GetDC() || !EnsureHost()) return;
-  RECT rect = GetTextRect();
+  const RECT view = GetTextRect();
+  RECT update{};
+  if (!::IntersectRect(&update, &view, &GetPaintRect())) return;
+  RECT rect = view;
+  if (vbar_ || hbar_) {
+    // The engine lays the whole text out; the view shows the part the bars
+    // point at and nothing past its edges.
+    const SIZE content = GetContentSize();
+    const POINT scroll = GetTextScrollPos();
+    rect.left -= scroll.x;
+    rect.top -= scroll.y;
+    if (hbar_) rect.right = rect.left + std::max<LONG>(Width(view), content.cx);
+    rect.bottom = rect.top + std::max<LONG>(Height(view), content.cy);
+  }
+  ScopedRenderClip clip(*render, view);
   if (text_ver_align_ != VerAlign::kTop) {
     SIZE natural{0, 0};
     if (host_->GetNaturalSize(render->GetDC(), rect.right - rect.left, &natural)) {
@@ -310,7 +422,7 @@ void RichEdit::PaintText(IRenderContext* render) {
       if (room > 0) rect.top += text_ver_align_ == VerAlign::kCenter ? room / 2 : room;
     }
   }
-  host_->Draw(render->GetDC(), rect, GetPaintRect());
+  host_->Draw(render->GetDC(), rect, update);
 }
 
 }  // namespace ui

@@ -6,14 +6,22 @@
 // window, is measured, painted or asked for its text), so every attribute of
 // the skin is known by then. The installer shows read-only, plain, wrapped
 // text with it; editing is the engine's own behaviour.
+//
+// With "vscrollbar" (or "hscrollbar") the control keeps a ScrollBar along its
+// right (bottom) edge, inside its padding. Text longer than the control then
+// scrolls: the engine lays the whole text out and the control shows the part
+// the bar points at. The bar and the wheel work even while the control is
+// disabled, which is how the message box shows a read-only text.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "base/com_ptr.h"
 #include "ui/box.h"
+#include "ui/scroll_bar.h"
 #include "ui/text_host.h"
 
 namespace ui {
@@ -40,6 +48,11 @@ class RichEdit : public Box, private TextHostOwner {
   bool HasHScrollBar() const { return hscroll_bar_; }
   void SetVScrollBar(bool on);
   void SetHScrollBar(bool on);
+  // The bars while they are on; null otherwise.
+  ScrollBar* GetVScrollBar() const { return vbar_.get(); }
+  ScrollBar* GetHScrollBar() const { return hbar_.get(); }
+  // How far the text is scrolled, in pixels.
+  POINT GetTextScrollPos() const;
   bool IsRich() const { return rich_; }
   void SetRich(bool rich);
   LONG GetMaxLength() const { return max_length_; }
@@ -77,7 +90,12 @@ class RichEdit : public Box, private TextHostOwner {
 
   // --- Control overrides -----------------------------------------------------
   void Init() override;
+  void SetWindow(IControlHost* window) override;
+  void SetWindow(IControlHost* window, Box* parent, bool init = true) override;
   void SetEnabled(bool enabled) override;
+  Control* LocateControl(const FindControlProc& proc, POINT pt, UINT flags) override;
+  void HandleEvent(EventArgs& event) override;
+  void PaintChildren(IRenderContext* render, const RECT& dirty) override;
   SIZE MeasureSize(int available_width, int available_height) override;
   void SetPos(RECT rect) override;
   void ApplyAttribute(const std::wstring& name, const std::wstring& value) override;
@@ -92,8 +110,16 @@ class RichEdit : public Box, private TextHostOwner {
   // Makes the engine once, from the current settings; false without one.
   bool EnsureHost();
   void SetStyleBit(DWORD bit, bool on);
-  // The text rectangle: position less the padding.
+  // The text rectangle: position less the padding and the scroll bars.
   RECT GetTextRect() const;
+  // Places the bars along the text rectangle and gives them the ranges the
+  // text needs.
+  void LayoutScrollBars();
+  std::unique_ptr<ScrollBar> MakeScrollBar(ScrollBar::Orientation orientation);
+  // A bar came or went: the text's room changed.
+  void ScrollBarsChanged();
+  // The size the whole text takes at the text rectangle's width.
+  SIZE GetContentSize();
   // The colour name in effect for the current enabled state.
   const std::wstring& CurrentTextColor() const;
   void ApplyEngineColor();
@@ -107,6 +133,8 @@ class RichEdit : public Box, private TextHostOwner {
   DWORD style_bits_ = ES_MULTILINE;
   bool vscroll_bar_ = false;
   bool hscroll_bar_ = false;
+  std::unique_ptr<ScrollBar> vbar_;
+  std::unique_ptr<ScrollBar> hbar_;
   bool rich_ = true;
   LONG max_length_ = 0x7FFF;
   VerAlign text_ver_align_ = VerAlign::kTop;

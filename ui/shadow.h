@@ -36,7 +36,11 @@ class Shadow {
   const std::wstring& GetImage() const { return image_; }
   bool IsDefaultImage() const { return default_image_; }
 
-  // The configured width of the frame on each side (already DPI-scaled).
+  // The frame's width on each side as the skin gives it, before DPI scaling;
+  // a DPI change scales the padding again from it.
+  void SetConfiguredPadding(const RECT& padding) { configured_padding_ = padding; }
+  const RECT& GetConfiguredPadding() const { return configured_padding_; }
+  // The width of the frame on each side (already DPI-scaled).
   void SetPadding(const RECT& padding);
   const RECT& GetPadding() const { return padding_; }
   // The padding in effect: zero while the window is maximised, and always
@@ -58,6 +62,7 @@ class Shadow {
   bool maximized_ = false;
   std::wstring image_ = kDefaultImage;
   RECT padding_{kDefaultPadding, kDefaultPadding, kDefaultPadding, kDefaultPadding};
+  RECT configured_padding_{kDefaultPadding, kDefaultPadding, kDefaultPadding, kDefaultPadding};
   ShadowBox* box_ = nullptr;  // not owned: the window owns the tree
 };
 

@@ -118,6 +118,8 @@ bool SkinBuilder::Load(const std::wstring& source) {
 Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback callback,
                              IControlHost* window, Box* parent, Control* existing) {
   callback_ = std::move(callback);
+  // A nested builder spends its top-level build's budget.
+  if (budget_ == &own_budget_) own_budget_ = Budget{};
   if (!Load(source)) return nullptr;
   MarkupNode root = document_.GetRoot();
   if (!root.IsValid()) return nullptr;
@@ -143,10 +145,17 @@ Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback c
     const int count = element.GetAttributeCount();
     for (int i = 0; i < count; ++i)
       existing->ApplyAttribute(element.GetAttributeName(i), element.GetAttributeValue(i));
-    BuildChildren(element, existing, window);
-    return existing;
+    Control* first = nullptr;
+    return BuildChildren(element, existing, window, nesting_ + 1, &first) ? existing : nullptr;
   }
-  return BuildChildren(root, parent, window);
+  Control* first = nullptr;
+  if (!BuildChildren(root, parent, window, nesting_, &first)) {
+    // Without a parent the result is nobody else's; with one, the parent
+    // owns it already.
+    if (!parent) delete first;
+    return nullptr;
+  }
+  return first;
 }
 
 Control* SkinBuilder::CreateControl(const std::wstring& tag) const {
@@ -158,26 +167,45 @@ Control* SkinBuilder::CreateControl(const std::wstring& tag) const {
   return nullptr;
 }
 
-Control* SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent,
-                                    IControlHost* window) {
-  Control* first = nullptr;
+bool SkinBuilder::Fail(const wchar_t* message) {
+  if (budget_->error.empty()) budget_->error = message;
+  return false;
+}
+
+bool SkinBuilder::BuildInclude(const MarkupNode& element, Control* parent, IControlHost* window,
+                               int nesting) {
+  std::wstring source;
+  if (!element.GetAttributeValue(L"source", &source) || source.empty()) return true;
+  std::wstring count_text;
+  int count = element.GetAttributeValue(L"count", &count_text) ? ParseIntAttribute(count_text) : 1;
+  // An included file adds its controls to a box; anywhere else they would
+  // have no owner.
+  Box* box = dynamic_cast<Box*>(parent);
+  if (!box || count <= 0) return true;
+  // A file that includes itself, or a cycle of files, nests without end; a
+  // large count multiplies at every level.
+  if (include_depth_ >= kMaxIncludeDepth) return Fail(L"Includes nested too deeply");
+  if (count > kMaxIncludeCount) return Fail(L"Include count too large");
+  for (int i = 0; i < count; ++i) {
+    if (++budget_->included_files > kMaxIncludedFiles) return Fail(L"Too many included files");
+    SkinBuilder nested;
+    nested.budget_ = budget_;
+    nested.include_depth_ = include_depth_ + 1;
+    nested.nesting_ = nesting;
+    nested.Create(source, callback_, window, box);
+    if (!budget_->error.empty()) return false;
+  }
+  return true;
+}
+
+bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, IControlHost* window,
+                                int nesting, Control** first) {
   for (MarkupNode child = element.GetChild(); child.IsValid(); child = child.GetSibling()) {
     const std::wstring tag = child.GetName();
     if (IsResourceTag(tag)) continue;
 
     if (tag == L"Include") {
-      std::wstring source;
-      if (!child.GetAttributeValue(L"source", &source) || source.empty()) continue;
-      std::wstring count_text;
-      int count = child.GetAttributeValue(L"count", &count_text) ? ParseIntAttribute(count_text) : 1;
-      // An included file adds its controls to a box; anywhere else they
-      // would have no owner.
-      Box* box = dynamic_cast<Box*>(parent);
-      if (!box) continue;
-      for (int i = 0; i < count; ++i) {
-        SkinBuilder nested;
-        nested.Create(source, callback_, window, box);
-      }
+      if (!BuildInclude(child, parent, window, nesting)) return false;
       continue;
     }
 
@@ -189,11 +217,19 @@ Control* SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent,
     Control* control = CreateControl(tag);
     // A tag nobody makes is skipped with its whole subtree.
     if (!control) continue;
+    if (nesting > kMaxNesting) {
+      delete control;
+      return Fail(L"Elements nested too deeply");
+    }
     if (window) control->SetWindow(window);
     const int attributes = child.GetAttributeCount();
     for (int i = 0; i < attributes; ++i)
       control->ApplyAttribute(child.GetAttributeName(i), child.GetAttributeValue(i));
-    BuildChildren(child, control, window);
+    Control* first_child = nullptr;
+    if (!BuildChildren(child, control, window, nesting + 1, &first_child)) {
+      delete control;
+      return false;
+    }
 
     if (parent) {
       // Only a box owns children; one that is not a box, or a box that
@@ -203,14 +239,14 @@ Control* SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent,
         delete control;
         continue;
       }
-    } else if (first) {
+    } else if (*first) {
       // Without a parent only the result has an owner (the caller).
       delete control;
       continue;
     }
-    if (!first) first = control;
+    if (!*first) *first = control;
   }
-  return first;
+  return true;
 }
 
 void SkinBuilder::AttachDeclaredEvent(const MarkupNode& element, Control* parent,

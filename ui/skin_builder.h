@@ -9,6 +9,13 @@
 // another skin file in place; `Event` and `BubbledEvent` attach handlers that
 // apply an attribute list to a receiver when the event fires.
 //
+// A skin read from disk may be broken or hostile, so a build has limits:
+// includes nest at most kMaxIncludeDepth deep, an include's "count" is at
+// most kMaxIncludeCount, one build includes at most kMaxIncludedFiles files
+// in all, and controls nest at most kMaxNesting levels (the builder, the box
+// destructor and painting recurse once per level). Past a limit the build
+// fails as a load error does: Create returns null with error() set.
+//
 // One builder serves one Create. UI thread only.
 //
 //   SkinBuilder builder;
@@ -31,6 +38,11 @@ class Window;
 
 class SkinBuilder {
  public:
+  static constexpr int kMaxIncludeDepth = 8;
+  static constexpr int kMaxIncludeCount = 100;
+  static constexpr int kMaxIncludedFiles = 256;
+  static constexpr int kMaxNesting = 64;
+
   SkinBuilder() = default;
   SkinBuilder(const SkinBuilder&) = delete;
   SkinBuilder& operator=(const SkinBuilder&) = delete;
@@ -39,8 +51,10 @@ class SkinBuilder {
   // window's root). With `existing`, the first control element's attributes
   // and children go into that control, which is then the result. Returns
   // the first control created at the top level; null when the source cannot
-  // be loaded or makes no control. `callback` makes controls for tags the
-  // built-in table and the global callback do not know.
+  // be loaded, breaks a limit or makes no control. A broken limit keeps
+  // nothing made, except what already went into `parent` or `existing`.
+  // `callback` makes controls for tags the built-in table and the global
+  // callback do not know.
   Control* Create(const std::wstring& source, CreateControlCallback callback,
                   IControlHost* window, Box* parent = nullptr, Control* existing = nullptr);
 
@@ -53,12 +67,25 @@ class SkinBuilder {
 
   // The last document loaded (for its error message).
   const MarkupDocument& document() const { return document_; }
+  // Why the last Create broke a limit (a fixed English sentence); empty
+  // when it did not.
+  const std::wstring& error() const { return budget_->error; }
 
  private:
+  // What one top-level build may still spend; its nested builders share it.
+  struct Budget {
+    int included_files = 0;
+    std::wstring error;
+  };
+
   bool Load(const std::wstring& source);
-  // Builds the children of `element` into `parent`; returns the first
-  // control created at this level.
-  Control* BuildChildren(const MarkupNode& element, Control* parent, IControlHost* window);
+  // Builds the children of `element` into `parent`, at nesting level
+  // `nesting`; `first` gets the first control created at this level. False
+  // when a limit was broken.
+  bool BuildChildren(const MarkupNode& element, Control* parent, IControlHost* window, int nesting,
+                     Control** first);
+  bool BuildInclude(const MarkupNode& element, Control* parent, IControlHost* window, int nesting);
+  bool Fail(const wchar_t* message);
   Control* CreateControl(const std::wstring& tag) const;
   // An Event or BubbledEvent element attached to `parent`.
   static void AttachDeclaredEvent(const MarkupNode& element, Control* parent,
@@ -66,6 +93,11 @@ class SkinBuilder {
 
   MarkupDocument document_;
   CreateControlCallback callback_;
+  Budget own_budget_;
+  Budget* budget_ = &own_budget_;
+  int include_depth_ = 0;
+  // The nesting level of the controls this builder's root element makes.
+  int nesting_ = 1;
 };
 
 }  // namespace ui

@@ -3,8 +3,7 @@
 #include <imm.h>
 #include <oleauto.h>
 
-#include <vector>
-
+#include "base/system_library.h"
 #include "base/unique_any.h"
 
 namespace ui {
@@ -20,35 +19,14 @@ constexpr IID kIidTextHost = {
 constexpr LONG kTwipsPerInch = 1440;
 constexpr LONG kDefaultTab = 720;
 
-// The folder of the running program, with a trailing backslash.
-std::wstring ProgramFolder() {
-  std::vector<wchar_t> path(MAX_PATH);
-  for (;;) {
-    DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return std::wstring();
-    if (n < path.size()) break;
-    path.resize(path.size() * 2);
-  }
-  std::wstring folder(path.data());
-  auto slash = folder.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
-}
-
-HMODULE LoadEngineLibrary() {
-  std::wstring local = ProgramFolder() + L"msftedit50.dll";
-  if (::GetFileAttributesW(local.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    if (HMODULE module = ::LoadLibraryW(local.c_str())) return module;
-  }
-  return ::LoadLibraryW(L"msftedit.dll");
-}
-
 }  // namespace
 
 CTxtWinHost::CreateTextServicesFn CTxtWinHost::EngineFactory() {
   // Loaded once and kept for the process: engines made from it may live until
   // the last window goes, and unloading under them would leave dangling code.
   static const CreateTextServicesFn factory = []() -> CreateTextServicesFn {
-    HMODULE module = LoadEngineLibrary();
+    // The system's engine only: a copy beside the program could be anyone's.
+    HMODULE module = base::LoadSystemLibrary(L"msftedit.dll");
     if (!module) return nullptr;
     return reinterpret_cast<CreateTextServicesFn>(
         reinterpret_cast<void*>(::GetProcAddress(module, "CreateTextServices")));

@@ -41,9 +41,9 @@ struct TextHostStyle {
 
 class CTxtWinHost : public ITextHost {
  public:
-  // Loads the engine library once per process: "msftedit50.dll" beside the
-  // program when it is there, else the system's "msftedit.dll". Null when the
-  // library or its "CreateTextServices" export is missing.
+  // Loads the engine library once per process: the system's "msftedit.dll",
+  // from the system folder only. Null when the library or its
+  // "CreateTextServices" export is missing.
   using CreateTextServicesFn = HRESULT(WINAPI*)(IUnknown*, ITextHost*, IUnknown**);
   static CreateTextServicesFn EngineFactory();
 

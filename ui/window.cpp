@@ -402,13 +402,12 @@ void Window::SetHeightPercent(double percent) {
   HMONITOR handle = hwnd_ ? ::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY)
                           : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   if (!::GetMonitorInfoW(handle, &monitor)) return;
+  // The fraction is of the whole window, shadow frame included, like the
+  // minimum and maximum heights that bound it.
   int height = static_cast<int>((monitor.rcWork.bottom - monitor.rcWork.top) * percent);
-  // The limits include the shadow's frame; the percentage is of the content.
-  int frame = 0;
-  if (shadow_.IsAttached()) frame = shadow_.GetPadding().top + shadow_.GetPadding().bottom;
-  if (min_info_.cy > 0) height = std::max(height, static_cast<int>(min_info_.cy) - frame);
-  if (max_info_.cy > 0) height = std::min(height, static_cast<int>(max_info_.cy) - frame);
-  SetInitSize(init_size_.cx, height + frame, true, false);
+  if (min_info_.cy > 0) height = std::max(height, static_cast<int>(min_info_.cy));
+  if (max_info_.cy > 0) height = std::min(height, static_cast<int>(max_info_.cy));
+  SetInitSize(init_size_.cx, height, true, false);
 }
 
 void Window::SetCaptionRect(const RECT& rect, bool dpi_scale) {
@@ -429,7 +428,18 @@ void Window::SetRenderOffset(POINT offset) {
 }
 
 void Window::SetShadowCorner(const RECT& padding, bool dpi_scale) {
+  shadow_.SetConfiguredPadding(padding);
   shadow_.SetPadding(dpi_scale ? ScaleRect(padding) : padding);
+}
+
+void Window::RescaleShadow(int percent) {
+  const RECT& configured = shadow_.GetConfiguredPadding();
+  shadow_.SetPadding(RECT{::MulDiv(configured.left, percent, 100),
+                          ::MulDiv(configured.top, percent, 100),
+                          ::MulDiv(configured.right, percent, 100),
+                          ::MulDiv(configured.bottom, percent, 100)});
+  needs_layout_ = true;
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 // --- message filters ------------------------------------------------------------
@@ -807,7 +817,7 @@ bool Window::RenderTree(RECT* update_rect) {
     RECT fix{};
     if (::IntersectRect(&fix, &update, &content->GetPos())) {
       const SIZE round = content->GetBorderRound();
-      const RECT corners{round.cx + 1, round.cy + 1, round.cx + 1, round.cy + 1};
+      const RECT corners{round.cx, round.cy, round.cx, round.cy};
       render_->RestoreAlpha(fix, corners);
     }
   } else if (alpha_fix_corner_.left > 0 || alpha_fix_corner_.top > 0 ||

@@ -146,6 +146,8 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   bool IsShadowAttached() const { return shadow_.IsAttached(); }
   void SetShadowImage(const std::wstring& image) { shadow_.SetImage(image); }
   void SetShadowCorner(const RECT& padding, bool dpi_scale = true);
+  // The padding becomes the configured one scaled to `percent` (a DPI change).
+  void RescaleShadow(int percent);
 
   // --- message filters ------------------------------------------------------
   bool AddMessageFilter(IUIMessageFilter* filter);

@@ -282,10 +282,8 @@ LRESULT WindowImplBase::OnDpiChanged(UINT, WPARAM wparam, LPARAM, bool& handled)
   handled = false;
   if (!GlobalResources::IsDpiAdapted()) return 0;
   const int percent = ::MulDiv(LOWORD(wparam), 100, 96);
-  if (IsShadowAttached()) {
-    const int side = ::MulDiv(Shadow::kDefaultPadding, percent, 100);
-    GetShadow().SetPadding(RECT{side, side, side, side});
-  }
+  GlobalResources::SetDpiScale(percent);
+  if (IsShadowAttached()) RescaleShadow(percent);
   return 0;
 }
 

@@ -39,4 +39,23 @@ void UnregisterTouch(HWND hwnd) {
   if (fn && hwnd) fn(hwnd);
 }
 
+bool ReadTouchInputs(HTOUCHINPUT input, UINT count, std::vector<TOUCHINPUT>& inputs) {
+  using Fn = BOOL(WINAPI*)(HTOUCHINPUT, UINT, PTOUCHINPUT, int);
+  static const Fn fn = User32Function<Fn>("GetTouchInputInfo");
+  inputs.clear();
+  if (!fn || !input || count == 0) return false;
+  inputs.resize(count);
+  if (!fn(input, count, inputs.data(), sizeof(TOUCHINPUT))) {
+    inputs.clear();
+    return false;
+  }
+  return true;
+}
+
+void CloseTouchInput(HTOUCHINPUT input) {
+  using Fn = BOOL(WINAPI*)(HTOUCHINPUT);
+  static const Fn fn = User32Function<Fn>("CloseTouchInputHandle");
+  if (fn && input) fn(input);
+}
+
 }  // namespace ui::window_os

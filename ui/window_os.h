@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 namespace ui::window_os {
 
 // Windows Vista (6.0) or later.
@@ -13,5 +15,12 @@ bool IsVistaOrLater();
 // Each does nothing when the system has no touch functions.
 void RegisterTouch(HWND hwnd);
 void UnregisterTouch(HWND hwnd);
+
+// The contacts a WM_TOUCH carries (its wParam's low word counts them). False,
+// with `inputs` empty, when the system cannot read them; the handle is then
+// left for the default window procedure to close.
+bool ReadTouchInputs(HTOUCHINPUT input, UINT count, std::vector<TOUCHINPUT>& inputs);
+// Closes a WM_TOUCH handle whose contacts were read and handled.
+void CloseTouchInput(HTOUCHINPUT input);
 
 }  // namespace ui::window_os

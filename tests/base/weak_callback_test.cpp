@@ -14,7 +14,6 @@ class Counter : public base::SupportWeakCallback {
     total += amount;
     return true;
   }
-  void Bump() { ++total; }
   int total = 0;
 };
 
@@ -36,9 +35,13 @@ TEST(WeakCallbackTest, CallsThroughWhileTheOwnerLivesAndStopsAfter) {
   EXPECT_TRUE(handler(5));
   EXPECT_EQ(owner->total, 5);
 
-  // Copies made while the owner lives share its fate.
+  // Copies made while the owner lives share its fate. The task counts its
+  // runs outside the owner, so a run after the owner died can be seen.
   std::function<bool(int)> copy = handler;
-  base::StdClosure task = base::ToWeakCallback(owner.get(), [raw = owner.get()] { raw->Bump(); });
+  int task_runs = 0;
+  base::StdClosure task = base::ToWeakCallback(owner.get(), [&task_runs] { ++task_runs; });
+  task();
+  EXPECT_EQ(task_runs, 1) << "a task bound to a living owner did not run";
 
   // Once the owner is gone the handler answers false and touches nothing;
   // the task does nothing. Both stay safe to call, copy and destroy.
@@ -46,6 +49,10 @@ TEST(WeakCallbackTest, CallsThroughWhileTheOwnerLivesAndStopsAfter) {
   EXPECT_FALSE(handler(7)) << "a dead event handler must report 'not handled'";
   EXPECT_FALSE(copy(7));
   task();
+  EXPECT_EQ(task_runs, 1) << "a task ran after its owner was destroyed";
+  base::StdClosure late_task = task;
+  late_task();
+  EXPECT_EQ(task_runs, 1) << "a copy made after the owner died ran";
   std::function<bool(int)> late_copy = copy;
   EXPECT_FALSE(late_copy(1));
 }

@@ -18,6 +18,7 @@ from installer_state import (DRIVE_C, SERVICE_DIR, box_button, green_button, ins
                              message_boxes, released_package)
 
 VERSION_FILE = SERVICE_DIR / "api" / "version"
+DIGEST_FILE = SERVICE_DIR / "api" / "sha256"
 CHANNELS = (SERVICE_DIR / "storage" / "download" / "latest",
             SERVICE_DIR / "storage" / "download" / "development" / "latest")
 SERVICE = harness.SOURCE_DIR / "tools" / "service"
@@ -62,11 +63,14 @@ def large_package(bulk_mib):
 
 
 @contextlib.contextmanager
-def served_version(version, package=None):
+def served_version(version, package=None, digest=None):
     """The API answers `version` ("" for an answer without one) and, when
     `package` (bytes) is given, both channels hold it as that version's
-    orvanecloud.zip. Yields the list of stored package paths."""
+    orvanecloud.zip. The answer names the stored package's SHA-256, or
+    `digest` when given ("" for an answer that names none, as a service
+    from before digests). Yields the list of stored package paths."""
     saved = VERSION_FILE.read_bytes() if VERSION_FILE.exists() else None
+    check(not DIGEST_FILE.exists(), "the service still answers a digest a test set")
     folders = [channel / version for channel in CHANNELS] if version else []
     for folder in folders:
         check(not folder.exists(), f"the service already holds a version {version!r}")
@@ -79,8 +83,11 @@ def served_version(version, package=None):
                 path.write_bytes(package)
                 stored.append(path)
         VERSION_FILE.write_text(version + "\n")
+        if digest is not None:
+            DIGEST_FILE.write_text(digest + "\n")
         yield stored
     finally:
+        DIGEST_FILE.unlink(missing_ok=True)
         if saved is None:
             VERSION_FILE.unlink(missing_ok=True)
         else:

@@ -67,8 +67,32 @@ def test_offline_start_shows_connection_error_even_beside_a_running_installer():
             online.kill()
 
 
+def test_an_installer_window_that_cannot_be_made_exits_with_1():
+    """A copy of the installer whose skin archive is no zip any more (its end
+    record's signature broken), started where no skins lie on disk either:
+    the window's skin cannot load, the load-failure box shows, and the
+    process must not report success once the box is answered."""
+    folder = harness.workdir("no_window")
+    exe = folder / "OrvaneSetup.exe"
+    image = harness.SETUP_EXE.read_bytes()
+    check(b"PK\x05\x06" in image, "the installer holds no zip archive")
+    exe.write_bytes(image.replace(b"PK\x05\x06", b"XX\x05\x06"))
+    installer = Installer(folder, exe=exe)
+    try:
+        box = wait_for(lambda: harness.windows_named("^Fablet$"), 60, "no load-failure box appeared")[0]
+        harness.screenshot("startup_no_window_box")
+        check(installer_window() is None, "an installer window was made without its skin")
+        harness.xdotool("windowfocus", "--sync", box)
+        harness.xdotool("key", "Return")
+        code = installer.wait(30)
+        check(code == 1, f"an installer without its window exited with {code}, not 1")
+    finally:
+        installer.kill()
+
+
 if __name__ == "__main__":
     harness.main([
         test_second_installer_exits_at_once_and_first_is_unaffected,
         test_offline_start_shows_connection_error_even_beside_a_running_installer,
+        test_an_installer_window_that_cannot_be_made_exits_with_1,
     ])

@@ -167,3 +167,13 @@ def process_ended(installer):
 def check_exit(installer, expected, what, timeout=20):
     code = installer.wait(timeout)
     check(code == expected, f"{what} ended the installer with {code}, not {expected}")
+
+
+def check_exit_without_boxes(installer, expected, what, timeout=20):
+    """check_exit, watching the display all the while: a question box that
+    shows at any time before the installer has ended fails the check."""
+    def ended():
+        check(not message_boxes(), f"a question box appeared after {what}")
+        return not installer.running()
+    wait_for(ended, timeout, f"{what} did not end the installer within {timeout} s")
+    check_exit(installer, expected, what)

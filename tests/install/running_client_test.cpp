@@ -114,7 +114,27 @@ TEST_F(RunningClientTest, FolderScanIsACaseSensitivePlainPrefix) {
   ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[0], L"pe32.th32ProcessID: ");
   EXPECT_EQ(log[2], L"pe32.th32ProcessID: ");
-  EXPECT_TRUE(log[1] == std::to_wstring(inside->pid()) || log[3] == std::to_wstring(inside->pid()));
+  // The snapshot decides the order of the two matches; both are logged.
+  std::vector<std::wstring> logged = {log[1], log[3]};
+  std::vector<std::wstring> started = {std::to_wstring(inside->pid()), std::to_wstring(neighbour->pid())};
+  std::sort(logged.begin(), logged.end());
+  std::sort(started.begin(), started.end());
+  EXPECT_EQ(logged, started) << "the logged identifiers are not those of the two matches";
+}
+
+TEST_F(RunningClientTest, TheScanNeverListsTheInstallerItselfAndAnEmptyFolderMatchesNothing) {
+  // The installer may run from the folder it installs into; a "yes" to the
+  // prompt must not end it.
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  std::wstring own_folder(self);
+  own_folder.resize(own_folder.find_last_of(L'\\'));
+  EXPECT_FALSE(Contains(Scan(own_folder), ::GetCurrentProcessId())) << "the scan listed its own process";
+
+  // An empty folder is a prefix of every path, yet names no folder.
+  auto program = Start(temp_ / L"anywhere\\x.exe");
+  EXPECT_TRUE(Scan(L"").empty()) << "an empty folder matched running processes";
+  EXPECT_FALSE(program->Ended(100));
 }
 
 TEST_F(RunningClientTest, NothingInTheFolderGoesAheadAtOnceWithoutAsking) {

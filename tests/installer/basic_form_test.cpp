@@ -4,10 +4,13 @@
 // The folder picker, the client launch and the process end are the test's.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "app/basic_form.h"
+#include "app/registration_in_progress.h"
 #include "installer_test_support.h"
 #include "ui/box.h"
 #include "ui/check_box.h"
@@ -66,6 +69,9 @@ struct Outcome {
   int picks = 0;
   std::vector<std::wstring> launched;
   int ends = 0;
+  // When set: whether that registration had finished when the process ended.
+  const std::atomic<bool>* registered = nullptr;
+  bool registered_at_end = false;
 };
 
 class TestForm : public app::BasicForm {
@@ -78,7 +84,10 @@ class TestForm : public app::BasicForm {
     return pick_;
   }
   void LaunchClient(const std::wstring& path) override { outcome_->launched.push_back(path); }
-  void EndProcess() override { ++outcome_->ends; }
+  void EndProcess() override {
+    ++outcome_->ends;
+    if (outcome_->registered) outcome_->registered_at_end = *outcome_->registered;
+  }
 
  private:
   Outcome* outcome_;
@@ -99,7 +108,8 @@ class BasicFormTest : public testing::Test {
     form->ShowOnScreen(true, true);
     form->CentreOnScreen();
     hwnd_ = form->GetHWND();
-    PumpFor(400);  // past the opening fade, so clicks reach the controls
+    // Clicks reach the controls only once the window has faded in.
+    if (!test_support::WaitForOpenFade(*form)) ADD_FAILURE() << "the installer window never faded in";
     return form;
   }
 
@@ -204,9 +214,9 @@ TEST_F(BasicFormTest, CloseInTheStartViewAsksFirstAndOnlyYesEnds) {
     HWND box = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (box = OpenBox()) != nullptr; }))
         << "closing an unfinished install asked nothing";
-    PumpFor(300);
     ui::Window* box_window = installer_test::WindowOf(box);
     ASSERT_NE(nullptr, box_window);
+    ASSERT_TRUE(test_support::WaitForOpenFade(*box_window)) << "the question box never faded in";
     auto* content = dynamic_cast<ui::RichEdit*>(box_window->FindControl(L"content"));
     ASSERT_NE(nullptr, content);
     EXPECT_EQ(L"安装尚未完成，您确定要退出安装吗？", content->GetText());
@@ -226,7 +236,8 @@ TEST_F(BasicFormTest, CloseInTheStartViewAsksFirstAndOnlyYesEnds) {
 
     ASSERT_TRUE(ClickControl(form, L"close_btn"));
     ASSERT_TRUE(PumpUntil([&] { return (box = OpenBox()) != nullptr; }));
-    PumpFor(300);
+    ASSERT_NE(nullptr, installer_test::WindowOf(box));
+    ASSERT_TRUE(test_support::WaitForOpenFade(*installer_test::WindowOf(box)));
     ASSERT_TRUE(ClickControl(installer_test::WindowOf(box), L"btn_yes"));
     // The window fades out first; the end follows its close message.
     EXPECT_TRUE(PumpUntil([&] { return outcome_.ends == 1; })) << "确定 did not end the installer";
@@ -277,6 +288,36 @@ TEST_F(BasicFormTest, TheFinishedViewClosesWithoutAskingAndStartsTheClientOnlyIf
         << "close_btn in the finished view did not end the installer";
     EXPECT_EQ(nullptr, OpenBox()) << "the finished view asked before closing";
     EXPECT_TRUE(outcome_.launched.empty()) << "closing the finished view started the client";
+  });
+}
+
+TEST_F(BasicFormTest, EndingFromTheFinishedViewWaitsForTheRegistrationInProgress) {
+  RunOnUiThread([this] {
+    TestForm* form = Open();
+    ASSERT_NE(nullptr, form);
+    form->FindControl(L"begin_state")->SetVisible(false);
+    form->ShowFinishedView();
+    ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"finally_state"); }));
+    PumpFor(500);
+
+    // The finished view shows while the worker still writes the shortcuts
+    // and registry values; this one takes a while, as a slow shell would.
+    std::atomic<bool> holding{false}, registered{false};
+    outcome_.registered = &registered;
+    std::thread worker([&] {
+      app::RegistrationInProgress registering;
+      holding = true;
+      ::Sleep(1500);
+      registered = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return holding.load(); }));
+    EXPECT_FALSE(app::WaitForRegistrationToEnd(10)) << "a registration in progress was not seen";
+    EXPECT_TRUE(ClickControl(form, L"done_btn"));
+    EXPECT_TRUE(PumpUntil([&] { return outcome_.ends == 1; })) << "done_btn did not end the installer";
+    EXPECT_TRUE(outcome_.registered_at_end) << "the installer ended in the middle of the registration";
+    worker.join();
+    outcome_.registered = nullptr;
+    EXPECT_TRUE(app::WaitForRegistrationToEnd(0)) << "the finished registration still counts as running";
   });
 }
 

@@ -84,7 +84,7 @@ const char kMsgBoxSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
       <Label name="title" font="system_bold_18" normaltextcolor="black" width="stretch" margin="30,30,0,0" mouse="false"/>
       <Button name="closebtn" width="20" height="20" bkcolor="grey" margin="0,30,30,0"/>
     </HBox>
-    <RichEdit name="content" rich="false" width="300" height="20" margin="30,20,30,0" font="system_16" normaltextcolor="black" multiline="true" vscrollbar="false" autovscroll="false" enabled="false"/>
+    <RichEdit name="content" rich="false" width="300" height="20" margin="30,20,30,0" font="system_16" normaltextcolor="black" multiline="true" vscrollbar="true" maxheight="64" autovscroll="false" enabled="false"/>
     <HBox height="auto" margin="0,30,30,20" childmargin="10" float="true" halign="right" valign="bottom">
       <Control/>
       <Button name="btn_yes" width="80" height="32" bkcolor="green" normaltextcolor="white"/>

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/desktop.h"
+#include "support/open_fade.h"
 #include "ui/window.h"
 
 namespace installer_test {

@@ -9,6 +9,7 @@
 #include "app/msg_box.h"
 #include "installer_test_support.h"
 #include "ui/control.h"
+#include "ui/rich_edit.h"
 
 namespace {
 
@@ -66,6 +67,14 @@ TEST_F(MsgBoxTest, LongContentGrowsTheTextAreaWhileTheBoxKeepsItsSize) {
     ui::Control* long_content = long_window->FindControl(L"content");
     EXPECT_GT(long_content->GetFixedHeight(), short_content->GetFixedHeight() * 2)
         << "five wrapped lines got no more room than one";
+    // Shown above the buttons and scrolled to be read to its end.
+    const RECT long_text_pos = long_content->GetPos();
+    EXPECT_LE(long_text_pos.bottom, long_window->FindControl(L"btn_yes")->GetPos().top)
+        << "the text runs under the buttons";
+    auto* long_edit = static_cast<ui::RichEdit*>(long_content);
+    ASSERT_NE(nullptr, long_edit->GetVScrollBar());
+    EXPECT_GT(long_edit->GetVScrollBar()->GetRange(), 0) << "the long text cannot scroll";
+    EXPECT_EQ(0, static_cast<ui::RichEdit*>(short_content)->GetVScrollBar()->GetRange());
     // The buttons float: anchored to the bottom right whatever the text's height.
     const RECT short_yes = short_window->FindControl(L"btn_yes")->GetPos();
     const RECT long_yes = long_window->FindControl(L"btn_yes")->GetPos();
@@ -74,9 +83,18 @@ TEST_F(MsgBoxTest, LongContentGrowsTheTextAreaWhileTheBoxKeepsItsSize) {
     RECT client{};
     ::GetClientRect(long_box, &client);
     EXPECT_EQ(client.bottom - 20, long_window->FindControl(L"btn_no")->GetPos().bottom);
+    ::DestroyWindow(short_box);  // it lies over the long one
+    installer_test::PumpFor(200);
     installer_test::SaveScreenshot("installer_msgbox_long.png");
+    // The real wheel message over the text scrolls it.
+    POINT over_text{long_text_pos.left + 20, long_text_pos.top + 10};
+    ::ClientToScreen(long_box, &over_text);
+    ::SendMessageW(long_box, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)),
+                   MAKELPARAM(over_text.x, over_text.y));
+    EXPECT_GT(long_edit->GetTextScrollPos().y, 0) << "the wheel did not scroll the text";
+    installer_test::PumpFor(200);
+    installer_test::SaveScreenshot("installer_msgbox_long_scrolled.png");
 
-    ::DestroyWindow(short_box);
     ::DestroyWindow(long_box);
   });
 }
@@ -118,7 +136,7 @@ TEST_F(MsgBoxTest, ClicksAnswerAsATaskAfterTheOwnerIsEnabledAgain) {
       HWND hwnd = Present(owner.hwnd(), L"请选择", L"确定", L"取消", &answer);
       ASSERT_NE(nullptr, hwnd);
       EXPECT_FALSE(::IsWindowEnabled(owner.hwnd())) << "the owner stays usable under the box";
-      installer_test::PumpFor(300);
+      ASSERT_TRUE(test_support::WaitForOpenFade(*WindowOf(hwnd))) << "the box never faded in";
       ASSERT_TRUE(ClickControl(WindowOf(hwnd), c.button)) << "xdotool did not finish";
       ASSERT_TRUE(PumpUntil([&] { return answer.ret.has_value(); }))
           << "the answer never arrived";

@@ -1,5 +1,5 @@
 // The disk-space check against a free-space source the test controls, and
-// against the real volume.
+// against real volumes: the temporary folder's and one of 256 KiB.
 #include "app/disk_space.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "net_test_support.h"
+#include "support/desktop.h"
 
 namespace {
 
@@ -56,8 +57,7 @@ TEST(DiskSpace, VolumeThatCannotBeAskedCountsAsRoomy) {
   EXPECT_FALSE(app::IsDiskSpaceInsufficient(100000, "C:\\no\\such\\orvane\\folder\\"));
   EXPECT_TRUE(dir.LogLines().empty()) << "a failed query wrote to the log";
 
-  // The real volume of the temporary folder has room for a small package and
-  // none for one larger than any disk here.
+  // The real volume of the temporary folder has room for a small package.
   wchar_t temp[MAX_PATH];
   ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
   std::string tempAnsi = net_test::Narrow(temp);
@@ -70,6 +70,41 @@ TEST(DiskSpace, VolumeThatCannotBeAskedCountsAsRoomy) {
   EXPECT_EQ(lines[0], "qwFreeBytesToCaller:");
   EXPECT_EQ(lines[2], "fileSize:");
   EXPECT_EQ(lines[3], "1024");
+}
+
+// A real volume of 256 KiB (tmpfs, mounted from the Linux side) under the
+// build folder while the object lives.
+class SmallVolume {
+ public:
+  SmallVolume() : unixPath_(test_support::BinaryDir() + "/disk_small_volume") {
+    test_support::RunLinux("mkdir -p " + unixPath_ + " && mount -t tmpfs -o size=256k tmpfs " + unixPath_);
+  }
+  ~SmallVolume() { test_support::RunLinux("umount " + unixPath_ + " || umount -l " + unixPath_); }
+  SmallVolume(const SmallVolume&) = delete;
+  SmallVolume& operator=(const SmallVolume&) = delete;
+
+  std::string Directory() const { return net_test::Narrow(test_support::WindowsPath(unixPath_)) + "\\"; }
+
+ private:
+  std::string unixPath_;
+};
+
+TEST(DiskSpace, RealVolumeTooSmallForThePackageRefusesIt) {
+  net_test::ScopedWorkDir dir("disk_small");
+  SmallVolume volume;
+  uint64_t free = 0;
+  ASSERT_TRUE(app::QueryFreeSpace(volume.Directory(), &free)) << "the small volume did not answer";
+  ASSERT_LE(free, 256u * 1024) << "the 256 KiB volume is not mounted at " << volume.Directory();
+
+  // A 1 MiB package does not fit; a 16 KiB one does.
+  EXPECT_TRUE(app::IsDiskSpaceInsufficient(1024 * 1024, volume.Directory()))
+      << "a package larger than its volume was accepted";
+  EXPECT_FALSE(app::IsDiskSpaceInsufficient(16 * 1024, volume.Directory()))
+      << "a package with room on its volume was refused";
+  std::vector<std::string> lines = dir.LogLines();
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[3], "1048576");
+  EXPECT_EQ(lines[7], "16384");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/package_location.h"
+#include "base/unique_wininet.h"
 #include "net_test_support.h"
 
 namespace {
@@ -92,6 +93,7 @@ class PackageDownload : public ::testing::Test {
   }
   void TearDown() override {
     ::DeleteFileW(net_test::StorageFilePath(storagePath_).c_str());
+    app::packageSha256.clear();
     app::downloadUrl.clear();
     app::packagePath.clear();
     dir_.reset();
@@ -275,6 +277,41 @@ TEST_F(PackageDownload, LocalFileProblemsEndTheDownload) {
       << "a download whose writes failed was reported finished";
 }
 
+TEST_F(PackageDownload, PackageIsCheckedAgainstTheDigestTheServiceNames) {
+  // The digest runs along with the writes, over a resumed file's earlier
+  // part too, and starts over with a storage that ignores the range.
+  const std::string digest = net_test::Sha256(original_);
+  app::packageSha256 = digest;
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  app::downloadUrl = FaultUrl("norange", storagePath_);
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+
+  // A resumed file whose earlier part is not the package's: refused and
+  // deleted, with both digests logged; the next attempt fetches it whole.
+  ::DeleteFileW(dir_->File(L"setup.log").c_str());
+  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, std::string(30000, 'x')));
+  app::downloadUrl = StorageUrl(storagePath_);
+  EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);
+  EXPECT_EQ(::GetFileAttributesW(app::packagePath.c_str()), INVALID_FILE_ATTRIBUTES)
+      << "a package that does not match its digest was kept";
+  std::string damaged = std::string(30000, 'x') + original_.substr(30000);
+  EXPECT_EQ(dir_->LogLines(),
+            Concat({{"_file.is_open"}, StartLines(30000, kPackageSize), Range(30000),
+                    Finished(kPackageSize, kPackageSize),
+                    {"Package SHA-256 mismatch, expected:", digest, "downloaded:", net_test::Sha256(damaged)}}));
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+
+  // A digest that names another package refuses even a clean download.
+  app::packageSha256 = std::string(64, '0');
+  EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);
+}
+
 class ThrowingSink : public app::ProgressSink {
  public:
   void Report(double) override { throw std::runtime_error("presentation failed"); }
@@ -294,7 +331,8 @@ TEST_F(PackageDownload, UnexpectedFailureBecomesAResultAndKeepsTheFile) {
   EXPECT_EQ(Local(), original_.substr(0, 1024)) << "the first chunk was not kept";
 }
 
-// The WinINet cache folder of this prefix, searched for a copy of a package.
+// Whether `folder` or a folder below it holds a cache copy of "<stem>.zip":
+// the cache names its copies "<stem>[1].zip".
 bool CacheHolds(const std::wstring& folder, const std::wstring& stem) {
   WIN32_FIND_DATAW found;
   HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -306,20 +344,45 @@ bool CacheHolds(const std::wstring& folder, const std::wstring& stem) {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       hit = CacheHolds(folder + L"\\" + name, stem);
     } else {
-      hit = name.find(stem) != std::wstring::npos;
+      hit = name.rfind(stem + L"[", 0) == 0;
     }
   } while (!hit && ::FindNextFileW(search, &found));
   ::FindClose(search);
   return hit;
 }
 
+// Reads `url` to its end through WinINet with the cache allowed, as any
+// request without NO_CACHE_WRITE is.
+void FetchAllowingTheCache(const std::wstring& url) {
+  base::unique_hinternet internet(::InternetOpenW(L"OrvaneCacheControl", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  ASSERT_TRUE(internet.is_valid()) << "InternetOpenW failed: " << ::GetLastError();
+  base::unique_hinternet request(::InternetOpenUrlW(internet.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+  ASSERT_TRUE(request.is_valid()) << "InternetOpenUrlW failed: " << ::GetLastError();
+  char buffer[4096];
+  DWORD read = 0;
+  while (::InternetReadFile(request.get(), buffer, sizeof buffer, &read) && read > 0) {
+  }
+}
+
 TEST_F(PackageDownload, PackageIsNotCopiedIntoTheInternetCache) {
   EXPECT_EQ(Download().result, InstallResult::Success);
+
+  // A control in the same run: a file fetched with the cache allowed lands in
+  // the folder searched below, so a cache that moved (or a search that finds
+  // nothing) fails here instead of passing unseen.
+  std::string controlPath = net_test::PutInStorage("cache_control_" + std::to_string(::GetTickCount()) + ".zip",
+                                                   net_test::RandomBytes(kPackageSize, 11));
+  FetchAllowingTheCache(StorageUrl(controlPath));
+  ::DeleteFileW(net_test::StorageFilePath(controlPath).c_str());
+
   wchar_t profile[MAX_PATH];
   ASSERT_GT(::GetEnvironmentVariableW(L"LOCALAPPDATA", profile, MAX_PATH), 0u);
-  // "/t/<stem>.zip"; the cache names its copies "<stem>[1].zip".
-  std::wstring stem = net_test::Widen(storagePath_.substr(3, storagePath_.size() - 3 - 4));
-  EXPECT_FALSE(CacheHolds(std::wstring(profile) + L"\\Microsoft\\Windows\\INetCache", stem))
+  std::wstring cache = std::wstring(profile) + L"\\Microsoft\\Windows\\INetCache";
+  // "/t/<stem>.zip" -> "<stem>".
+  auto stem = [](const std::string& path) { return net_test::Widen(path.substr(3, path.size() - 3 - 4)); };
+  ASSERT_TRUE(CacheHolds(cache, stem(controlPath)))
+      << "a download allowed to cache left no copy in " << net_test::Narrow(cache);
+  EXPECT_FALSE(CacheHolds(cache, stem(storagePath_)))
       << "WinINet kept a second copy of the package in its cache";
 }
 

@@ -65,6 +65,36 @@ TEST(VersionQuery, AnswerWithVersionYieldsIt) {
   EXPECT_EQ(app::ParseClientVersion(std::string("{\"data\":{\"versionNo\":\"3.1\"}}\0junk", 33)), "3.1");
 }
 
+TEST(VersionQuery, PackageDigestIsTakenOnlyWhenItIsSixtyFourHexDigits) {
+  // The local API names the SHA-256 of the package it stores for the version.
+  std::optional<app::ClientRelease> release = app::QueryClientRelease(ApiHost());
+  ASSERT_TRUE(release);
+  EXPECT_EQ(release->version, ServedVersion());
+  EXPECT_EQ(release->packageSha256.size(), 64u) << "the local API named no digest";
+
+  const std::string digest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+  auto parsed = app::ParseClientRelease(R"({"data":{"versionNo":"1.2.3","sha256":")" + digest + R"("}})");
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->packageSha256, digest);
+  // Upper-case digits are the same digest.
+  parsed = app::ParseClientRelease(
+      R"({"data":{"versionNo":"1.2.3","sha256":"9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08"}})");
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->packageSha256, digest);
+
+  // No digest, or something that is none: the version alone, as before.
+  for (const std::string& sha : {std::string("null"), std::string("42"), "\"" + digest.substr(1) + "\"",
+                                "\"" + digest + "0\"", "\"" + digest.substr(1) + "g\""}) {
+    parsed = app::ParseClientRelease(R"({"data":{"versionNo":"1.2.3","sha256":)" + sha + "}}");
+    ASSERT_TRUE(parsed) << "sha256: " << sha;
+    EXPECT_EQ(parsed->version, "1.2.3");
+    EXPECT_EQ(parsed->packageSha256, "") << "sha256: " << sha;
+  }
+  parsed = app::ParseClientRelease(R"({"data":{"versionNo":"1.2.3"}})");
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->packageSha256, "");
+}
+
 TEST(VersionQuery, AnswersWithoutUsableVersionYieldNone) {
   // Odd answers of a real server, each without a crash.
   for (const char* mode : {"null-data", "no-version", "numeric-version", "not-json", "array"}) {

@@ -4,10 +4,13 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <string>
 
 #include "app/install_pipeline.h"
 #include "app/package_location.h"
+#include "app/wall_clock.h"
+#include "support/desktop.h"
 
 namespace app {
 namespace {
@@ -18,15 +21,43 @@ std::wstring Host(const char* port_variable) {
   return std::wstring(host.begin(), host.end());
 }
 
+// The version the local API answers: the first line of its api/version file.
+std::wstring ServedVersion() {
+  std::wstring path = test_support::WindowsPath(test_support::Environment("ORVANE_SERVICE_DIR") + "/api/version");
+  std::ifstream file(path.c_str());
+  std::string line;
+  std::getline(file, line);
+  return test_support::Wide(line);
+}
+
+// 2026-12-31 23:59:59 local time: the date changes with the next second.
+std::time_t LastSecondOf2026() {
+  std::tm moment{};
+  moment.tm_year = 2026 - 1900;
+  moment.tm_mon = 11;
+  moment.tm_mday = 31;
+  moment.tm_hour = 23;
+  moment.tm_min = 59;
+  moment.tm_sec = 59;
+  moment.tm_isdst = -1;
+  return std::mktime(&moment);
+}
+
 TEST(GetNewVersion, TestModeAsksTheTestHostAndFillsUrlAndPath) {
+  std::wstring version = ServedVersion();
+  ASSERT_FALSE(version.empty()) << "the local API has no version file";
   std::wstring api = Host("ORVANE_API_PORT");
-  ASSERT_TRUE(GetNewVersion(L"setup.exe --test", Host("ORVANE_DEAD_PORT"), api, L"storage:1"));
-  std::wstring date = DateStamp(std::time(nullptr));
+  {
+    ScopedFixedWallClock clock(LastSecondOf2026());
+    ASSERT_TRUE(GetNewVersion(L"setup.exe --test", Host("ORVANE_DEAD_PORT"), api, L"storage:1"));
+  }
   wchar_t temp[261] = {};
   ::GetTempPathW(260, temp);
-  EXPECT_EQ(packagePath, std::wstring(temp) + date + L".zip");
-  EXPECT_EQ(downloadUrl.rfind(L"https://storage:1/download/development/latest/", 0), 0u) << downloadUrl;
-  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name=" + date), std::wstring::npos) << downloadUrl;
+  EXPECT_EQ(packagePath, std::wstring(temp) + L"2026_12_31.zip");
+  EXPECT_EQ(downloadUrl, L"https://storage:1/download/development/latest/" + version +
+                             L"/orvanecloud.zip?name=2026_12_31");
+  // The local API names its package's SHA-256, which the download checks.
+  EXPECT_EQ(packageSha256.size(), 64u) << "no package digest taken from the answer";
 }
 
 }  // namespace

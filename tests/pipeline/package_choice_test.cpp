@@ -40,6 +40,8 @@ TEST(FailureTable, PromptsAndLogLines) {
   // The URL or the handle that never opened also gets the network prompt.
   EXPECT_STREQ(FailureFor(InstallResult::OpenUrlFailed)->promptText, L"网络连接异常，请重试");
   EXPECT_STREQ(FailureFor(InstallResult::InternetOpenFailed)->promptText, L"网络连接异常，请重试");
+  // A package that does not match its digest was deleted: retried like a failed download.
+  EXPECT_STREQ(FailureFor(InstallResult::PackageCorrupt)->promptText, L"下载失败，请重试");
   EXPECT_FALSE(FailureFor(InstallResult::Success));
   EXPECT_FALSE(FailureFor(static_cast<InstallResult>(42)));
 }

@@ -138,6 +138,25 @@ TEST_F(DrawImageTest, OpacityAlphaAndPaintRectangle) {
   EXPECT_EQ(16, CountInk(*context, {0, 0, 20, 10}));
 }
 
+TEST_F(DrawImageTest, DestinationLargerThanThePaintRectangleIsCutAtIt) {
+  // An image whose destination reaches past its control (the paint
+  // rectangle 4..12 x 2..8) must not paint the control's neighbours, with or
+  // without nine-slice corners and tiling.
+  auto opaque = MakeImage(4, 4, [](int, int) { return 0xFFFFFFFFu; });
+  auto context = MakeContext(20, 10);
+  context->SetRenderTransparent(true);  // blended, so every drawn pixel has alpha
+  const RECT paint{4, 2, 12, 8};
+  context->DrawImage(paint, opaque.get(), false, {0, 0, 20, 10}, {0, 0, 4, 4}, {0, 0, 0, 0});
+  EXPECT_EQ(48, CountInk(*context, {0, 0, 20, 10})) << "stretched image bled out";
+  context->Clear();
+  context->DrawImage(paint, opaque.get(), false, {0, 0, 20, 10}, {0, 0, 4, 4}, {1, 1, 1, 1});
+  EXPECT_EQ(48, CountInk(*context, {0, 0, 20, 10})) << "nine-slice image bled out";
+  context->Clear();
+  context->DrawImage(paint, opaque.get(), false, {0, 0, 20, 10}, {0, 0, 4, 4}, {0, 0, 0, 0},
+                     255, true, true);
+  EXPECT_EQ(48, CountInk(*context, {0, 0, 20, 10})) << "tiled image bled out";
+}
+
 TEST_F(DrawImageTest, OpaqueContextStretchesWithAPlainCopy) {
   // Not transparent, opaque image, scaled: a plain stretched copy. GDI
   // copies only colour (alpha is left for RestoreAlpha), and a nine-slice

@@ -37,21 +37,21 @@ TEST(FontTableTest, SystemFaceBecomesTheUiFace) {
 
 TEST(FontTableTest, CreatesTheDescribedLogicalFont) {
   ui::FontTable fonts;
-  LOGFONTW stock{};
-  ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(stock), &stock);
 
+  // The stock GUI font is of normal weight (FW_NORMAL, 400), and so is a
+  // font that is not bold.
   HFONT plain = fonts.AddFont(L"plain", L"system", 14, false, false, false, false);
   LOGFONTW p = LogFontOf(plain);
   EXPECT_EQ(-14, p.lfHeight) << "size is a pixel height";
   EXPECT_EQ(DEFAULT_CHARSET, p.lfCharSet);
-  EXPECT_EQ(stock.lfWeight, p.lfWeight);
+  EXPECT_EQ(400, p.lfWeight);
   EXPECT_FALSE(p.lfUnderline);
   EXPECT_FALSE(p.lfItalic);
 
   HFONT styled = fonts.AddFont(L"styled", L"system", 36, true, true, true, false);
   LOGFONTW s = LogFontOf(styled);
   EXPECT_EQ(-36, s.lfHeight);
-  EXPECT_EQ(stock.lfWeight + 700, s.lfWeight) << "bold adds 700 to the stock weight";
+  EXPECT_EQ(1100, s.lfWeight) << "bold adds 700 to the stock weight of 400";
   EXPECT_TRUE(s.lfUnderline);
   EXPECT_TRUE(s.lfItalic);
   ASSERT_NE(nullptr, fonts.GetFontEntry(L"styled"));

@@ -1,6 +1,8 @@
-// Fills, colour names, lines and rectangles, and a saved scene for a person
-// to look at.
+// Fills, colour names, lines and rectangles, and a scene saved as a PNG for
+// a person to look at.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "render_test_support.h"
 
@@ -74,7 +76,23 @@ TEST_F(RenderShapesTest, LinesAndRectangleOutlines) {
   EXPECT_EQ(0, PixelOf(*context, 20, 20).a);
 }
 
-// A small installer-like scene saved as a PNG, to look at by eye.
+// Pixels of `rect` within `tolerance` of the opaque colour 0xRRGGBB.
+int CountNear(ui::IRenderContext& context, const RECT& rect, DWORD rgb, int tolerance) {
+  int count = 0;
+  for (int y = rect.top; y < rect.bottom; ++y) {
+    for (int x = rect.left; x < rect.right; ++x) {
+      render_test::Pixel p = PixelOf(context, x, y);
+      if (p.a == 0xFF && std::abs(p.r - int((rgb >> 16) & 0xFF)) <= tolerance &&
+          std::abs(p.g - int((rgb >> 8) & 0xFF)) <= tolerance && std::abs(p.b - int(rgb & 0xFF)) <= tolerance) {
+        ++count;
+      }
+    }
+  }
+  return count;
+}
+
+// A small installer-like scene: its parts land where they were drawn, and
+// the PNG saved for a person to look at holds exactly those pixels.
 TEST_F(RenderShapesTest, SceneScreenshot) {
   auto context = MakeContext(320, 160);
   context->SetRenderTransparent(true);
@@ -94,8 +112,34 @@ TEST_F(RenderShapesTest, SceneScreenshot) {
   context->RenderText({20, 62, 300, 86}, L"Orvane 云桌面客户端", 0xFF8E99A6, L"system_12",
                       DT_SINGLELINE | DT_RIGHT);
   context->RestoreAlpha({0, 0, 320, 160}, {0, 0, 0, 0});
+
+  using render_test::Pixel;
+  EXPECT_EQ((Pixel{0xFF, 0xFF, 0xFF, 0xFF}), PixelOf(*context, 5, 5)) << "background";
+  EXPECT_EQ((Pixel{0x96, 0xBB, 0x00, 0xFF}), PixelOf(*context, 137, 54)) << "last pixel of the bar's fill";
+  EXPECT_EQ((Pixel{0xE0, 0xE0, 0xE0, 0xFF}), PixelOf(*context, 138, 54)) << "first pixel of the bar's track";
+  EXPECT_EQ((Pixel{0x73, 0x8F, 0x00, 0xFF}), PixelOf(*context, 21, 91)) << "the button's unstretched corner";
+  EXPECT_EQ((Pixel{0x96, 0xBB, 0x00, 0xFF}), PixelOf(*context, 40, 115)) << "the button's stretched middle";
+  EXPECT_GT(CountNear(*context, {80, 95, 240, 135}, 0xFFFFFF, 16), 150) << "no white label on the button";
+  EXPECT_EQ(0, CountNear(*context, {20, 95, 80, 135}, 0xFFFFFF, 16)) << "the centred label reaches the button's left";
+  EXPECT_GT(CountNear(*context, {20, 10, 300, 40}, 0x333333, 40), 50) << "no dark status line";
+  EXPECT_GT(CountNear(*context, {150, 62, 300, 86}, 0x8E99A6, 30), 30) << "no grey caption at the right";
+  EXPECT_EQ(0, CountNear(*context, {20, 62, 120, 86}, 0x8E99A6, 30)) << "the right-aligned caption reaches the left";
+
   std::wstring path = render_test::SaveScreenshot(*context, L"render_scene");
-  EXPECT_FALSE(path.empty()) << "the screenshot could not be written";
+  ASSERT_FALSE(path.empty()) << "the screenshot could not be written";
+  Gdiplus::Bitmap saved(path.c_str());
+  ASSERT_EQ(Gdiplus::Ok, saved.GetLastStatus()) << "the screenshot does not load as an image";
+  ASSERT_EQ(320u, saved.GetWidth());
+  ASSERT_EQ(160u, saved.GetHeight());
+  int differing = 0;
+  for (int y = 0; y < 160; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      Gdiplus::Color colour;
+      saved.GetPixel(x, y, &colour);
+      if (colour.GetValue() != render_test::PackedOf(PixelOf(*context, x, y))) ++differing;
+    }
+  }
+  EXPECT_EQ(0, differing) << "the saved PNG differs from the rendering";
 }
 
 }  // namespace

@@ -146,26 +146,28 @@ TEST_F(RenderTextTest, EllipsisAndTheSongFaceNudge) {
   EXPECT_EQ(top_for(L"yahei_14", 15), top_for(L"song_14", 15)) << "no room: no nudge";
 }
 
-TEST_F(RenderTextTest, MeasureIsOnePixelWiderAndHigherThanTheMeasuredBox) {
+TEST_F(RenderTextTest, MeasureIsOnePixelWiderAndHigherThanTheText) {
   auto context = MakeContext(10, 10);
-  const std::wstring text = L"下载中...";
+  const std::wstring text = L"下载中";
 
-  // The box GDI+ itself measures for the same font and format.
-  LOGFONTW logfont{};
-  ASSERT_TRUE(fonts_.GetLogFont(L"system_16", &logfont));
-  Gdiplus::Graphics graphics(context->GetDC());
-  Gdiplus::Font font(context->GetDC(), &logfont);
-  Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
-  format.SetFormatFlags(format.GetFormatFlags() | Gdiplus::StringFormatFlagsNoWrap);
-  Gdiplus::RectF measured;
-  graphics.MeasureString(text.c_str(), -1, &font, Gdiplus::PointF(0, 0), &format, &measured);
-  ASSERT_GT(measured.Width, 30) << "the reference measure failed";
-
+  // The UI face is mapped to WenQuanYi Micro Hei here. Its tables give every
+  // CJK character an advance of one em, and a line of its ascent (1918/2048
+  // em) and descent (483/2048 em), each in whole pixels as the system's text
+  // metrics round them: at 16 px, three characters are 48 px wide on a line
+  // of 15 + 4 px. The box adds one pixel to each.
   RECT box = context->MeasureTextBox(text, L"system_16", DT_SINGLELINE);
   EXPECT_EQ(0, box.left);
   EXPECT_EQ(0, box.top);
-  EXPECT_EQ(static_cast<LONG>(measured.Width + 1), box.right);
-  EXPECT_EQ(static_cast<LONG>(measured.Height + 1), box.bottom);
+  EXPECT_EQ(49, box.right);
+  EXPECT_EQ(20, box.bottom);
+
+  // The same text drawn from the origin stays inside the measured box.
+  auto drawn = MakeContext(100, 40);
+  drawn->RenderText({0, 0, 100, 40}, text, 0xFF000000, L"system_16", DT_SINGLELINE);
+  RECT ink = InkBounds(*drawn);
+  EXPECT_GT(ink.right, 40) << "the drawn text is much narrower than three characters";
+  EXPECT_LE(ink.right, box.right) << "the text is drawn wider than it measures";
+  EXPECT_LE(ink.bottom, box.bottom) << "the text is drawn taller than it measures";
 
   // A width limit on single-line text does not change the height.
   RECT limited = context->MeasureTextBox(text, L"system_16", DT_SINGLELINE, 300);

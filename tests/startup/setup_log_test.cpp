@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <regex>
 #include <string>
 
 #include "app/setup_log.h"
+#include "app/wall_clock.h"
 #include "base/unique_any.h"
+#include "support/child_role.h"
 
 namespace {
 
@@ -65,17 +68,21 @@ TEST_F(SetupLogTest, ChineseTextIsWrittenInCodePage936) {
 }
 
 TEST_F(SetupLogTest, StampIsTheLocalTimeOfTheCall) {
-  // The stamp is the local wall-clock time, to the second.
-  SYSTEMTIME before;
-  ::GetLocalTime(&before);
-  app::WriteSetupLog(L"x");
-  std::string bytes = LogBytes();
-  std::smatch match;
-  ASSERT_TRUE(std::regex_search(bytes, match, std::regex(R"(\[(\d{4})/(\d{2})/(\d{2}) (\d{2}):(\d{2}):)")));
-  EXPECT_EQ(std::stoi(match[1]), before.wYear);
-  EXPECT_EQ(std::stoi(match[2]), before.wMonth);
-  EXPECT_EQ(std::stoi(match[3]), before.wDay);
-  EXPECT_EQ(std::stoi(match[4]), before.wHour);
+  // The stamp is the wall clock's local time, to the second: a clock fixed
+  // at the last second of a local day gives exactly that day and second.
+  std::tm last_second{};
+  last_second.tm_year = 2026 - 1900;
+  last_second.tm_mon = 11;
+  last_second.tm_mday = 31;
+  last_second.tm_hour = 23;
+  last_second.tm_min = 59;
+  last_second.tm_sec = 59;
+  last_second.tm_isdst = -1;
+  {
+    app::ScopedFixedWallClock clock(std::mktime(&last_second));
+    app::WriteSetupLog(L"x");
+  }
+  EXPECT_EQ(LogBytes(), "\r\n[2026/12/31 23:59:59] x\r\r\n");
 }
 
 TEST_F(SetupLogTest, RecordsAppendAndLineFeedsInsideAMessageBecomeCrLf) {
@@ -87,6 +94,17 @@ TEST_F(SetupLogTest, RecordsAppendAndLineFeedsInsideAMessageBecomeCrLf) {
   std::regex three(std::string("\r\n") + kStampPattern + " fileSize:\r\r\n\r\n" + kStampPattern +
                    " 12345\r\r\n\r\n" + kStampPattern + " two\r\nlines\r\r\n");
   EXPECT_TRUE(std::regex_match(bytes, three)) << "log bytes: " << bytes;
+}
+
+TEST_F(SetupLogTest, AnErrorLineNamesTheFailedCallsErrorNotTheLogs) {
+  // Writing the first record opens the existing log file, which on its own
+  // leaves ERROR_ALREADY_EXISTS (183) behind.
+  app::WriteSetupLog(L"before");
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  app::WriteSetupLogLastError(L"Failed to terminate process. Error code:");
+  std::string bytes = LogBytes();
+  EXPECT_NE(bytes.find("] Failed to terminate process. Error code:\r\r\n"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("] 5\r\r\n"), std::string::npos) << "the error line is not the failed call's: " << bytes;
 }
 
 TEST_F(SetupLogTest, UnrepresentableCharacterEndsThatRecordOnly) {
@@ -118,32 +136,30 @@ TEST_F(SetupLogTest, UnwritableLogLosesTheRecordWithoutHarm) {
   EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
 
-// Child side of the two-process test below: only does work when started by it.
-TEST(SetupLogChild, AppendRecords) {
+// The writer the two-process test starts twice: 200 records tagged with
+// ORVANE_LOG_CHILD_TAG.
+int AppendTaggedRecords() {
   wchar_t tag[16] = {};
-  if (!::GetEnvironmentVariableW(L"ORVANE_LOG_CHILD_TAG", tag, 16)) GTEST_SKIP() << "run by the two-process test";
+  if (!::GetEnvironmentVariableW(L"ORVANE_LOG_CHILD_TAG", tag, 16)) return 2;
   for (int i = 0; i < 200; ++i) app::WriteSetupLog(std::wstring(tag) + L" record " + std::to_wstring(i));
+  return 0;
 }
+const bool kAppendTaggedRecordsRole = test_support::RegisterChildRole(L"append-tagged-records", AppendTaggedRecords);
 
 TEST_F(SetupLogTest, TwoProcessesAppendWholeRecordsToOneFile) {
   // Two writers started from one folder append to the same file; no record is torn.
-  wchar_t self[MAX_PATH];
-  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
   base::unique_handle children[2];
   for (int i = 0; i < 2; ++i) {
-    std::wstring tag = i == 0 ? L"AAAA" : L"BBBB";
-    ::SetEnvironmentVariableW(L"ORVANE_LOG_CHILD_TAG", tag.c_str());
-    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=SetupLogChild.AppendRecords";
-    STARTUPINFOW si{sizeof(si)};
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                                 nullptr, &si, &pi));
-    ::CloseHandle(pi.hThread);
-    children[i].reset(pi.hProcess);
+    ::SetEnvironmentVariableW(L"ORVANE_LOG_CHILD_TAG", i == 0 ? L"AAAA" : L"BBBB");
+    children[i].reset(test_support::StartChildRole(L"append-tagged-records"));
+    ASSERT_TRUE(children[i].is_valid()) << "a writer could not be started";
   }
   ::SetEnvironmentVariableW(L"ORVANE_LOG_CHILD_TAG", nullptr);
   for (auto& child : children) {
     ASSERT_EQ(::WaitForSingleObject(child.get(), 60000), WAIT_OBJECT_0) << "a writer never finished";
+    DWORD code = 1;
+    ::GetExitCodeProcess(child.get(), &code);
+    EXPECT_EQ(code, 0u) << "a writer failed";
   }
   std::string bytes = LogBytes();
   std::regex record(std::string("\r\n") + kStampPattern + " (AAAA|BBBB) record (\\d+)\r\r\n");

@@ -157,10 +157,12 @@ TEST_F(ButtonTest, AutoButtonIsAsWideAsItsTextPlusPadding) {
               textpadding="6,2,8,2"/>
     </HBox></Window>)"), nullptr);
   ui::Control* button = host->FindControl(L"custom_btn");
-  RECT text = host->GetRenderContext()->MeasureTextBox(L"自定义选项", L"system_18", 0x8120);
-  EXPECT_GT(text.right - text.left, 5 * 14) << "five characters of 18 px measured too narrow";
-  EXPECT_EQ(button->GetWidth(), (text.right - text.left) + 14);
-  EXPECT_EQ(button->GetHeight(), (text.bottom - text.top) + 4);
+  // The UI face (WenQuanYi Micro Hei here) advances each CJK character by one
+  // em; its ascent and descent are 1918/2048 and 483/2048 em, in whole
+  // pixels. Five characters at 18 px measure 90 + 1 by 17 + 4 + 1 pixels;
+  // the padding adds 6 + 8 across and 2 + 2 down.
+  EXPECT_EQ(105, button->GetWidth());
+  EXPECT_EQ(26, button->GetHeight());
 }
 
 TEST_F(ButtonTest, OptionsOfAGroupSelectOneAtATime) {

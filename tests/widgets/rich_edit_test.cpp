@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "ui/box.h"
 #include "widgets_fixture.h"
 
@@ -77,17 +80,87 @@ TEST_F(RichEditTest, ScrollBarsExistOnlyWhenAsked) {
   EXPECT_FALSE(plain.HasVScrollBar()) << "a rich edit without vscrollbar has a bar";
   EXPECT_EQ(plain.GetStyleBits() & (WS_VSCROLL | ES_DISABLENOSCROLL), 0u);
 
+  EXPECT_EQ(plain.GetVScrollBar(), nullptr);
+
   ui::RichEdit edit;
   edit.ApplyAttribute(L"vscrollbar", L"true");
   EXPECT_TRUE(edit.HasVScrollBar());
+  EXPECT_NE(edit.GetVScrollBar(), nullptr) << "vscrollbar set the style but made no bar";
   EXPECT_EQ(edit.GetStyleBits() & (WS_VSCROLL | ES_DISABLENOSCROLL),
             DWORD(WS_VSCROLL | ES_DISABLENOSCROLL));
   edit.ApplyAttribute(L"hscrollbar", L"true");
   edit.ApplyAttribute(L"vscrollbar", L"false");
   EXPECT_FALSE(edit.HasVScrollBar());
+  EXPECT_EQ(edit.GetVScrollBar(), nullptr) << "the bar outlived vscrollbar=false";
   // The horizontal bar still wants the disabled-no-scroll bit.
   EXPECT_EQ(edit.GetStyleBits() & (WS_VSCROLL | WS_HSCROLL | ES_DISABLENOSCROLL),
             DWORD(WS_HSCROLL | ES_DISABLENOSCROLL));
+}
+
+// The rows of `rect` on the host's surface, to compare what is shown.
+std::vector<DWORD> PixelsOf(const ui::OffscreenHost& host, const RECT& rect) {
+  std::vector<DWORD> pixels;
+  for (int y = rect.top; y < rect.bottom; ++y)
+    for (int x = rect.left; x < rect.right; ++x) pixels.push_back(host.GetPixel(x, y));
+  return pixels;
+}
+
+int InkedPixels(const ui::OffscreenHost& host, const RECT& rect) {
+  int inked = 0;
+  for (DWORD pixel : PixelsOf(host, rect)) inked += ((pixel >> 16) & 0xFF) < 0xC0;
+  return inked;
+}
+
+TEST_F(RichEditTest, TextLongerThanTheControlScrollsWithTheBarAndTheWheel) {
+  auto host = MakeHost(240, 200);
+  std::wstring long_text;
+  for (int i = 0; i < 8; ++i) long_text += L"检测到安装目录中有正在运行的程序，";
+  ASSERT_NE(BuildInto(*host, LR"(<Window><VBox bkcolor="white">
+      <RichEdit name="content" width="200" height="60" font="system_14" rich="false"
+                multiline="true" vscrollbar="true" enabled="false" text=")" + long_text +
+                                LR"("/></VBox></Window>)"), nullptr);
+  auto* edit = static_cast<ui::RichEdit*>(host->FindControl(L"content"));
+  ui::ScrollBar* bar = edit->GetVScrollBar();
+  ASSERT_NE(bar, nullptr);
+  const RECT pos = edit->GetPos();
+  EXPECT_EQ(pos.right, bar->GetPos().right) << "the bar is not along the right edge";
+  EXPECT_EQ(pos.bottom - pos.top, bar->GetPos().bottom - bar->GetPos().top);
+  EXPECT_GT(bar->GetRange(), 60) << "eight wrapped lines need more than one more view";
+  EXPECT_EQ(bar->GetPage(), 60);
+
+  // The text is cut at the control: nothing is drawn below it.
+  host->PaintAll();
+  const RECT text{pos.left, pos.top, bar->GetPos().left, pos.bottom};
+  const RECT below{pos.left, pos.bottom, pos.right, 200};
+  EXPECT_GT(InkedPixels(*host, text), 50) << "no text shown";
+  EXPECT_EQ(InkedPixels(*host, below), 0) << "the text ran out of its control";
+  const std::vector<DWORD> top_part = PixelsOf(*host, text);
+
+  // The wheel scrolls the disabled control (one notch forward goes back).
+  edit->SendEvent(ui::kEventMouseScrollWheel, static_cast<WPARAM>(-120), 0, 0,
+                  POINT{pos.left + 10, pos.top + 10});
+  EXPECT_GT(edit->GetTextScrollPos().y, 0) << "the wheel did not scroll";
+  host->PaintAll();
+  EXPECT_NE(PixelsOf(*host, text), top_part) << "scrolling did not change what is shown";
+  edit->SendEvent(ui::kEventMouseScrollWheel, 120 * 10, 0, 0, POINT{pos.left + 10, pos.top + 10});
+  EXPECT_EQ(edit->GetTextScrollPos().y, 0) << "the wheel scrolled past the start";
+
+  // Dragging the thumb to the bottom of the track shows the end.
+  const RECT thumb = bar->GetThumbRect();
+  const int grip_x = (thumb.left + thumb.right) / 2;
+  EXPECT_EQ(host->ControlAt(POINT{grip_x, thumb.top + 2}), bar) << "the bar cannot be hit";
+  host->ButtonDown(POINT{grip_x, thumb.top + 2});
+  host->MouseMove(POINT{grip_x, pos.bottom + 40});
+  host->ButtonUp(POINT{grip_x, pos.bottom + 40});
+  EXPECT_EQ(bar->GetScrollPos(), bar->GetRange()) << "the thumb did not reach the end";
+  EXPECT_EQ(edit->GetTextScrollPos().y, bar->GetRange());
+  host->PaintAll();
+  EXPECT_EQ(InkedPixels(*host, below), 0) << "scrolled text ran out of its control";
+
+  // A short text fits: nothing to scroll, shown from its start.
+  edit->SetText(L"网络连接失败");
+  EXPECT_EQ(bar->GetRange(), 0);
+  EXPECT_EQ(edit->GetTextScrollPos().y, 0);
 }
 
 TEST_F(RichEditTest, StyleAttributesTakeOnlyTrueOrFalse) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <memory>
+#include <string>
 
 #include "ui/box.h"
 #include "ui/button.h"
@@ -20,6 +22,7 @@
 namespace {
 
 using widgets_test::BuildInto;
+using widgets_test::WriteSkinFile;
 using widgets_test::MakeHost;
 using widgets_test::WidgetsTest;
 
@@ -204,13 +207,8 @@ TEST_F(SkinBuilderTest, WindowClassesComeAfterGlobalOnesAndWindowlessBuildsIgnor
 }
 
 TEST_F(SkinBuilderTest, IncludeBuildsAnotherFileCountTimesIntoTheParent) {
-  const std::wstring item = ui::GlobalResources::GetResourcePath() + L"basic\\widgets_item.xml";
-  HANDLE file = ::CreateFileW(item.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  const char xml[] = "<Include><Label text=\"item\"/><Control/></Include>";
-  DWORD written = 0;
-  ::WriteFile(file, xml, sizeof(xml) - 1, &written, nullptr);
-  ::CloseHandle(file);
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_item.xml",
+                            "<Include><Label text=\"item\"/><Control/></Include>"));
 
   auto host = MakeHost(300, 300);
   auto* root = static_cast<ui::Box*>(BuildInto(*host, LR"(<Window><VBox>
@@ -255,6 +253,97 @@ TEST_F(SkinBuilderTest, GlobalRootRegistersResourcesAndBrokenSourcesMakeNothing)
   EXPECT_EQ(missing.Create(L"basic\\does_not_exist.xml", {}, nullptr), nullptr);
   ui::SkinBuilder empty;
   EXPECT_EQ(empty.Create(L"<Window></Window>", {}, nullptr), nullptr);
+}
+
+// `levels` VBoxes, each inside the one before, around `innermost`.
+std::string NestedBoxes(int levels, const std::string& innermost = std::string()) {
+  std::string xml;
+  for (int i = 0; i < levels; ++i) xml += "<VBox>";
+  xml += innermost;
+  for (int i = 0; i < levels; ++i) xml += "</VBox>";
+  return xml;
+}
+
+TEST_F(SkinBuilderTest, IncludesThatNestWithoutEndOrMultiplyFailTheBuild) {
+  auto host = MakeHost(300, 200);
+  // A file that includes itself, and two files that include each other.
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_self.xml",
+                            R"(<Include><Control/><Include source="basic\widgets_self.xml"/></Include>)"));
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_ping.xml", R"(<Include><Include source="basic\widgets_pong.xml"/></Include>)"));
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_pong.xml", R"(<Include><Include source="basic\widgets_ping.xml"/></Include>)"));
+  // 100 x 100 files from two includes well within the count limit.
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_hundred.xml",
+                            R"(<Include><Include source="basic\widgets_item.xml" count="100"/></Include>)"));
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_item.xml", "<Include><Control/></Include>"));
+  const struct {
+    const wchar_t* include;
+    const wchar_t* error;
+  } cases[] = {
+      {LR"(source="basic\widgets_self.xml")", L"Includes nested too deeply"},
+      {LR"(source="basic\widgets_ping.xml")", L"Includes nested too deeply"},
+      {LR"(source="basic\widgets_item.xml" count="101")", L"Include count too large"},
+      {LR"(source="basic\widgets_item.xml" count="2147483647")", L"Include count too large"},
+      {LR"(source="basic\widgets_hundred.xml" count="100")", L"Too many included files"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "Include " << std::string(c.include, c.include + wcslen(c.include)));
+    ui::SkinBuilder builder;
+    EXPECT_EQ(builder.Create(L"<Window><VBox><Include " + std::wstring(c.include) + L"/></VBox></Window>",
+                             {}, host.get()),
+              nullptr);
+    EXPECT_EQ(builder.error(), c.error);
+  }
+
+  // Limits are not a budget per file: the largest allowed count builds.
+  ui::SkinBuilder builder;
+  auto* root = static_cast<ui::Box*>(builder.Create(
+      LR"(<Window><VBox><Include source="basic\widgets_item.xml" count="100"/></VBox></Window>)", {}, host.get()));
+  ASSERT_NE(root, nullptr) << std::string(builder.error().begin(), builder.error().end());
+  std::unique_ptr<ui::Control> owned(root);
+  EXPECT_EQ(root->GetCount(), 100u);
+}
+
+TEST_F(SkinBuilderTest, ControlsNestedPastTheLimitFailTheBuildAlsoAcrossIncludes) {
+  auto host = MakeHost(300, 200);
+  // The window's root box is level 1.
+  for (int levels : {ui::SkinBuilder::kMaxNesting, ui::SkinBuilder::kMaxNesting + 1}) {
+    SCOPED_TRACE(testing::Message() << levels << " levels");
+    const std::string xml = "<Window>" + NestedBoxes(levels) + "</Window>";
+    ui::SkinBuilder builder;
+    std::unique_ptr<ui::Control> root(builder.Create(std::wstring(xml.begin(), xml.end()), {}, host.get()));
+    const bool allowed = levels <= ui::SkinBuilder::kMaxNesting;
+    EXPECT_EQ(root != nullptr, allowed);
+    EXPECT_EQ(builder.error(), allowed ? L"" : L"Elements nested too deeply");
+  }
+  // Two files, each well within the limit, nest past it together.
+  const int half = ui::SkinBuilder::kMaxNesting / 2 + 1;
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_inner.xml", "<Include>" + NestedBoxes(half) + "</Include>"));
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_outer.xml",
+                            "<Window>" + NestedBoxes(half, R"(<Include source="basic\widgets_inner.xml"/>)") +
+                                "</Window>"));
+  ui::SkinBuilder builder;
+  EXPECT_EQ(builder.Create(L"basic\\widgets_outer.xml", {}, host.get()), nullptr);
+  EXPECT_EQ(builder.error(), L"Elements nested too deeply");
+}
+
+TEST_F(SkinBuilderTest, AClassThatNamesItselfOrACycleOfClassesExpandsOnce) {
+  ui::Window window;  // holds the skin's own classes
+  ui::SkinBuilder builder;
+  std::unique_ptr<ui::Control> root(builder.Create(LR"(<Window>
+      <Class name="self" class="self" width="30"/>
+      <Class name="ping" height="12" class="pong"/>
+      <Class name="pong" class="ping" width="40"/>
+      <VBox>
+        <Control class="self"/>
+        <Control class="ping"/>
+      </VBox>
+    </Window>)", {}, &window));
+  ASSERT_NE(root, nullptr);
+  auto* box = static_cast<ui::Box*>(root.get());
+  ASSERT_EQ(box->GetCount(), 2u);
+  EXPECT_EQ(box->GetItemAt(0)->GetFixedWidth(), 30);
+  EXPECT_EQ(box->GetItemAt(1)->GetFixedHeight(), 12);
+  EXPECT_EQ(box->GetItemAt(1)->GetFixedWidth(), 40);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_any.h"
 #include "ui/box.h"
 #include "ui/global_resources.h"
 #include "ui/render_context.h"
@@ -148,6 +149,16 @@ std::unique_ptr<ui::OffscreenHost> MakeHost(int width, int height) {
   auto host = std::make_unique<ui::OffscreenHost>(width, height);
   host->SetResourceSubPath(L"basic\\");
   return host;
+}
+
+bool WriteSkinFile(const std::wstring& relative_path, const std::string& bytes) {
+  const std::wstring path = ui::GlobalResources::GetResourcePath() + relative_path;
+  base::unique_hfile file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
 }
 
 ui::Control* BuildInto(ui::OffscreenHost& host, const std::wstring& xml) {

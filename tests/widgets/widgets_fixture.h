@@ -34,6 +34,10 @@ std::wstring BinaryDir();
 // main window's is, so "../public/..." images resolve.
 std::unique_ptr<ui::OffscreenHost> MakeHost(int width, int height);
 
+// Writes `bytes` as the skin file `relative_path` under the framework's
+// resource path (disk, not the archive). False when it cannot be written.
+bool WriteSkinFile(const std::wstring& relative_path, const std::string& bytes);
+
 // Builds `xml` (a skin document) into a new root for `host`, attaches it and
 // lays it out. Null when the builder made nothing.
 ui::Control* BuildInto(ui::OffscreenHost& host, const std::wstring& xml);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <string>
 #include <thread>
 
 #include "base/unique_any.h"
@@ -36,14 +38,14 @@ struct OpenedWindow {
   HWND hwnd = nullptr;
 };
 
-// Opens folder\file shown at (x, y) and waits for the fade-in.
+// Opens folder\file shown at (x, y) and waits for the fade-in to end.
 void OpenShown(OpenedWindow& w, const std::wstring& folder, const std::wstring& file, int x = 100,
                int y = 100) {
   w.window = new TestWindow(folder, file, &w.log);
   w.hwnd = w.window->Open(true, x, y);
   ASSERT_NE(nullptr, w.hwnd) << "the window was not created";
   w.window->ShowOnScreen(true, true);
-  PumpFor(400);
+  ASSERT_TRUE(test_support::WaitForOpenFade(*w.window)) << "the fade-in never finished";
 }
 
 void Close(OpenedWindow& w) {
@@ -75,7 +77,8 @@ TEST(WindowShell, CaptionBandDragsOverLabelsAndClicksOverButtons) {
   const RECT before = WindowRect(w.hwnd);
   ASSERT_TRUE(XDrag(POINT{before.left + 100, before.top + 30},
                     POINT{before.left + 180, before.top + 70}));
-  PumpFor(200);
+  PumpUntil([&] { return WindowRect(w.hwnd).left == before.left + 80 && WindowRect(w.hwnd).top == before.top + 40; },
+            10000);
   const RECT after = WindowRect(w.hwnd);
   EXPECT_EQ(before.left + 80, after.left) << "the drag did not move the window across";
   EXPECT_EQ(before.top + 40, after.top) << "the drag did not move the window down";
@@ -119,7 +122,9 @@ TEST(WindowShell, SizeBoxDecidesWhetherTheBorderResizes) {
   before = WindowRect(resizable.hwnd);
   ASSERT_TRUE(XDrag(POINT{before.right - 2, before.top + 150},
                     POINT{before.right + 58, before.top + 150}));
-  PumpFor(300);
+  PumpUntil([&] { return WindowRect(resizable.hwnd).right - WindowRect(resizable.hwnd).left >
+                         before.right - before.left + 40; },
+            10000);
   after = WindowRect(resizable.hwnd);
   EXPECT_GT(after.right - after.left, before.right - before.left + 40)
       << "the border of a window with size box 6 did not resize it";
@@ -192,7 +197,6 @@ TEST(WindowShell, CloseRequestHidesAtOnceAndClosesThreeHundredMsLater) {
   WriteSkin(L"caption", L"caption.xml", kCaptionSkin);
   OpenedWindow w;
   OpenShown(w, L"caption", L"caption.xml");
-  ASSERT_EQ(255, w.window->GetWindowAlpha()) << "the fade-in did not finish";
   const DWORD requested = ::GetTickCount();
   w.window->RequestClose(IDOK);
   // The content is gone at once, but the window is still there.
@@ -200,11 +204,12 @@ TEST(WindowShell, CloseRequestHidesAtOnceAndClosesThreeHundredMsLater) {
   EXPECT_FALSE(w.window->GetRoot()->IsVisible()) << "the content did not go at once";
   EXPECT_TRUE(::IsWindow(w.hwnd));
   EXPECT_EQ(0, w.log.close_messages) << "WM_CLOSE came before the fade-out";
-  ASSERT_TRUE(PumpUntil([&] { return w.log.final_message; }, 3000))
+  ASSERT_TRUE(PumpUntil([&] { return w.log.final_message; }, 10000))
       << "the window never closed after RequestClose";
   EXPECT_EQ(1, w.log.close_messages);
-  EXPECT_GE(w.log.close_message_tick - requested, 290u) << "WM_CLOSE came too early";
-  EXPECT_LT(w.log.close_message_tick - requested, 1000u) << "WM_CLOSE came far too late";
+  // A timer never fires early, so the delay has a floor whatever the load;
+  // how late it comes depends on the machine and is not asked.
+  EXPECT_GE(w.log.close_message_tick - requested, 290u) << "WM_CLOSE came before the 300 ms delay";
   EXPECT_TRUE(w.log.close_event) << "the window-close event was not raised";
   EXPECT_FALSE(::IsWindow(w.hwnd));
 }
@@ -332,7 +337,15 @@ class FailureBoxWatcher {
 
 TEST(WindowShell, BrokenSkinShowsTheLoadFailureBoxAndMakesNoWindow) {
   WriteSkin(L"broken", L"malformed.xml", "<Window size=\"300,200\"><VBox bkcolor=\"bk_blue\"></Window");
-  for (const wchar_t* file : {L"malformed.xml", L"missing.xml"}) {
+  // Hostile skins that are well-formed: one that includes itself, and one
+  // nested far deeper than any recursion over the control tree could go.
+  WriteSkin(L"broken", L"self_include.xml",
+            R"(<Window size="300,200"><VBox><Include source="broken\self_include.xml"/></VBox></Window>)");
+  std::string deep = "<Window size=\"300,200\">";
+  for (int i = 0; i < 100000; ++i) deep += "<VBox>";
+  for (int i = 0; i < 100000; ++i) deep += "</VBox>";
+  WriteSkin(L"broken", L"deep.xml", deep + "</Window>");
+  for (const wchar_t* file : {L"malformed.xml", L"missing.xml", L"self_include.xml", L"deep.xml"}) {
     SCOPED_TRACE(testing::Message() << "skin broken\\" << std::string(file, file + wcslen(file)));
     WindowLog log;
     auto* window = new TestWindow(L"broken", file, &log, L"OrvaneBrokenWindow");
@@ -363,13 +376,14 @@ TEST(WindowShell, SystemButtonsMinimiseMaximiseRestoreAndClose) {
 )");
   OpenedWindow w;
   OpenShown(w, L"sysbtn", L"sysbtn.xml");
-  auto click = [&](const wchar_t* name) {
+  // Clicks a button and pumps until `done` holds (or a generous deadline).
+  auto click = [&](const wchar_t* name, const std::function<bool()>& done) {
     ui::Control* button = w.window->FindControl(std::wstring(name));
     ASSERT_NE(nullptr, button) << "no control named " << name;
     ASSERT_TRUE(XClick(ScreenCentre(w.hwnd, button->GetPos())));
-    PumpFor(300);
+    PumpUntil(done, 10000);
   };
-  click(L"maxbtn");
+  click(L"maxbtn", [&] { return ::IsZoomed(w.hwnd) != FALSE; });
   EXPECT_TRUE(::IsZoomed(w.hwnd)) << "maxbtn did not maximise";
   EXPECT_FALSE(w.window->FindControl(std::wstring(L"maxbtn"))->IsVisible());
   EXPECT_TRUE(w.window->FindControl(std::wstring(L"restorebtn"))->IsVisible());
@@ -381,17 +395,19 @@ TEST(WindowShell, SystemButtonsMinimiseMaximiseRestoreAndClose) {
     const LPARAM at = MAKELPARAM((pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2);
     ::SendMessageW(w.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::SendMessageW(w.hwnd, WM_LBUTTONUP, 0, at);
-    PumpFor(300);
+    // Restored, and laid out again by a paint at the old size, so the
+    // buttons are back where the X pointer will look for them.
+    PumpUntil([&] { return !::IsZoomed(w.hwnd) && !::GetUpdateRect(w.hwnd, nullptr, FALSE); }, 10000);
   }
   EXPECT_FALSE(::IsZoomed(w.hwnd)) << "restorebtn did not restore";
   EXPECT_TRUE(w.window->FindControl(std::wstring(L"maxbtn"))->IsVisible());
-  click(L"minbtn");
+  click(L"minbtn", [&] { return ::IsIconic(w.hwnd) != FALSE; });
   EXPECT_TRUE(::IsIconic(w.hwnd)) << "minbtn did not minimise";
   ::ShowWindow(w.hwnd, SW_RESTORE);
-  PumpFor(300);
-  click(L"closebtn");
-  ASSERT_TRUE(PumpUntil([&] { return w.log.final_message; }, 3000))
-      << "closebtn did not close the window";
+  ASSERT_TRUE(PumpUntil([&] { return !::IsIconic(w.hwnd) && !::GetUpdateRect(w.hwnd, nullptr, FALSE); }, 10000))
+      << "the window did not come back from the minimised state";
+  click(L"closebtn", [&] { return w.log.final_message; });
+  ASSERT_TRUE(w.log.final_message) << "closebtn did not close the window";
   EXPECT_EQ(1, w.log.close_messages);
 }
 

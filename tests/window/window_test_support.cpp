@@ -63,6 +63,7 @@ constexpr char kGlobalXml[] = R"(<?xml version="1.0" encoding="utf-8"?>
   <TextColor name="btn_orange" value="#ffe0a020"/>
   <TextColor name="caption_green" value="#ff208040"/>
   <TextColor name="white" value="#ffffffff"/>
+  <TextColor name="half_white" value="#80ffffff"/>
   <TextColor name="black" value="#ff000000"/>
   <TextColor name="textdefaultcolor" value="#ff000000"/>
   <TextColor name="textdefaultdisablecolor" value="#ff808080"/>

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/desktop.h"
+#include "support/open_fade.h"
 #include "ui/window_impl_base.h"
 
 namespace window_test {

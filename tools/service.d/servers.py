@@ -4,8 +4,11 @@
 - API (HTTPS): answers the client version question. The version is the first
   line of $SERVICE_DIR/api/version, read on every request; a version file that
   is there but empty makes the answer carry no version at all (a release that
-  is not published yet). Odd answers for the tests live under /odd/<mode>/...,
-  see API_MODES.
+  is not published yet). The answer names the SHA-256 of the version's package
+  in the storage (`data.sha256`), or the first line of $SERVICE_DIR/api/sha256
+  when that file is there (a test's wrong digest), or none when the storage
+  has no package for the version. Odd answers for the tests live under
+  /odd/<mode>/..., see API_MODES.
 - Fault storage (HTTPS): serves $SERVICE_DIR/storage like the real storage,
   but misbehaves as the first path segment asks, see FaultHandler.
 - Dead port: listens and never accepts.
@@ -18,6 +21,7 @@ MAX_LIFETIME seconds, whichever comes first.
 """
 import argparse
 import base64
+import hashlib
 import http.server
 import json
 import os
@@ -103,8 +107,33 @@ def current_version(service_dir):
         return DEFAULT_VERSION
 
 
-def version_answer(version):
-    return {"code": 0, "msg": "success", "data": {"versionNo": version, "clientType": 4}}
+PACKAGE_CHANNELS = ("download/latest", "download/development/latest")
+
+
+def package_sha256(service_dir, version):
+    """The digest the answer names for `version`'s package; None for none."""
+    try:
+        with open(os.path.join(service_dir, "api", "sha256")) as f:
+            return f.readline().strip()
+    except OSError:
+        pass
+    for channel in PACKAGE_CHANNELS:
+        path = os.path.join(service_dir, "storage", channel, version, "orvanecloud.zip")
+        if os.path.isfile(path):
+            digest = hashlib.sha256()
+            with open(path, "rb") as f:
+                for block in iter(lambda: f.read(1 << 20), b""):
+                    digest.update(block)
+            return digest.hexdigest()
+    return None
+
+
+def version_answer(version, service_dir=None):
+    data = {"versionNo": version, "clientType": 4}
+    digest = package_sha256(service_dir, version) if service_dir else None
+    if digest:
+        data["sha256"] = digest
+    return {"code": 0, "msg": "success", "data": data}
 
 
 # mode → (status, body or None for the normal answer)
@@ -128,7 +157,7 @@ class ApiHandler(BaseHandler):
         if path == VERSION_PATH:
             if not version:
                 return self.answer(200, json.dumps(API_MODES["no-version"][1]).encode())
-            return self.answer(200, json.dumps(version_answer(version)).encode())
+            return self.answer(200, json.dumps(version_answer(version, self.service_dir)).encode())
         if path == "/echo":
             # The request as the server saw it: header lines, a blank line, the body.
             head = "".join("%s: %s\r\n" % (k, v) for k, v in self.headers.items())

@@ -1,0 +1,36 @@
+// SHA-256 of a byte stream fed in pieces, as the download checks a package
+// against the digest the service names for it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace app {
+
+class Sha256 {
+ public:
+  Sha256();
+  ~Sha256();
+  Sha256(const Sha256&) = delete;
+  Sha256& operator=(const Sha256&) = delete;
+
+  // Adds `size` bytes to the digest. A failure of the system's hash
+  // provider is kept and shows as an empty HexDigest.
+  void Update(const void* data, size_t size);
+  // The digest of everything added since construction or the last Reset,
+  // as 64 lowercase hex digits; empty when the system could not hash.
+  // Ends the digest: call Reset before adding again.
+  std::string HexDigest();
+  // Starts over, as if nothing had been added.
+  void Reset();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// True for exactly 64 hex digits (either letter case).
+bool IsSha256Hex(const std::string& text);
+
+}  // namespace app
