@@ -17,7 +17,11 @@
 // view must end at its last value ("90%", the bar 810 px wide). A run that
 // falls short fails the benchmark instead of giving a rate.
 //
-// Usage: bench_download.exe URL PACKAGE_BYTES OUTPUT_FOLDER [ROUNDS]
+// The installer checks the package against the SHA-256 the service names
+// for it, hashing as it writes: SHA256 (64 hex digits) is that digest, so
+// the routine does that work too; "-" runs it as for a service that names none.
+//
+// Usage: bench_download.exe URL PACKAGE_BYTES OUTPUT_FOLDER [ROUNDS [SHA256]]
 #include <windows.h>
 #include <wininet.h>
 
@@ -52,6 +56,7 @@ struct Target {
   std::wstring url;
   std::wstring path;
   unsigned long long bytes = 0;
+  std::string sha256;  // empty: the service names no digest
 };
 
 // MB/s of one run of the installer's routine from an empty file, or 0 when
@@ -60,6 +65,7 @@ double InstallerRun(const char* label, const Target& target, bench::InstallerWin
   ::DeleteFileW(target.path.c_str());
   app::downloadUrl = target.url;
   app::packagePath = target.path;
+  app::packageSha256 = target.sha256;
   ui::Control* bar = nullptr;
   ui::Label* value = nullptr;
   if (window) {
@@ -157,7 +163,7 @@ void KeepBest(double rate, double* best, bool* failed) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: bench_download URL PACKAGE_BYTES OUTPUT_FOLDER [ROUNDS]\n");
+    std::fprintf(stderr, "usage: bench_download URL PACKAGE_BYTES OUTPUT_FOLDER [ROUNDS [SHA256]]\n");
     return 2;
   }
   Target target;
@@ -165,6 +171,9 @@ int wmain(int argc, wchar_t** argv) {
   target.bytes = std::wcstoull(argv[2], nullptr, 10);
   const std::wstring folder = argv[3];
   const int rounds = argc > 4 ? std::max(1, _wtoi(argv[4])) : 2;
+  if (argc > 5 && std::wcscmp(argv[5], L"-") != 0) {
+    for (const wchar_t* c = argv[5]; *c; ++c) target.sha256 += static_cast<char>(*c);
+  }
   target.path = folder + L"\\bench_package.zip";
   // The installer logs every step to setup.log in the working folder.
   ::SetCurrentDirectoryW(folder.c_str());

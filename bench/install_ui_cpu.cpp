@@ -11,7 +11,10 @@
 // progress and status discarded (the download with a sink that does nothing,
 // then the extraction), which is what the open window costs anyway.
 //
-// Usage: bench_install_ui_cpu.exe URL PACKAGE_BYTES WORK_FOLDER [ROUNDS]
+// SHA256 is the package's digest, for the installer's check as the service
+// names one ("-" for none), so the install hashes as the product does.
+//
+// Usage: bench_install_ui_cpu.exe URL PACKAGE_BYTES WORK_FOLDER [ROUNDS [SHA256]]
 #include <windows.h>
 
 #include <algorithm>
@@ -113,7 +116,7 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: bench_install_ui_cpu URL PACKAGE_BYTES WORK_FOLDER [ROUNDS]\n");
+    std::fprintf(stderr, "usage: bench_install_ui_cpu URL PACKAGE_BYTES WORK_FOLDER [ROUNDS [SHA256]]\n");
     return 2;
   }
   const std::wstring url = argv[1];
@@ -133,6 +136,10 @@ int wmain(int argc, wchar_t** argv) {
   // benchmark's package replaces what that chose.
   app::downloadUrl = url;
   app::packagePath = folder + L"\\bench_install_ui.zip";
+  app::packageSha256.clear();
+  if (argc > 5 && std::wcscmp(argv[5], L"-") != 0) {
+    for (const wchar_t* c = argv[5]; *c; ++c) app::packageSha256 += static_cast<char>(*c);
+  }
 
   // One untimed install first, so the first measured one does not pay for the
   // cold page cache of the package and Wine's first TLS handshake.
