@@ -10,7 +10,9 @@
 #include "app/registration_in_progress.h"
 #include "app/running_client.h"
 #include "app/setup_log.h"
+#include "app/startup_version.h"
 #include "app/thread_ids.h"
+#include "base/startup_trace.h"
 #include "base/thread_registry.h"
 #include "ui/box.h"
 #include "ui/check_box.h"
@@ -74,8 +76,15 @@ void BasicForm::OnSkinLoaded() {
   finally_state_ = FindControl(L"finally_state");
 
   ReadInstallLocation(installFolder);
-  // Synchronous: the package location is known before the window shows.
-  GetNewVersion();
+  base::MarkStartupPhase("window created, main skin read and built");
+  // Synchronous: the package location is known before the window shows. The
+  // query mostly waits on the network, and the first paint would otherwise
+  // stop to decode the skin's images one by one: both happen at once.
+  GetNewVersionWhile([this] {
+    if (ui::Control* root = GetRoot()) root->PreloadImages();
+    base::MarkStartupPhase("images preloaded beside the version query");
+  });
+  base::MarkStartupPhase("version query");
 }
 
 LRESULT BasicForm::OnCloseMessage(UINT, WPARAM, LPARAM, bool& handled) {

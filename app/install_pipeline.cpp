@@ -137,32 +137,21 @@ void ControlProgressSink::Apply(ui::Control* bar, ui::Label* value, double perce
   }
 }
 
-void ControlProgressSink::Report(double percent) {
-  {
-    std::lock_guard<std::mutex> hold(pending_->lock);
-    pending_->latest = percent;
-    if (pending_->posted) return;
-    pending_->posted = true;
-  }
-  ui::Control* bar = bar_;
-  ui::Label* value = value_;
-  std::shared_ptr<Pending> pending = pending_;
-  base::ThreadRegistry::PostTask(kUiThreadId, [bar, value, pending] {
-    double latest;
-    {
-      std::lock_guard<std::mutex> hold(pending->lock);
-      latest = pending->latest;
-      pending->posted = false;
-    }
-    Apply(bar, value, latest);
-  });
-}
+ControlProgressSink::ControlProgressSink(ui::Control* bar, ui::Label* value)
+    : paced_([bar, value](double percent) { Apply(bar, value, percent); }) {}
+
+ControlProgressSink::~ControlProgressSink() { Flush(); }
+
+void ControlProgressSink::Report(double percent) { paced_.Report(percent); }
+
+void ControlProgressSink::Flush() { paced_.Flush(); }
 
 InstallResult DownloadAndUnzipFile(ui::Label* status, ui::Control* bar, ui::Label* value,
                                    const std::wstring& folder) {
   PostStatus(status, L"下载中...");
   ControlProgressSink sink(bar, value);
   InstallResult result = DownloadPackage(sink);
+  sink.Flush();
   if (result != InstallResult::Success) return result;
   std::string package = ToAnsi(packagePath);
   std::string target = ToAnsi(folder);

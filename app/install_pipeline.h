@@ -5,11 +5,11 @@
 #include <ctime>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 
 #include "app/install_result.h"
+#include "app/paced_progress.h"
 #include "app/progress_sink.h"
 #include "ui/control.h"
 #include "ui/label.h"
@@ -63,30 +63,22 @@ struct FailurePrompt {
 };
 std::optional<FailurePrompt> FailureFor(InstallResult result);
 
-// Presents download progress in the bar and the percentage label. Report
-// runs on the worker: it keeps the latest value in one slot and posts a
-// single task to the UI thread, which applies whatever is latest then.
-// Reports are coalesced: at most one progress task waits on the UI thread
-// at a time and it shows the latest report when it runs, so a fast download
-// cannot bury the UI thread (and the finished view posted after it) under
-// one task per chunk. The last value shown is always the last report's.
+// Presents download progress in the bar and the percentage label, paced to
+// the display (PacedProgress): the UI thread applies at most one report a
+// frame, always the latest, and the last report is always shown. Flush (the
+// destructor too) puts the last report on screen before anything posted to
+// the UI thread after it, such as the next status text or the finished view.
 class ControlProgressSink : public ProgressSink {
  public:
-  ControlProgressSink(ui::Control* bar, ui::Label* value)
-      : bar_(bar), value_(value), pending_(std::make_shared<Pending>()) {}
+  ControlProgressSink(ui::Control* bar, ui::Label* value);
+  ~ControlProgressSink() override;
   void Report(double percent) override;
+  void Flush();
   // UI thread: the presentation of one value (clamp 0..90, width p*9, "%.0f%%").
   static void Apply(ui::Control* bar, ui::Label* value, double percent);
 
  private:
-  struct Pending {
-    std::mutex lock;
-    double latest = 0;
-    bool posted = false;  // a task is queued that has not yet read `latest`
-  };
-  ui::Control* bar_;
-  ui::Label* value_;
-  std::shared_ptr<Pending> pending_;
+  PacedProgress paced_;
 };
 
 // Download into packagePath, then extract into `folder`. Status texts go to

@@ -8,12 +8,14 @@
 #include "app/main_thread.h"
 #include "app/setup_log.h"
 #include "base/com_ptr.h"
+#include "base/startup_trace.h"
 #include "base/system_library.h"
 #include "base/unique_any.h"
 
 namespace {
 
 int RunInstaller() {
+  base::MarkStartupPhase("process start (loader, runtime)");
   // Wide text the C runtime converts (the setup log among it) goes through
   // the Simplified Chinese code page from here on. The runtime's setlocale is
   // the process-wide locale here: this standard library knows only "C".
@@ -35,6 +37,7 @@ int RunInstaller() {
     return 0;
   }
 
+  base::MarkStartupPhase("network check, single instance");
   base::unique_couninitialize com;
   app::WriteSetupLog(L"The current process is unique and can continue to execute 中文");
   app::MainThread main_thread;

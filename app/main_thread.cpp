@@ -3,6 +3,7 @@
 #include "app/misc_thread.h"
 #include "app/thread_ids.h"
 #include "app/user_interface.h"
+#include "base/startup_trace.h"
 #include "base/thread_record.h"
 #include "base/thread_registry.h"
 
@@ -18,6 +19,7 @@ void MainThread::Init() {
   // registered before the user can press install.
   misc_thread_ = std::make_unique<MiscThread>(kWorkerThreadId);
   misc_thread_->Start(base::kDefault);
+  base::MarkStartupPhase("framework start (COM, threads, loops)");
   opened_user_interface_ = OpenUserInterface();
 }
 

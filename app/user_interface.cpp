@@ -4,6 +4,7 @@
 
 #include "app/basic_form.h"
 #include "app/product.h"
+#include "base/startup_trace.h"
 #include "ui/global_resources.h"
 
 namespace app {
@@ -11,7 +12,9 @@ namespace app {
 bool OpenUserInterface() {
   // Without the archive the framework reads the skins from disk instead.
   ui::GlobalResources::OpenSkinArchive(std::string());
+  base::MarkStartupPhase("skin archive open");
   ui::GlobalResources::Startup(L"resources\\", {}, false, L"themes\\default", L"lang\\zh_CN");
+  base::MarkStartupPhase("global skin, strings, GDI+ start");
   auto* form = new BasicForm;
   // The window owns itself from here on; a failed creation has deleted it.
   if (!form->OpenWindow(nullptr, kProductName, 0x00CE0000, 0, true, RECT{0, 0, 0, 0})) {
@@ -21,6 +24,7 @@ bool OpenUserInterface() {
   }
   form->ShowOnScreen(true, true);
   form->CentreOnScreen();
+  base::MarkStartupPhase("window shown and centred");
   return true;
 }
 

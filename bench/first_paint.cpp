@@ -25,6 +25,12 @@
 // installer waits for, a bare WinHTTP POST of the version question to the
 // same local API, so the baseline is a layered window plus that request.
 //
+// The installer's phases: each installer run gets ORVANE_STARTUP_TRACE naming
+// a file in its folder, where the program writes when each start-up phase
+// ended (seconds since its process was created) and what image decoding,
+// skin parsing, fonts and text cost in total; the medians over the runs are
+// printed after the figures, so the next person sees where the time is.
+//
 // Exits 1 when any run failed, after printing what it measured.
 //
 // Usage: bench_first_paint.exe [--size=WxH] [--api=HOST:PORT] RUNS WORK_FOLDER BARE_EXE SETUP_EXE [SETUP_ARGS]
@@ -35,6 +41,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -147,6 +154,49 @@ struct Run {
   double painted = 0;  // seconds
 };
 
+// The installer's start-up trace over the runs: for each phase (in the
+// order the program reports them) and each cost, the value of every run.
+struct StartupPhases {
+  std::vector<std::string> order;
+  std::map<std::string, std::vector<double>> values;
+
+  // Adds one run's trace file; false when the program wrote none.
+  bool Add(const std::wstring& path) {
+    FILE* file = ::_wfopen(path.c_str(), L"r");
+    if (!file) return false;
+    char line[256];
+    while (std::fgets(line, sizeof(line), file)) {
+      char kind[16] = {}, name[160] = {};
+      double seconds = 0;
+      if (std::sscanf(line, "%15[^\t]\t%159[^\t]\t%lf", kind, name, &seconds) != 3) continue;
+      const std::string key = std::string(kind) + "\t" + name;
+      if (!values.count(key)) order.push_back(key);
+      values[key].push_back(seconds);
+    }
+    std::fclose(file);
+    return true;
+  }
+
+  void Print() const {
+    std::printf("OrvaneSetup start-up phases, medians over %zu runs (seconds since process creation):\n",
+                values.empty() ? 0 : values.begin()->second.size());
+    double previous = 0;
+    for (const std::string& key : order) {
+      const size_t tab = key.find('\t');
+      if (key.compare(0, tab, "phase") != 0) continue;
+      const double end = bench::Median(values.at(key));
+      std::printf("  %-48s ends %.3f s, takes %.3f s\n", key.substr(tab + 1).c_str(), end, end - previous);
+      previous = end;
+    }
+    std::printf("  spread over the phases above:\n");
+    for (const std::string& key : order) {
+      const size_t tab = key.find('\t');
+      if (key.compare(0, tab, "cost") != 0) continue;
+      std::printf("  %-48s %.3f s\n", key.substr(tab + 1).c_str(), bench::Median(values.at(key)));
+    }
+  }
+};
+
 Run LaunchOnce(const std::wstring& exe, const std::wstring& args, const std::wstring& folder) {
   Run run;
   ::CreateDirectoryW(folder.c_str(), nullptr);
@@ -239,6 +289,7 @@ int wmain(int argc, wchar_t** argv) {
   ::CreateDirectoryW(work.c_str(), nullptr);
 
   std::vector<double> bareVisible, barePainted, setupVisible, setupPainted;
+  StartupPhases phases;
   int failures = 0;
   for (int i = 1; i <= runs; ++i) {
     // Alternating, so both see the same drift of the machine's load.
@@ -246,8 +297,16 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("run %2d  bare program:        visible %.3f s, painted %.3f s%s\n", i, b.visible, b.painted,
                 b.ok ? "" : " (FAILED)");
     std::fflush(stdout);
-    // Each installer run gets a working folder of its own for its setup.log.
-    Run s = LaunchOnce(setup, setupArgs, work + L"\\setup_" + std::to_wstring(i));
+    // Each installer run gets a working folder of its own for its setup.log
+    // and its start-up trace (the variable reaches the child alone: the bare
+    // program does not read it).
+    const std::wstring setupFolder = work + L"\\setup_" + std::to_wstring(i);
+    const std::wstring trace = setupFolder + L"\\startup-trace.tsv";
+    ::DeleteFileW(trace.c_str());
+    ::SetEnvironmentVariableW(L"ORVANE_STARTUP_TRACE", trace.c_str());
+    Run s = LaunchOnce(setup, setupArgs, setupFolder);
+    ::SetEnvironmentVariableW(L"ORVANE_STARTUP_TRACE", nullptr);
+    if (s.ok && !phases.Add(trace)) std::printf("run %2d  OrvaneSetup wrote no start-up trace\n", i);
     std::printf("run %2d  OrvaneSetup:         visible %.3f s, painted %.3f s%s\n", i, s.visible, s.painted,
                 s.ok ? "" : " (FAILED)");
     std::fflush(stdout);
@@ -280,5 +339,6 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("  OrvaneSetup:         visible %.3f s, first paint %.3f s\n", sv, sp);
   const char* baseline = bareArgs.empty() ? "bare layered window" : "bare layered window + bare WinHTTP POST";
   bench::PrintFigure("first paint, OrvaneSetup, median", sp, "s", baseline, bp);
+  phases.Print();
   return failures ? 1 : 0;
 }

@@ -11,7 +11,10 @@
 // progress and status discarded (the download with a sink that does nothing,
 // then the extraction), which is what the open window costs anyway.
 //
-// Usage: bench_install_ui_cpu.exe URL PACKAGE_BYTES WORK_FOLDER [ROUNDS]
+// SHA256 is the package's digest, for the installer's check as the service
+// names one ("-" for none), so the install hashes as the product does.
+//
+// Usage: bench_install_ui_cpu.exe URL PACKAGE_BYTES WORK_FOLDER [ROUNDS [SHA256]]
 #include <windows.h>
 
 #include <algorithm>
@@ -66,6 +69,8 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
   });
 
   Figures f;
+  ui::Window::PaintTimes paints_before, paints_after;
+  window.RunOnUi([&] { paints_before = window.form()->GetPaintTimes(); });
   const double cpu_before = bench::ThreadCpuSeconds(window.ui_thread());
   const double start = bench::Seconds();
   app::InstallResult result;
@@ -85,6 +90,7 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
     shown = value ? value->GetText() : L"(no label)";
     status_text = status ? status->GetText() : L"(no label)";
     width = bar ? bar->GetFixedWidth() : -1;
+    paints_after = window.form()->GetPaintTimes();
   });
   f.wall = bench::Seconds() - start;
   // Thread times move in scheduler ticks; never report a negative.
@@ -95,10 +101,13 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
                                ? shown == L"0%" && status_text == L"-"
                                : shown == L"90%" && width == 810 && status_text == L"解压中...";
   f.ok = result == app::InstallResult::Success && whole && shown_right;
-  std::printf("  progress %-9s result %d, package %s, shown %ls/%d px, UI CPU %.3f s, wall %.2f s%s\n",
+  std::printf("  progress %-9s result %d, package %s, shown %ls/%d px, UI CPU %.3f s, wall %.2f s, "
+              "%lld paints (%.3f s drawing, %.3f s presenting)%s\n",
               progress == Progress::kShown ? "shown:" : "discarded:", static_cast<int>(result),
               whole ? "whole" : "SHORT", shown.c_str(), width, f.uiCpu, f.wall,
-              f.ok ? "" : " (FAILED)");
+              paints_after.paints - paints_before.paints,
+              paints_after.render_seconds - paints_before.render_seconds,
+              paints_after.present_seconds - paints_before.present_seconds, f.ok ? "" : " (FAILED)");
   std::fflush(stdout);
   return f;
 }
@@ -107,7 +116,7 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: bench_install_ui_cpu URL PACKAGE_BYTES WORK_FOLDER [ROUNDS]\n");
+    std::fprintf(stderr, "usage: bench_install_ui_cpu URL PACKAGE_BYTES WORK_FOLDER [ROUNDS [SHA256]]\n");
     return 2;
   }
   const std::wstring url = argv[1];
@@ -127,6 +136,10 @@ int wmain(int argc, wchar_t** argv) {
   // benchmark's package replaces what that chose.
   app::downloadUrl = url;
   app::packagePath = folder + L"\\bench_install_ui.zip";
+  app::packageSha256.clear();
+  if (argc > 5 && std::wcscmp(argv[5], L"-") != 0) {
+    for (const wchar_t* c = argv[5]; *c; ++c) app::packageSha256 += static_cast<char>(*c);
+  }
 
   // One untimed install first, so the first measured one does not pay for the
   // cold page cache of the package and Wine's first TLS handshake.

@@ -67,6 +67,13 @@ bool Box::RemoveAt(size_t index) {
   return true;
 }
 
+void Box::PreloadImages() {
+  Control::PreloadImages();
+  for (Control* item : items_) {
+    if (item->IsVisible()) item->PreloadImages();
+  }
+}
+
 void Box::RemoveAll() {
   std::vector<Control*> items;
   items.swap(items_);

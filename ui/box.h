@@ -28,6 +28,7 @@ class Box : public Control {
   virtual bool Remove(Control* control);
   virtual bool RemoveAt(size_t index);
   virtual void RemoveAll();
+  void PreloadImages() override;
   size_t GetCount() const { return items_.size(); }
   Control* GetItemAt(size_t index) const;
   int GetItemIndex(const Control* control) const;

@@ -135,6 +135,16 @@ void CheckBoxTemplate<Base>::PaintText(IRenderContext* render) {
 }
 
 template <typename Base>
+void CheckBoxTemplate<Base>::PreloadImages() {
+  ButtonTemplate<Base>::PreloadImages();
+  if (!selected_) return;
+  for (ImageSpec* images : {selected_images_, selected_fore_images_}) {
+    this->LoadImage(images[kControlStateNormal]);
+    this->LoadImage(images[this->GetState()]);
+  }
+}
+
+template <typename Base>
 ImageSpec* CheckBoxTemplate<Base>::GetSizingImage() {
   if (ImageSpec* image = ButtonTemplate<Base>::GetSizingImage()) return image;
   for (auto& spec : selected_images_) {

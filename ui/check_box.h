@@ -43,6 +43,7 @@ class CheckBoxTemplate : public ButtonTemplate<Base> {
   void PaintStatusColor(IRenderContext* render) override;
   void PaintStatusImage(IRenderContext* render) override;
   void PaintText(IRenderContext* render) override;
+  void PreloadImages() override;
 
  protected:
   ImageSpec* GetSizingImage() override;

@@ -692,6 +692,14 @@ bool Control::LoadImage(ImageSpec& spec) {
   return true;
 }
 
+void Control::PreloadImages() {
+  LoadImage(bk_image_);
+  for (ImageSpec* images : {state_images_, fore_state_images_}) {
+    LoadImage(images[kControlStateNormal]);
+    LoadImage(images[state_]);
+  }
+}
+
 bool Control::DrawImage(IRenderContext* render, ImageSpec& spec, const std::wstring& modifier,
                         int fade) {
   if (!render || !spec.HasFile()) return false;

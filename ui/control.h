@@ -175,6 +175,11 @@ class Control : public PlaceHolder {
   // Loads the image spec's image through the image cache if not yet loaded; an
   // image that cannot be loaded clears the image spec. True when an image is held.
   bool LoadImage(ImageSpec& spec);
+  // Loads now the images the control's next paint draws (its background, and
+  // the state and fore images of its present state and of the normal state),
+  // so that paint does not stop to decode them; a box does the same for its
+  // visible children. Images of other states still load when first drawn.
+  virtual void PreloadImages();
   // The paint rectangle of the current Paint call.
   const RECT& GetPaintRect() const { return paint_rect_; }
 

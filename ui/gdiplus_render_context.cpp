@@ -10,6 +10,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/startup_trace.h"
 #include "ui/color_table.h"
 #include "ui/font_table.h"
 #include "ui/gdiplus_render_objects.h"
@@ -62,6 +63,7 @@ Gdiplus::Color ToColor(DWORD argb) { return Gdiplus::Color(static_cast<Gdiplus::
 // Falls back to the DC's current font.
 std::unique_ptr<Gdiplus::Font> MakeFont(HDC dc, const FontTable* fonts,
                                         const std::wstring& font_id) {
+  base::StartupCost cost("GDI+ font objects");
   LOGFONTW logfont{};
   if (fonts && fonts->GetLogFont(font_id, &logfont)) {
     auto font = std::make_unique<Gdiplus::Font>(dc, &logfont);
@@ -393,6 +395,7 @@ void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& tex
                                        const std::wstring& font_id, UINT format, BYTE opacity,
                                        bool line_limit) {
   if (text.empty()) return;
+  base::StartupCost cost("text measuring and drawing (fonts included)");
   std::unique_ptr<Gdiplus::Font> font = MakeFont(dc_.get(), fonts_, font_id);
   if (!font) return;
 
@@ -445,6 +448,7 @@ void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& tex
 RECT RenderContext_GdiPlus::MeasureTextBox(const std::wstring& text, const std::wstring& font_id,
                                            UINT format, int width_limit) {
   RECT result{};
+  base::StartupCost cost("text measuring and drawing (fonts included)");
   std::unique_ptr<Gdiplus::Font> font = MakeFont(dc_.get(), fonts_, font_id);
   if (!font) return result;
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/com_ptr.h"
+#include "base/startup_trace.h"
 #include "ui/attribute_values.h"
 #include "ui/color_table.h"
 #include "ui/font_table.h"
@@ -240,6 +241,7 @@ void GlobalResources::SetResourcePath(const std::wstring& path) {
 }
 
 bool GlobalResources::ReadSkinDocument(const std::wstring& name, MarkupDocument* document) {
+  base::StartupCost cost("skin markup reading and parsing");
   State& state = GetState();
   if (state.archive) {
     size_t size = 0;
@@ -340,6 +342,7 @@ std::shared_ptr<ImageInfo> GlobalResources::LookupImage(const std::wstring& path
   if (file.empty()) return nullptr;
   const std::wstring key = state.archive ? ToArchiveName(file) : file;
   return state.images.Lookup(key, [&]() -> std::unique_ptr<ImageInfo> {
+    base::StartupCost cost("image reading and decoding");
     if (state.archive) {
       size_t size = 0;
       base::unique_hglobal block = ReadArchiveEntry(file, &size);

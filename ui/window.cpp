@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "base/startup_trace.h"
 #include "ui/box.h"
 #include "ui/control.h"
 #include "ui/gdiplus_render_factory.h"
@@ -761,6 +762,7 @@ LRESULT Window::OnPaint() {
   PAINTSTRUCT ps;
   HDC paint_dc = ::BeginPaint(hwnd_, &ps);
   const double started = PerformanceSeconds();
+  const bool first_paint = first_paint_;
   if (needs_layout_) {
     EnsureLayout();
     if (first_paint_) {
@@ -769,9 +771,15 @@ LRESULT Window::OnPaint() {
     }
   }
   if (first_paint_) first_paint_ = false;
+  if (first_paint) base::MarkStartupPhase("first layout");
   if (RenderTree(&update)) {
     const double rendered = PerformanceSeconds();
+    if (first_paint) base::MarkStartupPhase("first tree paint");
     Present(paint_dc, update);
+    if (first_paint) {
+      base::MarkStartupPhase("first layered update");
+      base::FinishStartupTrace();
+    }
     ++paint_times_.paints;
     paint_times_.render_seconds += rendered - started;
     paint_times_.present_seconds += PerformanceSeconds() - rendered;
@@ -839,8 +847,31 @@ void Window::Present(HDC paint_dc, const RECT& update) {
   SIZE size{client.right - client.left, client.bottom - client.top};
   POINT source{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, window_alpha_, AC_SRC_ALPHA};
-  ::UpdateLayeredWindow(hwnd_, nullptr, &destination, &size, render_->GetDC(), &source, 0,
-                        &blend, ULW_ALPHA);
+  // The system keeps what the window showed before, so only the rectangle
+  // painted now needs blending and sending to the display: a progress step
+  // is a few hundred pixels of a window of 650 thousand. The whole window
+  // goes when nothing was presented at this size yet or the window's alpha
+  // changed, since then every pixel on screen is stale.
+  RECT dirty = update;
+  if (presented_size_.cx != size.cx || presented_size_.cy != size.cy ||
+      presented_alpha_ != window_alpha_) {
+    dirty = client;
+  }
+  UPDATELAYEREDWINDOWINFO info{};
+  info.cbSize = sizeof(info);
+  info.pptDst = &destination;
+  info.psize = &size;
+  info.hdcSrc = render_->GetDC();
+  info.pptSrc = &source;
+  info.pblend = &blend;
+  info.dwFlags = ULW_ALPHA;
+  info.prcDirty = &dirty;
+  if (::UpdateLayeredWindowIndirect(hwnd_, &info)) {
+    presented_size_ = size;
+    presented_alpha_ = window_alpha_;
+  } else {
+    presented_size_ = SIZE{0, 0};
+  }
 }
 
 }  // namespace ui

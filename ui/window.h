@@ -238,6 +238,10 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   std::unique_ptr<IRenderContext> render_;
   bool layered_ = false;
   BYTE window_alpha_ = 255;
+  // What the last successful layered presentation showed, so the next one
+  // can send only what changed.
+  SIZE presented_size_{0, 0};
+  BYTE presented_alpha_ = 255;
   POINT render_offset_{0, 0};
   bool first_paint_ = false;
   PaintTimes paint_times_;

@@ -614,5 +614,26 @@ TEST_F(ControlsTest, BackgroundImageSizesAnAutoControl) {
   EXPECT_TRUE(missing.GetBkImage().empty());
 }
 
+// --- preloading ----------------------------------------------------------------
+
+TEST_F(ControlsTest, PreloadLoadsWhatTheNextPaintDrawsOfVisibleControlsOnly) {
+  Box box;
+  auto* shown = new Control;
+  shown->ApplyAttribute(L"bkimage", SolidPng(L"preload_bk", 4, 4, kBlue));
+  shown->ApplyAttribute(L"normalimage", SolidPng(L"preload_normal", 4, 4, kGreen));
+  shown->ApplyAttribute(L"hotimage", SolidPng(L"preload_hot", 4, 4, kRed));
+  auto* hidden = new Control;
+  hidden->ApplyAttribute(L"bkimage", SolidPng(L"preload_hidden", 4, 4, kWhite));
+  hidden->SetVisible(false);
+  ASSERT_TRUE(box.Add(shown));
+  ASSERT_TRUE(box.Add(hidden));
+
+  box.PreloadImages();
+  EXPECT_TRUE(shown->GetBkImageSpec().image);
+  EXPECT_TRUE(shown->GetStateImageSpec(ui::kControlStateNormal).image);
+  EXPECT_FALSE(shown->GetStateImageSpec(ui::kControlStateHot).image) << "a state not shown yet was decoded";
+  EXPECT_FALSE(hidden->GetBkImageSpec().image) << "a hidden control's image was decoded";
+}
+
 }  // namespace
 }  // namespace controls_test

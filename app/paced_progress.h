@@ -1,0 +1,47 @@
+// Carries a stream of progress values from the download's thread to the UI
+// thread at the pace of the display: a download reports once per KiB, many
+// thousand times a second, while a screen shows 60 frames. Every hand-over
+// to the UI thread is a posted message that wakes it through the Wine server
+// and usually ends in a repaint, so handing over more often than a frame
+// only burns both threads.
+//
+// Report keeps the latest value and, when no hand-over is pending, posts one
+// to the UI thread one frame later; the UI then applies whatever is latest.
+// So consecutive applies are at least a frame apart, and the last value
+// reported is always applied: a report that arrives while the UI is taking
+// the latest value schedules a new hand-over. Flush applies the latest value
+// with the next task of the UI thread, so whatever the caller posts after it
+// sees the final progress already shown.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace app {
+
+class PacedProgress {
+ public:
+  // `apply` runs on the UI thread (kUiThreadId), once per hand-over that
+  // brings a value not yet applied.
+  explicit PacedProgress(std::function<void(double)> apply);
+  PacedProgress(const PacedProgress&) = delete;
+  PacedProgress& operator=(const PacedProgress&) = delete;
+
+  // From one reporting thread at a time. Cheap: a lock and a few stores,
+  // plus a post at most once a frame.
+  void Report(double value);
+  // Applies the latest report with the UI thread's next task.
+  void Flush();
+
+  // 1/60 s rounded up to the loop clock's whole milliseconds, plus one for
+  // that clock's resolution, in microseconds (the loop's delay unit).
+  static constexpr int64_t kFrameDelay = 18 * 1000;
+
+ private:
+  struct Shared;
+  std::shared_ptr<Shared> shared_;
+};
+
+}  // namespace app

@@ -1,0 +1,65 @@
+// The start-up's version query beside the start-up's own work: with the
+// worker thread registered, the query runs there while the work runs on the
+// calling thread, and the call returns with the package location known. The
+// work below waits for the query's last log line, so a query that only
+// starts after the work (or on the same thread) fails the test instead of
+// passing slowly.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/misc_thread.h"
+#include "app/package_location.h"
+#include "app/startup_version.h"
+#include "app/thread_ids.h"
+
+namespace app {
+namespace {
+
+// How many times the query's closing line ("downloadURL:") is in setup.log.
+size_t QueryEndsLogged() {
+  std::ifstream file("setup.log", std::ios::binary);
+  const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  size_t count = 0;
+  for (size_t at = log.find("downloadURL:"); at != std::string::npos; at = log.find("downloadURL:", at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(GetNewVersionWhile, TheQueryRunsOnTheWorkerWhileTheWorkRunsHere) {
+  MiscThread worker(kWorkerThreadId);
+  ASSERT_TRUE(worker.Start(base::kDefault));
+  downloadUrl.clear();
+  const size_t before = QueryEndsLogged();
+  const DWORD caller = ::GetCurrentThreadId();
+  DWORD work_thread = 0;
+  bool query_ended_during_work = false;
+  GetNewVersionWhile([&] {
+    work_thread = ::GetCurrentThreadId();
+    for (int i = 0; i < 600 && !query_ended_during_work; ++i) {
+      query_ended_during_work = QueryEndsLogged() > before;
+      if (!query_ended_during_work) ::Sleep(50);
+    }
+  });
+  EXPECT_EQ(work_thread, caller);
+  EXPECT_TRUE(query_ended_during_work) << "the query did not run beside the work";
+  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+}
+
+TEST(GetNewVersionWhile, WithoutAWorkerTheQueryRunsHereAfterTheWork) {
+  downloadUrl.clear();
+  const size_t before = QueryEndsLogged();
+  size_t during_work = 0;
+  GetNewVersionWhile([&] { during_work = QueryEndsLogged(); });
+  EXPECT_EQ(during_work, before);
+  EXPECT_EQ(QueryEndsLogged(), before + 1);
+  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+}
+
+}  // namespace
+}  // namespace app
