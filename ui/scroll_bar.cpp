@@ -118,6 +118,9 @@ void ScrollBar::HandleEvent(EventArgs& event) {
 
 void ScrollBar::PaintStatusColor(IRenderContext* render) {
   Control::PaintStatusColor(render);
+  // With nothing to scroll the bar keeps its room but draws nothing, so a
+  // text that fits looks as it would without a bar.
+  if (range_ == 0) return;
   render->FillRect(GetPos(), kTrackColor);
   const RECT thumb = GetThumbRect();
   if (!::IsRectEmpty(&thumb)) render->FillRect(thumb, dragging_ ? kThumbActiveColor : kThumbColor);
