@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 
+#include "app/install_pipeline.h"
 #include "app/msg_box.h"
 #include "app/product.h"
 #include "app/registration.h"
@@ -74,6 +75,8 @@ void BasicForm::OnSkinLoaded() {
   to_change_area_ = FindControl(L"to_change_area");
   change_area_ = FindControl(L"change_area");
   finally_state_ = FindControl(L"finally_state");
+  progress_ = std::make_unique<ControlProgressSink>(ProgressBar(), ProgressValue(), *this);
+  alive_ = GetWeakFlag();
 
   ReadInstallLocation(installFolder);
   base::MarkStartupPhase("window created, main skin read and built");
@@ -142,7 +145,7 @@ bool BasicForm::OnFormClick(ui::EventArgs* event) {
                   client_prompt_);
   } else if (name == L"done_btn") {
     if (IsSelected(run_check_)) {
-      const std::wstring path = installFolder + L"\\Orvane.exe";
+      const std::wstring path = installFolder + L"\\" + kClientExeName;
       WriteSetupLog(L"enterPath：");
       WriteSetupLog(path);
       LaunchClient(path);
@@ -172,6 +175,23 @@ void BasicForm::ShowCloseConfirmation() {
                     WriteSetupLog(L"MB_No");
                   }
                 }));
+}
+
+void BasicForm::SetStatusText(std::wstring text) {
+  // The figure shown beside the new status is never older than the status.
+  FlushProgress();
+  base::ThreadRegistry::PostTask(
+      kUiThreadId, base::WeakCallback(alive_, [this, text = std::move(text)] {
+        if (ui::Label* status = StatusLabel()) status->SetText(text);
+      }));
+}
+
+void BasicForm::SetProgress(double percent) {
+  if (progress_) progress_->Report(percent);
+}
+
+void BasicForm::FlushProgress() {
+  if (progress_) progress_->Flush();
 }
 
 ui::Label* BasicForm::StatusLabel() {
@@ -210,7 +230,7 @@ bool BasicForm::IsRootPath(const std::wstring& path) {
 }
 
 std::wstring BasicForm::FolderForChoice(const std::wstring& chosen) {
-  return IsRootPath(chosen) ? chosen + L"orvanecloud" : chosen;
+  return IsRootPath(chosen) ? chosen + kInstallFolderName : chosen;
 }
 
 std::wstring BasicForm::PickFolder() {

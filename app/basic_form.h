@@ -5,10 +5,14 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
-#include "app/install_pipeline.h"
+#include "app/control_progress_sink.h"
+#include "app/install_view.h"
 #include "app/msg_box_prompt.h"
+#include "base/weak_callback.h"
+#include "ui/label.h"
 #include "ui/window_impl_base.h"
 
 namespace ui {
@@ -19,10 +23,11 @@ namespace app {
 
 class BasicForm : public ui::WindowImplBase, public InstallView {
  public:
-  // InstallView: what the install task reaches on the UI thread.
-  ui::Label* StatusLabel() override;
-  ui::Control* ProgressBar() override;
-  ui::Label* ProgressValue() override;
+  // InstallView: what the install task shows. The first four are called on
+  // the worker and post to the UI thread.
+  void SetStatusText(std::wstring text) override;
+  void SetProgress(double percent) override;
+  void FlushProgress() override;
   std::wstring InstallFolder() override { return installFolder; }
   void ShowFinishedView() override;
   void ShowStartView() override;
@@ -31,6 +36,12 @@ class BasicForm : public ui::WindowImplBase, public InstallView {
 
   BasicForm();
   ~BasicForm() override;
+
+  // The installing view's controls (status_label, progress_progress_line,
+  // progress_value); null when the skin has none. UI thread only.
+  ui::Label* StatusLabel();
+  ui::Control* ProgressBar();
+  ui::Label* ProgressValue();
 
   std::wstring WindowClassName() const override;
   void OnSkinLoaded() override;
@@ -78,6 +89,11 @@ class BasicForm : public ui::WindowImplBase, public InstallView {
   ui::Control* change_area_ = nullptr;
   ui::Control* finally_state_ = nullptr;
   MsgBoxPrompt client_prompt_;
+  // Made with the skin, on the UI thread; the install task reports to it
+  // from the worker, which starts only after the skin is loaded.
+  std::unique_ptr<ControlProgressSink> progress_;
+  // This window's liveness, for the status texts the worker posts.
+  base::WeakFlagHandle alive_;
 };
 
 }  // namespace app

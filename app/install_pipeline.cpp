@@ -1,21 +1,16 @@
 #include "app/install_pipeline.h"
 
 #include <windows.h>
-#include <objbase.h>
-
-#include <cmath>
-#include <cstdio>
 
 #include "app/ansi_text.h"
-#include "app/build_config.h"
+#include "app/package_choice.h"
 #include "app/package_download.h"
 #include "app/package_location.h"
+#include "app/progress_sink.h"
 #include "app/registration.h"
 #include "app/registration_in_progress.h"
 #include "app/setup_log.h"
 #include "app/thread_ids.h"
-#include "app/version_query.h"
-#include "app/wall_clock.h"
 #include "app/zip_pack.h"
 #include "base/com_ptr.h"
 #include "base/thread_registry.h"
@@ -23,79 +18,23 @@
 namespace app {
 namespace {
 
-void PostStatus(ui::Label* status, const wchar_t* text) {
-  if (!status) return;
-  std::wstring copy = text;
-  base::ThreadRegistry::PostTask(kUiThreadId, [status, copy] { status->SetText(copy); });
-}
+// The download's progress reports, handed to the view as values. The last
+// one is on screen before whatever the task shows next, however the
+// download ends.
+class ViewProgress : public ProgressSink {
+ public:
+  explicit ViewProgress(InstallView& view) : view_(view) {}
+  ~ViewProgress() override { view_.FlushProgress(); }
+  ViewProgress(const ViewProgress&) = delete;
+  ViewProgress& operator=(const ViewProgress&) = delete;
+
+  void Report(double percent) override { view_.SetProgress(percent); }
+
+ private:
+  InstallView& view_;
+};
 
 }  // namespace
-
-bool IsTestMode(const std::wstring& command_line) {
-  return command_line.find(L"--test") != std::wstring::npos;
-}
-
-std::wstring DateStamp(std::time_t now) {
-  std::tm local{};
-  ::localtime_s(&local, &now);
-  wchar_t buffer[32] = {};
-  std::wcsftime(buffer, 32, L"%Y_%m_%d", &local);
-  return buffer;
-}
-
-std::wstring PackageUrl(const std::wstring& storage_host, bool test_mode, const std::string& version,
-                        const std::wstring& date_stamp) {
-  std::wstring url = L"https://" + storage_host;
-  url += test_mode ? L"/download/development/latest/" : L"/download/latest/";
-  for (unsigned char c : version) url += static_cast<wchar_t>(c);
-  url += L"/orvanecloud.zip?name=" + date_stamp;
-  return url;
-}
-
-bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_host,
-                   const std::wstring& test_api_host, const std::wstring& storage_host) {
-  bool test_mode = IsTestMode(command_line);
-  const std::wstring& host = test_mode ? test_api_host : api_host;
-  WriteSetupLog(L"GetNewVersion=>domain");
-  WriteSetupLog(host);
-  std::optional<ClientRelease> release = QueryClientRelease(host);
-  // Without a version no URL can be formed; the install task asks again.
-  if (!release) {
-    WriteSetupLog(L"GetNewVersion: no version from the API");
-    downloadUrl.clear();
-    packageSha256.clear();
-    return false;
-  }
-  const std::string& version = release->version;
-  WriteSetupLog(L"new Version:");
-  WriteSetupLog(std::wstring(version.begin(), version.end()));
-  packageSha256 = release->packageSha256;
-  if (!packageSha256.empty()) {
-    WriteSetupLog(L"package sha256:");
-    WriteSetupLog(std::wstring(packageSha256.begin(), packageSha256.end()));
-  }
-  std::wstring date = DateStamp(WallClockNow());
-  wchar_t temp[261] = {};
-  DWORD length = ::GetTempPathW(260, temp);
-  std::wstring folder;
-  if (length >= 1 && length <= 260) {
-    folder = temp;
-  } else {
-    WriteSetupLog(L"Unable to get system temporary folder path");
-  }
-  WriteSetupLog(L"temporary folder path\xFF1A");
-  WriteSetupLog(folder);
-  packagePath = folder + date + L".zip";
-  downloadUrl = PackageUrl(storage_host, test_mode, version, date);
-  WriteSetupLog(L"downloadURL:");
-  WriteSetupLog(downloadUrl);
-  return true;
-}
-
-bool GetNewVersion() {
-  return GetNewVersion(::GetCommandLineW(), build_config::kApiHost, build_config::kTestApiHost,
-                       build_config::kStorageHost);
-}
 
 std::optional<FailurePrompt> FailureFor(InstallResult result) {
   switch (result) {
@@ -126,36 +65,17 @@ std::optional<FailurePrompt> FailureFor(InstallResult result) {
   }
 }
 
-void ControlProgressSink::Apply(ui::Control* bar, ui::Label* value, double percent) {
-  if (!(percent >= 0)) percent = 0;  // also NaN
-  if (percent >= 90) percent = 90;
-  if (bar && bar->IsVisible()) bar->SetFixedWidth(static_cast<int>(percent * 9));
-  if (value && value->IsVisible()) {
-    wchar_t text[16] = {};
-    std::swprintf(text, 16, L"%.0f%%", percent);
-    value->SetText(text);
+InstallResult DownloadAndUnzipFile(InstallView& view, const std::wstring& folder) {
+  view.SetStatusText(L"下载中...");
+  InstallResult result;
+  {
+    ViewProgress progress(view);
+    result = DownloadPackage(progress);
   }
-}
-
-ControlProgressSink::ControlProgressSink(ui::Control* bar, ui::Label* value)
-    : paced_([bar, value](double percent) { Apply(bar, value, percent); }) {}
-
-ControlProgressSink::~ControlProgressSink() { Flush(); }
-
-void ControlProgressSink::Report(double percent) { paced_.Report(percent); }
-
-void ControlProgressSink::Flush() { paced_.Flush(); }
-
-InstallResult DownloadAndUnzipFile(ui::Label* status, ui::Control* bar, ui::Label* value,
-                                   const std::wstring& folder) {
-  PostStatus(status, L"下载中...");
-  ControlProgressSink sink(bar, value);
-  InstallResult result = DownloadPackage(sink);
-  sink.Flush();
   if (result != InstallResult::Success) return result;
   std::string package = ToAnsi(packagePath);
   std::string target = ToAnsi(folder);
-  PostStatus(status, L"解压中...");
+  view.SetStatusText(L"解压中...");
   if (ZipPack::UnzipFile(package, target)) {
     WriteSetupLog(L"unzip finshed");
     return InstallResult::Success;
@@ -172,9 +92,6 @@ namespace {
 
 // Download, extraction and registration; throws only what the steps throw.
 InstallResult InstallAndRegister(InstallView* view) {
-  ui::Label* status = view->StatusLabel();
-  ui::Control* bar = view->ProgressBar();
-  ui::Label* value = view->ProgressValue();
   std::wstring folder = view->InstallFolder();
   InstallResult result;
   // A start-up query that brought no version is asked again on each attempt.
@@ -182,7 +99,7 @@ InstallResult InstallAndRegister(InstallView* view) {
     WriteSetupLog(L"No package version: the API gave none");
     result = InstallResult::PackageNotReady;
   } else {
-    result = DownloadAndUnzipFile(status, bar, value, folder);
+    result = DownloadAndUnzipFile(*view, folder);
   }
   if (result != InstallResult::Success) return result;
   WriteSetupLog(L"DownloadAndUnzipFile done");

@@ -6,6 +6,7 @@
 #include <clocale>
 
 #include "app/main_thread.h"
+#include "app/product.h"
 #include "app/setup_log.h"
 #include "base/com_ptr.h"
 #include "base/startup_trace.h"
@@ -27,7 +28,7 @@ int RunInstaller() {
     return 1;
   }
 
-  base::unique_handle mutex(::CreateMutexW(nullptr, TRUE, L"setup"));
+  base::unique_handle mutex(::CreateMutexW(nullptr, TRUE, app::kSingleInstanceMutexName));
   if (!mutex) {
     app::WriteSetupLog(L"Unable to create mutex");
     return 1;

@@ -8,21 +8,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/product.h"
 #include "app/setup_log.h"
 #include "base/com_ptr.h"
 #include "base/unique_any.h"
 
 namespace app {
 namespace {
-
-constexpr wchar_t kInstallLocationKey[] = L"Software\\OrvaneCloud";
-constexpr wchar_t kInstallLocationValue[] = L"InstallLocation";
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvane";
-constexpr wchar_t kClientFileName[] = L"\\Orvane.exe";
-constexpr wchar_t kUninstallerFileName[] = L"\\Uninstall Orvane.exe";
-constexpr wchar_t kShortcutFileName[] = L"Orvane.lnk";
-constexpr wchar_t kProductName[] = L"Orvane";
-constexpr wchar_t kPublisher[] = L"Tessaline Technology Co., Ltd.";
 
 // Narrow debugger texts; the Chinese ones are code page 936 bytes.
 void DebugText(const char* text) { ::OutputDebugStringA(text); }
@@ -111,7 +103,7 @@ void ReadInstallLocation(std::wstring& folder) {
   HRESULT result = ::SHGetKnownFolderPath(FOLDERID_ProgramFilesX86, 0, nullptr, &program_files);
   if (SUCCEEDED(result)) {
     DebugText("\n\xa1\xbeInstallLocation SUCCEEDED(result):");
-    folder = std::wstring(program_files) + L"\\orvanecloud";
+    folder = std::wstring(program_files) + L"\\" + kInstallFolderName;
     DebugText(folder);
   }
   // The path must be freed on failure too (it may be set); null is fine.
@@ -119,7 +111,7 @@ void ReadInstallLocation(std::wstring& folder) {
 }
 
 void RegisterInstallation(std::wstring folder) {
-  std::wstring target = folder + kClientFileName;
+  std::wstring target = folder + L"\\" + kClientExeName;
   AddShortcut(CSIDL_COMMON_DESKTOPDIRECTORY, target, L"success\xFF1A" L"Add shortcut to desktop",
               L"fail\xFF1A" L"Add shortcut to desktop");
   AddShortcut(CSIDL_COMMON_PROGRAMS, target, L"success\xFF1A" L"Add shortcut to start menu",
@@ -183,8 +175,8 @@ void WriteUninstallEntry(const std::wstring& folder) {
     DebugText("Failed to create uninstall registry key\n\xa3\xac");  // ，
     return;
   }
-  std::wstring client = folder + kClientFileName;
-  std::wstring uninstaller = folder + kUninstallerFileName;
+  std::wstring client = folder + L"\\" + kClientExeName;
+  std::wstring uninstaller = folder + L"\\" + kUninstallerExeName;
   std::wstring version;
   if (!GetFileVersionString(client, version)) version.clear();
 

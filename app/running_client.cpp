@@ -2,13 +2,13 @@
 
 #include <utility>
 
+#include "app/product.h"
 #include "app/setup_log.h"
 #include "base/unique_any.h"
 
 namespace app {
 namespace {
 
-constexpr wchar_t kClientExeName[] = L"Orvane.exe";
 // The record size the snapshot functions expect (a 64-bit build's pointer-
 // sized fields make it larger).
 static_assert(sizeof(PROCESSENTRY32W) == (sizeof(void*) == 4 ? 556 : 568));
@@ -61,8 +61,9 @@ bool isFolderInUse(const std::wstring& folder, HWND owner, InstallContinuation c
   if (in_use) {
     WriteSetupLog(L"processIDString:");
     prompt.AskToCloseProcesses(
-        owner, L"Orvane\x6B63\x5728\x8FD0\x884C\xFF0C\x662F\x5426\x5173\x95ED" L"Orvane"
-               L"\x5E76\x7EE7\x7EED\x5B89\x88C5\xFF1F",
+        owner,
+        kProductName + std::wstring(L"\x6B63\x5728\x8FD0\x884C\xFF0C\x662F\x5426\x5173\x95ED") +
+            kProductName + L"\x5E76\x7EE7\x7EED\x5B89\x88C5\xFF1F",
         L"\x63D0\x793A", L"\x786E\x5B9A", L"\x53D6\x6D88",
         [pids = std::move(pids), continuation = std::move(continuation)](ClientPromptAnswer answer) {
           // Runs from the message box's task: nothing may escape into it.

@@ -6,13 +6,13 @@
 #include <ctime>
 #include <string>
 
+#include "app/product.h"
 #include "app/wall_clock.h"
 #include "base/unique_any.h"
 
 namespace app {
 namespace {
 
-constexpr wchar_t kLogFileName[] = L"setup.log";
 
 void DebugOutput(const wchar_t* text) {
   ::OutputDebugStringW(L"\n[log] ");
@@ -71,7 +71,7 @@ void AppendAsOneUnit(HANDLE file, const std::string& bytes) {
 void WriteSetupLog(const std::wstring& text) {
   DebugOutput(text.c_str());
 
-  base::unique_hfile file(::CreateFileW(kLogFileName, GENERIC_WRITE,
+  base::unique_hfile file(::CreateFileW(kSetupLogFileName, GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
   std::wstring stamp = Timestamp();

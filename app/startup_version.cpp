@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/install_pipeline.h"
+#include "app/package_choice.h"
 #include "app/thread_ids.h"
 #include "base/thread_registry.h"
 #include "base/unique_any.h"

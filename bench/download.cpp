@@ -31,7 +31,7 @@
 #include <string>
 
 #include "app/basic_form.h"
-#include "app/install_pipeline.h"
+#include "app/control_progress_sink.h"
 #include "app/package_download.h"
 #include "app/package_location.h"
 #include "base/unique_wininet.h"

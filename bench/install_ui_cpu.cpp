@@ -24,6 +24,7 @@
 
 #include "app/ansi_text.h"
 #include "app/basic_form.h"
+#include "app/control_progress_sink.h"
 #include "app/install_pipeline.h"
 #include "app/package_download.h"
 #include "app/package_location.h"
@@ -75,7 +76,7 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
   const double start = bench::Seconds();
   app::InstallResult result;
   if (progress == Progress::kShown) {
-    result = app::DownloadAndUnzipFile(status, bar, value, target);
+    result = app::DownloadAndUnzipFile(*window.form(), target);
   } else {
     DiscardingSink sink;
     result = app::DownloadPackage(sink);

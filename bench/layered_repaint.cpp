@@ -23,7 +23,7 @@
 #include <cwchar>
 
 #include "app/basic_form.h"
-#include "app/install_pipeline.h"
+#include "app/control_progress_sink.h"
 #include "base/unique_any.h"
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"

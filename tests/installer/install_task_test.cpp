@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/install_pipeline.h"
+#include "base/com_ptr.h"
 #include "installer_test_support.h"
 
 namespace {
@@ -24,9 +25,9 @@ using installer_test::RunOnUiThread;
 // breaks at its start with the exception a failed allocation throws.
 class BreakingView : public app::InstallView {
  public:
-  ui::Label* StatusLabel() override { return nullptr; }
-  ui::Control* ProgressBar() override { return nullptr; }
-  ui::Label* ProgressValue() override { return nullptr; }
+  void SetStatusText(std::wstring) override {}
+  void SetProgress(double) override {}
+  void FlushProgress() override {}
   std::wstring InstallFolder() override { throw std::bad_alloc(); }
   void ShowFinishedView() override { ++finished_views; }
   void ShowStartView() override { ++start_views; }
@@ -50,9 +51,8 @@ TEST(InstallTask, ABreakingStepEndsInTheDownloadFailurePromptAndReleasesCom) {
       app::RunInstallTask(&view);
       // S_OK: COM was no longer initialised on this thread; S_FALSE: the
       // task left it behind.
-      HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-      if (SUCCEEDED(hr)) ::CoUninitialize();
-      com_after = hr;
+      base::unique_couninitialize probe;
+      com_after = probe.result();
     });
     worker.join();
     EXPECT_EQ(S_OK, com_after.load()) << "the install task left COM initialised on its thread";

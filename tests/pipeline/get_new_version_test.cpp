@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/install_pipeline.h"
+#include "app/package_choice.h"
 #include "app/package_location.h"
 #include "app/wall_clock.h"
 #include "support/desktop.h"

@@ -4,6 +4,7 @@
 
 #include "app/install_pipeline.h"
 #include "app/install_result.h"
+#include "app/package_choice.h"
 
 namespace app {
 namespace {
