@@ -1,6 +1,7 @@
 // The installer window's own choices on a real window with real clicks: the
 // custom-options area, the folder choice and its root rule, the close
-// confirmation and its answers, and what the finished view's button starts.
+// confirmation and its answers, what the finished view's button starts, and
+// the install task's status and progress arriving from another thread.
 // The folder picker, the client launch and the process end are the test's.
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "app/basic_form.h"
+#include "app/install_view.h"
 #include "app/registration_in_progress.h"
 #include "installer_test_support.h"
 #include "ui/box.h"
@@ -292,6 +294,43 @@ TEST_F(BasicFormTest, TheFinishedViewClosesWithoutAskingAndStartsTheClientOnlyIf
         << "close_btn in the finished view did not end the installer";
     EXPECT_EQ(nullptr, OpenBox()) << "the finished view asked before closing";
     EXPECT_TRUE(outcome_.launched.empty()) << "closing the finished view started the client";
+  });
+}
+
+TEST_F(BasicFormTest, StatusAndProgressFromTheWorkerReachTheInstallingViewInOrder) {
+  RunOnUiThread([this] {
+    TestForm* form = Open();
+    ASSERT_NE(nullptr, form);
+    form->FindControl(L"begin_state")->SetVisible(false);
+    form->FindControl(L"installing_state")->SetVisible(true);
+    ui::Label* status = form->StatusLabel();
+    ui::Label* value = form->ProgressValue();
+    ui::Control* bar = form->ProgressBar();
+    ASSERT_TRUE(status && value && bar);
+
+    // The install task's calls, made on a thread of their own: a download's
+    // stream of reports, then the next status.
+    app::InstallView* view = form;
+    std::thread worker([view] {
+      view->SetStatusText(L"下载中...");
+      for (int i = 0; i <= 400; ++i) view->SetProgress(i / 10.0);
+      view->SetProgress(42.4);
+      view->SetStatusText(L"解压中...");
+    });
+    worker.join();
+    ASSERT_TRUE(PumpUntil([&] { return status->GetText() == L"解压中..."; }))
+        << "the status text from the worker never showed";
+    EXPECT_EQ(L"42%", value->GetText()) << "the new status showed beside an older figure";
+    EXPECT_EQ(381, bar->GetFixedWidth());
+
+    // Past 90 the view stays at 90, and a flush alone shows the last report.
+    std::thread finishing([view] {
+      view->SetProgress(100);
+      view->FlushProgress();
+    });
+    finishing.join();
+    EXPECT_TRUE(PumpUntil([&] { return value->GetText() == L"90%"; })) << value->GetText();
+    EXPECT_EQ(810, bar->GetFixedWidth());
   });
 }
 
