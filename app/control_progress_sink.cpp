@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "ui/control.h"
-
 namespace app {
 
 void ControlProgressSink::Apply(ui::Control* bar, ui::Label* value, double percent) {

@@ -9,11 +9,8 @@
 #include "app/paced_progress.h"
 #include "app/progress_sink.h"
 #include "base/weak_callback.h"
+#include "ui/control.h"
 #include "ui/label.h"
-
-namespace ui {
-class Control;
-}  // namespace ui
 
 namespace app {
 

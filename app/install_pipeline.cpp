@@ -24,7 +24,14 @@ namespace {
 class ViewProgress : public ProgressSink {
  public:
   explicit ViewProgress(InstallView& view) : view_(view) {}
-  ~ViewProgress() override { view_.FlushProgress(); }
+  ~ViewProgress() override {
+    // May run while an exception leaves the download: a flush that cannot
+    // even be posted must not end the process on the way to the prompt.
+    try {
+      view_.FlushProgress();
+    } catch (...) {
+    }
+  }
   ViewProgress(const ViewProgress&) = delete;
   ViewProgress& operator=(const ViewProgress&) = delete;
 
