@@ -23,8 +23,9 @@ namespace app {
 
 class BasicForm : public ui::WindowImplBase, public InstallView {
  public:
-  // InstallView: what the install task shows. The first four are called on
-  // the worker and post to the UI thread.
+  // InstallView: what the install task shows. The worker calls the first
+  // three, which post to the UI thread, and copies the folder once at its
+  // start, when the folder can no longer change.
   void SetStatusText(std::wstring text) override;
   void SetProgress(double percent) override;
   void FlushProgress() override;
