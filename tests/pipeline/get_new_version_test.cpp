@@ -2,33 +2,19 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <ctime>
-#include <fstream>
 #include <string>
 
 #include "app/package_choice.h"
 #include "app/package_location.h"
 #include "app/wall_clock.h"
-#include "support/desktop.h"
+#include "pipeline_support.h"
 
 namespace app {
 namespace {
 
-std::wstring Host(const char* port_variable) {
-  const char* port = std::getenv(port_variable);
-  std::string host = std::string("127.0.0.1:") + (port ? port : "1");
-  return std::wstring(host.begin(), host.end());
-}
-
-// The version the local API answers: the first line of its api/version file.
-std::wstring ServedVersion() {
-  std::wstring path = test_support::WindowsPath(test_support::Environment("ORVANE_SERVICE_DIR") + "/api/version");
-  std::ifstream file(path.c_str());
-  std::string line;
-  std::getline(file, line);
-  return test_support::Wide(line);
-}
+using pipeline_test::Host;
+using pipeline_test::ServedVersion;
 
 // 2026-12-31 23:59:59 local time: the date changes with the next second.
 std::time_t LastSecondOf2026() {
