@@ -12,19 +12,21 @@ import window_view
 
 
 @pytest.fixture(scope="session", autouse=True)
-def session():
-    """Refuses to run outside tools/test's session instead of failing in odd ways."""
+def display():
+    """The Xvfb display the installer's windows open on; refuses to run
+    outside tools/test's session instead of failing in odd ways."""
     if not harness.DISPLAY:
         pytest.exit("no ORVANE_DISPLAY: run the e2e tests through tools/test (tools/test -R e2e.NAME)", 2)
+    return harness.DISPLAY
+
+
+@pytest.fixture(scope="session", autouse=True)
+def service():
+    """The running local service's state folder (served storage, API version, logs)."""
     status = subprocess.run([str(harness.SOURCE_DIR / "tools" / "service"), "status"], capture_output=True,
                             text=True).stdout
     if "servers: running" not in status or "nginx: running" not in status:
         pytest.exit(f"the local service is not running ({status.strip()}): run through tools/test", 2)
-
-
-@pytest.fixture
-def service():
-    """The local service's state folder (served storage, API version, logs)."""
     return harness.SERVICE_DIR
 
 

@@ -31,6 +31,19 @@ def line_after(lines, marker):
     return lines[index + 1]
 
 
+def asked_host_and_url(installer):
+    """The host the installer asked for the version, and the package URL it made."""
+    lines = log_lines(installer)
+    return line_after(lines, "GetNewVersion=>domain"), line_after(lines, "downloadURL:")
+
+
+def package_path(channel):
+    """The storage path of today's package of the version the API answers, in `channel`."""
+    stamp = datetime.date.today().strftime("%Y_%m_%d")
+    version = (SERVICE_DIR / "api" / "version").read_text().split()[0]
+    return f"/{channel}/{version}/orvanecloud.zip?name={stamp}"
+
+
 def access_log():
     path = SERVICE_DIR / "nginx" / "access.log"
     return path.read_text(errors="replace") if path.exists() else ""
@@ -92,13 +105,9 @@ def test_release_mode_asks_the_release_host_for_the_release_channel(prefix, inst
     hosts = build_config()
     installer = installers.start("options_release")
     wv.settled_window()
-    lines = log_lines(installer)
-    host = line_after(lines, "GetNewVersion=>domain")
+    host, url = asked_host_and_url(installer)
     check(host == hosts["kApiHost"], f"without --test the version was asked of {host}, not {hosts['kApiHost']}")
-    url = line_after(lines, "downloadURL:")
-    stamp = datetime.date.today().strftime("%Y_%m_%d")
-    version = (SERVICE_DIR / "api" / "version").read_text().split()[0]
-    expected = f"https://{hosts['kStorageHost']}/download/latest/{version}/orvanecloud.zip?name={stamp}"
+    expected = f"https://{hosts['kStorageHost']}{package_path('download/latest')}"
     check(url == expected, f"without --test the package URL is {url}, not {expected}")
 
 
@@ -107,13 +116,9 @@ def test_test_flag_anywhere_switches_to_the_test_host_and_development_channel_an
     # Not the first argument, and glued to other text: any "--test" counts.
     installer = installers.start("options_test_mode", args=["/S", "x--test"])
     view = wv.settled_window()
-    lines = log_lines(installer)
-    host = line_after(lines, "GetNewVersion=>domain")
+    host, url = asked_host_and_url(installer)
     check(host == hosts["kTestApiHost"], f"with --test the version was asked of {host}, not {hosts['kTestApiHost']}")
-    url = line_after(lines, "downloadURL:")
-    stamp = datetime.date.today().strftime("%Y_%m_%d")
-    version = (SERVICE_DIR / "api" / "version").read_text().split()[0]
-    path = f"/download/development/latest/{version}/orvanecloud.zip?name={stamp}"
+    path = package_path("download/development/latest")
     expected = f"https://{hosts['kStorageHost']}{path}"
     check(url == expected, f"with --test the package URL is {url}, not {expected}")
 

@@ -80,7 +80,7 @@ def test_close_confirmation_cancel_keeps_the_installer_and_ok_ends_it(prefix, in
     check(not (INSTALL_DIR / "Orvane.exe").exists(), "something was installed although nothing was started")
 
 
-def test_installing_view_shows_the_bar_moving_and_never_past_90_percent(prefix, installers):
+def test_installing_view_shows_the_bar_moving_and_never_past_90_percent(prefix, installers, screenshots):
     package = large_package(BAR_PACKAGE_MIB)
     # A "-slow" version comes at 4 MiB/s: the download lasts about 8 s on any
     # machine, long enough for many pictures of the bar on its way.
@@ -100,7 +100,7 @@ def test_installing_view_shows_the_bar_moving_and_never_past_90_percent(prefix, 
                 widths.append(fill)
                 check(fill <= 810, f"the progress bar is {fill} px wide, past 90 % (810 px) before the end")
                 if shot is None and 90 < fill < 700:
-                    shot = shutil.copy(picture.path, harness.SCREENSHOTS / "view_installing.png")
+                    shot = shutil.copy(picture.path, screenshots / "view_installing.png")
         else:
             raise harness.Failure(f"no finished view within 120 s; bar widths seen: {widths[-5:]}")
         check(widths, "the installing view with its progress bar never showed")
