@@ -13,6 +13,7 @@
 #include "app/paced_progress.h"
 #include "app/thread_ids.h"
 #include "base/loop_test_support.h"
+#include "base/message_loop.h"
 #include "base/thread_registry.h"
 #include "base/unique_any.h"
 
@@ -29,7 +30,12 @@ class PacedProgressTest : public ::testing::Test {
   void SyncWithUi() {
     base::unique_handle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     HANDLE event = done.get();
-    ASSERT_TRUE(base::ThreadRegistry::PostDelayedTask(kUiThreadId, [event] { ::SetEvent(event); }, 0));
+    // The registry turns a zero delay into a plain task, which the loop runs
+    // before delayed tasks already due; posted on the loop itself, the
+    // signal joins the delayed queue behind every task due by now.
+    ASSERT_TRUE(base::ThreadRegistry::PostTask(kUiThreadId, [event] {
+      base::MessageLoop::Current()->PostDelayedTask([event] { ::SetEvent(event); }, 0);
+    }));
     ASSERT_EQ(::WaitForSingleObject(event, 10000), WAIT_OBJECT_0) << "the UI loop stopped running tasks";
   }
 
