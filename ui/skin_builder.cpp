@@ -23,18 +23,6 @@ bool IsResourceTag(const std::wstring& tag) {
   return tag == L"Image" || tag == L"Font" || tag == L"Class" || tag == L"TextColor";
 }
 
-std::vector<std::wstring> SplitBlanks(const std::wstring& text) {
-  std::vector<std::wstring> words;
-  size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
-    size_t start = i;
-    while (i < text.size() && text[i] != L' ' && text[i] != L'\t') ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
-  }
-  return words;
-}
-
 std::wstring Trim(const std::wstring& text) {
   size_t first = text.find_first_not_of(L" \t\r\n");
   if (first == std::wstring::npos) return std::wstring();
