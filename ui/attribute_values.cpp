@@ -7,6 +7,14 @@ namespace ui {
 
 bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
+std::wstring TrimBlanks(std::wstring_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return std::wstring(text.substr(begin, end - begin));
+}
+
 std::vector<std::wstring> SplitBlanks(std::wstring_view text) {
   std::vector<std::wstring> words;
   size_t i = 0;

@@ -18,6 +18,9 @@ namespace ui {
 // skips: space, tab, line feed, vertical tab, form feed, carriage return.
 bool IsBlank(wchar_t c);
 
+// `text` without the blanks at either end.
+std::wstring TrimBlanks(std::wstring_view text);
+
 // The words of `text` between runs of blanks.
 std::vector<std::wstring> SplitBlanks(std::wstring_view text);
 

@@ -39,7 +39,9 @@ class Axes {
   int MainLength(const RECT& r) const { return MainEnd(r) - MainStart(r); }
   int CrossLength(const RECT& r) const { return CrossEnd(r) - CrossStart(r); }
 
-  int ClampMain(const Control* c, int v) const { return row_ ? ClampWidth(c, v) : ClampHeight(c, v); }
+  int ClampMain(const Control* c, int v) const {
+    return row_ ? ClampWidth(c, v) : ClampHeight(c, v);
+  }
   int ClampCross(const Control* c, int v) const {
     return row_ ? ClampHeight(c, v) : ClampWidth(c, v);
   }
