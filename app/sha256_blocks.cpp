@@ -61,8 +61,9 @@ void CompressSha256Portable(uint32_t state[8], const unsigned char* blocks, size
 
 // The instructions work on the state as the pairs ABEF and CDGH, and take the
 // message four words at a time: each group of four rounds uses one message
-// vector and extends the schedule for a later group.
-__attribute__((target("sha,sse4.1,ssse3")))
+// vector and extends the schedule for a later group. A 32-bit Windows thread's
+// stack is only 4-byte aligned, and the vectors this spills need 16.
+__attribute__((target("sha,sse4.1,ssse3"), force_align_arg_pointer))
 void CompressSha256WithShaExtensions(uint32_t state[8], const unsigned char* blocks, size_t count) {
   const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
   __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(&state[0]));
