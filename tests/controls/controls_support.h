@@ -32,9 +32,6 @@ void StartFramework();
 // path (created once per name).
 std::wstring SolidPng(const std::wstring& name, int width, int height, DWORD argb);
 
-// The folder for screenshots ($ORVANE_BINARY_DIR/screenshots, Windows form).
-std::wstring ScreenshotDir();
-
 // A control that records how often it triggered and measured text.
 class ProbeControl : public ui::Control {
  public:
