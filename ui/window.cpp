@@ -6,6 +6,7 @@
 #include "base/startup_trace.h"
 #include "ui/box.h"
 #include "ui/control.h"
+#include "ui/control_tree.h"
 #include "ui/gdiplus_render_factory.h"
 #include "ui/global_resources.h"
 #include "ui/render_context.h"
@@ -42,27 +43,6 @@ IRenderFactory* RenderFactory() {
   static RenderFactory_GdiPlus fallback(&GlobalResources::GetFontTable(),
                                         &GlobalResources::GetColorTable());
   return &fallback;
-}
-
-void ForEachControl(Control* control, const std::function<void(Control*)>& visit) {
-  if (!control) return;
-  visit(control);
-  if (auto* box = dynamic_cast<Box*>(control)) {
-    for (Control* child : box->GetItems()) ForEachControl(child, visit);
-  }
-}
-
-// Lays out the controls of the tree that asked for it (the root itself did
-// not). A box that is laid out places its children, so the walk stops there.
-void LayoutMarkedControls(Control* control) {
-  if (!control) return;
-  if (control->NeedsLayout()) {
-    control->SetPos(control->GetPos());
-    return;
-  }
-  if (auto* box = dynamic_cast<Box*>(control)) {
-    for (Control* child : box->GetItems()) LayoutMarkedControls(child);
-  }
 }
 
 }  // namespace
@@ -275,7 +255,7 @@ void Window::InitControls(Control* control, Box* parent) {
   // A box hands the window on to its whole subtree.
   control->SetWindow(this, parent, true);
   if (!parent) control->Init();
-  ForEachControl(control, [this](Control* c) { RegisterControlName(c); });
+  control_tree::ForEach(control, [this](Control* c) { RegisterControlName(c); });
 }
 
 Control* Window::FindControl(POINT pt) const {
@@ -310,7 +290,7 @@ void Window::DeleteQueuedControls() {
 void Window::DetachTreePointers(Control* control) {
   if (!control) return;
   dispatcher_.ForgetSubtree(control);
-  ForEachControl(control, [this](Control* c) {
+  control_tree::ForEach(control, [this](Control* c) {
     for (auto it = names_.begin(); it != names_.end();) {
       it = it->second == c ? names_.erase(it) : std::next(it);
     }
@@ -714,12 +694,7 @@ void Window::EnsureLayout() {
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   if (::IsRectEmpty(&client)) return;
-  const RECT& pos = root_->GetPos();
-  if (root_->NeedsLayout() || !::EqualRect(&pos, &client)) {
-    root_->SetPos(client);
-  } else {
-    LayoutMarkedControls(root_);
-  }
+  control_tree::ArrangePending(root_, client);
 }
 
 LRESULT Window::OnPaint() {
