@@ -14,7 +14,7 @@
 #include "app/package_choice.h"
 #include "app/package_location.h"
 #include "pipeline_support.h"
-#include "support/desktop.h"
+#include "support/scratch_folder.h"
 
 namespace app {
 namespace {
@@ -43,17 +43,10 @@ class RecordingView : public InstallView {
 
 class DownloadAndUnzipTest : public testing::Test {
  protected:
-  DownloadAndUnzipTest()
-      : work_(test_support::BinaryDir() + "/pipeline_work_" + std::to_string(::GetCurrentProcessId())),
-        folder_(test_support::WindowsPath(work_ + "/client")) {
-    EXPECT_TRUE(test_support::RunLinux("rm -rf " + work_ + " && mkdir -p " + work_));
-  }
-  ~DownloadAndUnzipTest() override { test_support::RunLinux("rm -rf " + work_); }
+  std::wstring PackageFile() const { return scratch_ / L"package.zip"; }
 
-  std::wstring PackageFile() const { return test_support::WindowsPath(work_ + "/package.zip"); }
-
-  const std::string work_;
-  const std::wstring folder_;
+  const test_support::ScratchFolder scratch_;
+  const std::wstring folder_ = scratch_ / L"client";
   RecordingView view_;
 };
 

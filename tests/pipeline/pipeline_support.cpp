@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "support/desktop.h"
+#include "support/paths.h"
+#include "support/text.h"
 
 namespace pipeline_test {
 
