@@ -9,7 +9,7 @@
 #include "controls_support.h"
 #include "ui/box.h"
 #include "ui/control.h"
-#include "ui/offscreen_host.h"
+#include "support/offscreen_host.h"
 
 namespace controls_test {
 namespace {
@@ -23,7 +23,7 @@ std::string Hex(DWORD v) {
   return out.str();
 }
 
-::testing::AssertionResult PixelIs(const ui::OffscreenHost& host, int x, int y, DWORD argb) {
+::testing::AssertionResult PixelIs(const test_support::OffscreenHost& host, int x, int y, DWORD argb) {
   DWORD got = host.GetPixel(x, y);
   if (got == argb) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "pixel (" << x << "," << y << ") is " << Hex(got)
@@ -38,7 +38,7 @@ struct Scene {
     host.AttachRoot(root);
     host.PaintAll();
   }
-  ui::OffscreenHost host;
+  test_support::OffscreenHost host;
 };
 
 Control* Sized(int width, int height) {
@@ -281,7 +281,7 @@ TEST_F(PaintTest, HotFadeCrossesFromTheNormalToTheHotImage) {
 
 // The installer's start view in plain colours, saved for a look.
 TEST_F(PaintTest, ScreenshotOfAStartViewTree) {
-  ui::OffscreenHost host(988, 653);
+  test_support::OffscreenHost host(988, 653);
   ui::VBox* root = new ui::VBox();
   root->ApplyAttribute(L"bkcolor", L"white");
   root->ApplyAttribute(L"borderround", L"20,20");

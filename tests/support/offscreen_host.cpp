@@ -1,4 +1,4 @@
-#include "ui/offscreen_host.h"
+#include "support/offscreen_host.h"
 
 #include <objidl.h>
 
@@ -13,10 +13,13 @@
 #include "ui/render_context.h"
 #include "ui/render_factory.h"
 
-namespace ui {
+namespace test_support {
 namespace {
 
-void RegisterTree(IControlHost* host, Control* control) {
+using ui::Box;
+using ui::GlobalResources;
+
+void RegisterTree(ui::IControlHost* host, Control* control) {
   if (!control->GetName().empty()) host->RegisterControlName(control);
   if (Box* box = dynamic_cast<Box*>(control)) {
     for (Control* child : box->GetItems()) RegisterTree(host, child);
@@ -41,11 +44,11 @@ bool FindPngEncoder(CLSID* clsid) {
 }  // namespace
 
 OffscreenHost::OffscreenHost(int width, int height) : width_(width), height_(height) {
-  if (IRenderFactory* factory = GlobalResources::GetRenderFactory())
+  if (ui::IRenderFactory* factory = GlobalResources::GetRenderFactory())
     render_ = factory->CreateRenderContext();
   if (!render_) {
-    render_ = std::make_unique<RenderContext_GdiPlus>(&GlobalResources::GetFontTable(),
-                                                      &GlobalResources::GetColorTable());
+    render_ = std::make_unique<ui::RenderContext_GdiPlus>(&GlobalResources::GetFontTable(),
+                                                          &GlobalResources::GetColorTable());
   }
   render_->Resize(width_, height_);
   // Drawn like the installer's layered windows: every part keeps its alpha.
@@ -58,9 +61,9 @@ OffscreenHost::~OffscreenHost() {
 }
 
 void OffscreenHost::AttachRoot(Control* root) {
-  hover_ = pressed_ = focus_ = nullptr;
+  dispatcher_.Reset();
+  captured_ = false;
   root_.reset();
-  names_.clear();
   root_.reset(root);
   if (!root) return;
   root->SetWindow(this, nullptr, false);
@@ -94,38 +97,16 @@ void OffscreenHost::PaintAll() {
   ResetInvalidRect();
 }
 
-void OffscreenHost::MouseMove(POINT pt) {
-  last_mouse_ = pt;
-  Control* now = ControlAt(pt);
-  if (now != hover_) {
-    // The hover pointer moves first, so a box the mouse is still inside can
-    // tell that the leave of its child does not concern it.
-    Control* old = hover_;
-    hover_ = now;
-    if (old) old->SendEvent(kEventMouseLeave, 0, 0, 0, pt);
-    if (now && hover_ == now) now->SendEvent(kEventMouseEnter, 0, 0, 0, pt);
-  }
-  Control* target = pressed_ ? pressed_ : hover_;
-  if (target) target->SendEvent(kEventMouseMove, 0, 0, 0, pt);
+void OffscreenHost::Dispatch(UINT message, WPARAM wparam, POINT pt) {
+  LRESULT result = 0;
+  dispatcher_.Dispatch(message, wparam, MAKELPARAM(pt.x, pt.y), result);
 }
 
-void OffscreenHost::ButtonDown(POINT pt) {
-  last_mouse_ = pt;
-  Control* control = ControlAt(pt);
-  if (!control) return;
-  focus_ = control;
-  pressed_ = control;
-  SetCapture();
-  control->SendEvent(kEventMouseButtonDown, 0, 0, 0, pt);
-}
+void OffscreenHost::MouseMove(POINT pt) { Dispatch(WM_MOUSEMOVE, 0, pt); }
 
-void OffscreenHost::ButtonUp(POINT pt) {
-  last_mouse_ = pt;
-  ReleaseCapture();
-  Control* control = pressed_;
-  pressed_ = nullptr;
-  if (control) control->SendEvent(kEventMouseButtonUp, 0, 0, 0, pt);
-}
+void OffscreenHost::ButtonDown(POINT pt) { Dispatch(WM_LBUTTONDOWN, MK_LBUTTON, pt); }
+
+void OffscreenHost::ButtonUp(POINT pt) { Dispatch(WM_LBUTTONUP, 0, pt); }
 
 void OffscreenHost::Click(POINT pt) {
   MouseMove(pt);
@@ -133,10 +114,7 @@ void OffscreenHost::Click(POINT pt) {
   ButtonUp(pt);
 }
 
-Control* OffscreenHost::ControlAt(POINT pt) const {
-  if (!root_) return nullptr;
-  return root_->LocateControl(nullptr, pt, kFindVisible | kFindHitTest | kFindTopFirst);
-}
+Control* OffscreenHost::ControlAt(POINT pt) const { return dispatcher_.ControlAt(pt); }
 
 DWORD OffscreenHost::GetPixel(int x, int y) const {
   if (x < 0 || y < 0 || x >= render_->GetWidth() || y >= render_->GetHeight()) return 0;
@@ -155,14 +133,13 @@ bool OffscreenHost::SavePng(const std::wstring& path) const {
 }
 
 void OffscreenHost::FireTimers() {
-  std::vector<UINT_PTR> ids;
-  for (const auto& entry : timers_) ids.push_back(entry.first);
-  for (UINT_PTR id : ids) {
-    auto it = timers_.find(id);
-    if (it == timers_.end()) continue;
-    std::function<void()> task = it->second.task;
-    if (!it->second.repeat) timers_.erase(it);
-    if (task) task();
+  for (UINT_PTR id : registry_.TimerIds()) {
+    // Copied: an earlier task may have stopped this timer, and this one may
+    // stop its own.
+    const auto timer = registry_.FindTimer(id);
+    if (!timer) continue;
+    if (!timer->repeat) registry_.RemoveTimer(id);
+    if (timer->task) timer->task();
   }
 }
 
@@ -177,42 +154,29 @@ void OffscreenHost::Invalidate(const RECT& rect) {
   }
 }
 
-void OffscreenHost::RegisterControlName(Control* control) {
-  if (control && !control->GetName().empty()) names_[control->GetName()] = control;
-}
+void OffscreenHost::RegisterControlName(Control* control) { registry_.AddName(control); }
 
 void OffscreenHost::UnregisterControl(Control* control) {
-  for (auto it = names_.begin(); it != names_.end();) {
-    if (it->second == control)
-      it = names_.erase(it);
-    else
-      ++it;
-  }
-  if (hover_ == control) hover_ = nullptr;
-  if (pressed_ == control) pressed_ = nullptr;
-  if (focus_ == control) focus_ = nullptr;
+  registry_.RemoveNamesOf(control);
+  dispatcher_.Forget(control);
 }
 
 Control* OffscreenHost::FindControl(const std::wstring& name) const {
-  auto it = names_.find(name);
-  return it == names_.end() ? nullptr : it->second;
+  return registry_.FindName(name);
 }
 
 std::wstring OffscreenHost::GetClassAttributes(const std::wstring& class_name) const {
-  auto it = classes_.find(class_name);
-  return it == classes_.end() ? std::wstring() : it->second;
+  return registry_.ClassAttributes(class_name);
 }
 
 UINT_PTR OffscreenHost::StartTimer(std::function<void()> task, UINT, bool repeat) {
-  UINT_PTR id = next_timer_++;
-  timers_[id] = Timer{std::move(task), repeat};
-  return id;
+  return registry_.AddTimer(std::move(task), repeat);
 }
 
-void OffscreenHost::StopTimer(UINT_PTR timer_id) { timers_.erase(timer_id); }
+void OffscreenHost::StopTimer(UINT_PTR timer_id) { registry_.RemoveTimer(timer_id); }
 
 void OffscreenHost::SendMenuEvent(Control* control) {
-  if (control) control->SendEvent(kEventMouseMenu, 0, 0, 0, last_mouse_);
+  if (control) control->SendEvent(ui::kEventMouseMenu, 0, 0, 0, dispatcher_.last_mouse_pos());
 }
 
-}  // namespace ui
+}  // namespace test_support

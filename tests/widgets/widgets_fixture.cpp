@@ -145,8 +145,8 @@ std::wstring BinaryDir() {
   return started;
 }
 
-std::unique_ptr<ui::OffscreenHost> MakeHost(int width, int height) {
-  auto host = std::make_unique<ui::OffscreenHost>(width, height);
+std::unique_ptr<test_support::OffscreenHost> MakeHost(int width, int height) {
+  auto host = std::make_unique<test_support::OffscreenHost>(width, height);
   host->SetResourceSubPath(L"basic\\");
   return host;
 }
@@ -161,7 +161,7 @@ bool WriteSkinFile(const std::wstring& relative_path, const std::string& bytes) 
          written == bytes.size();
 }
 
-ui::Control* BuildInto(ui::OffscreenHost& host, const std::wstring& xml) {
+ui::Control* BuildInto(test_support::OffscreenHost& host, const std::wstring& xml) {
   ui::SkinBuilder builder;
   ui::Control* root = builder.Create(xml, {}, &host);
   if (!root) return nullptr;
@@ -170,7 +170,7 @@ ui::Control* BuildInto(ui::OffscreenHost& host, const std::wstring& xml) {
   return root;
 }
 
-std::wstring SaveScreenshot(const ui::OffscreenHost& host, const std::wstring& name) {
+std::wstring SaveScreenshot(const test_support::OffscreenHost& host, const std::wstring& name) {
   const std::wstring dir = BinaryDir() + L"\\screenshots";
   ::CreateDirectoryW(dir.c_str(), nullptr);
   const std::wstring path = dir + L"\\" + name + L".png";

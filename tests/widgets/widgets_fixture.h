@@ -13,7 +13,7 @@
 #include <string>
 
 #include "ui/control.h"
-#include "ui/offscreen_host.h"
+#include "support/offscreen_host.h"
 
 namespace widgets_test {
 
@@ -32,7 +32,7 @@ std::wstring BinaryDir();
 
 // An off-screen window whose skin folder is "basic\", as the installer's
 // main window's is, so "../public/..." images resolve.
-std::unique_ptr<ui::OffscreenHost> MakeHost(int width, int height);
+std::unique_ptr<test_support::OffscreenHost> MakeHost(int width, int height);
 
 // Writes `bytes` as the skin file `relative_path` under the framework's
 // resource path (disk, not the archive). False when it cannot be written.
@@ -40,12 +40,12 @@ bool WriteSkinFile(const std::wstring& relative_path, const std::string& bytes);
 
 // Builds `xml` (a skin document) into a new root for `host`, attaches it and
 // lays it out. Null when the builder made nothing.
-ui::Control* BuildInto(ui::OffscreenHost& host, const std::wstring& xml);
+ui::Control* BuildInto(test_support::OffscreenHost& host, const std::wstring& xml);
 
 // Saves the host's surface under $ORVANE_BINARY_DIR/screenshots/<name>.png,
 // made opaque over white so a viewer shows what a window would. Returns the
 // path written, or empty.
-std::wstring SaveScreenshot(const ui::OffscreenHost& host, const std::wstring& name);
+std::wstring SaveScreenshot(const test_support::OffscreenHost& host, const std::wstring& name);
 
 class WidgetsTest : public ::testing::Test {
  protected:
