@@ -166,8 +166,9 @@ class unique_hdc_paint {
 };
 
 // Selects an object into a DC and selects the previous one back on release.
-// Movable, so a DC's long-lived selection can be a member that is re-selected
-// by assigning a new selection (the old one is undone first).
+// Movable, so a DC's long-lived selection can be a member. Each owner puts
+// back what the DC held when it selected, so reset the old selection before
+// making a new one in the same DC.
 class unique_select_object {
  public:
   unique_select_object() = default;
