@@ -8,8 +8,9 @@
 # the choice. Each target has its own build folder and Wine prefix.
 # ORVANE_COMPILE_ONLY=1 allows i686 where it cannot run, for compiling alone.
 #
-# ORVANE_PORT_BASE moves every local server's port, so two checkouts can run
-# their tests side by side.
+# Every local server's port is named here and nowhere else; the scripts, the
+# service, ctest's tests and the benches read these variables. ORVANE_PORT_BASE
+# moves them all, so two checkouts can run their tests side by side.
 ORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ORVANE_WINE32_LOADER=/usr/lib/wine/wine
 ORVANE_WINE64_LOADER=/usr/lib/wine/wine64
@@ -43,8 +44,12 @@ ORVANE_API_PORT=$((ORVANE_PORT_BASE + 43))
 ORVANE_STORAGE_PORT=$((ORVANE_PORT_BASE + 44))
 ORVANE_FAULT_PORT=$((ORVANE_PORT_BASE + 45))
 ORVANE_DEAD_PORT=$((ORVANE_PORT_BASE + 46))
+ORVANE_PROXY_PORT=$((ORVANE_PORT_BASE + 47))
+# Kept free: nothing listens there, so connections to it are refused.
+ORVANE_CLOSED_PORT=$((ORVANE_PORT_BASE + 48))
 export ORVANE_ROOT ORVANE_ARCH ORVANE_ARCH_REASON ORVANE_RUNS_32BIT ORVANE_MINGW BUILD_DIR
 export ORVANE_PORT_BASE ORVANE_API_PORT ORVANE_STORAGE_PORT ORVANE_FAULT_PORT ORVANE_DEAD_PORT
+export ORVANE_PROXY_PORT ORVANE_CLOSED_PORT
 export ORVANE_SOURCE_DIR=$ORVANE_ROOT ORVANE_BINARY_DIR=$BUILD_DIR
 export ORVANE_WINEPREFIX=$BUILD_DIR/wineprefix
 export WINEPREFIX=$ORVANE_WINEPREFIX

@@ -2,31 +2,60 @@
 working folder of its own, finds its windows on the Xvfb display, sends real X
 input with xdotool, takes screenshots and reads setup.log.
 
-Run by ctest from tools/test, which provides ORVANE_DISPLAY, the Wine prefix
-(WINEPREFIX), a running wineserver and the local service."""
+Run by pytest inside the session of tools/test, which provides ORVANE_DISPLAY,
+a running wineserver and the local service. The folders, the Wine prefix and
+the ports are those of tools/env.sh: when they are not in the environment
+(pytest started by hand), they are read from there."""
 
 import os
 import pathlib
 import shutil
 import subprocess
-import sys
 import time
 
-SOURCE_DIR = pathlib.Path(os.environ.get("ORVANE_SOURCE_DIR", pathlib.Path(__file__).resolve().parents[2]))
-BINARY_DIR = pathlib.Path(os.environ.get("ORVANE_BINARY_DIR", SOURCE_DIR / "build"))
+ROOT = pathlib.Path(__file__).resolve().parents[2]
+
+
+def load_project_environment():
+    """Takes tools/env.sh's variables into the environment unless tools/test
+    (through ctest) has passed them already."""
+    if os.environ.get("ORVANE_BINARY_DIR"):
+        return
+    out = subprocess.run(["bash", "-c", 'source "$1" >&2 && env -0', "env", str(ROOT / "tools" / "env.sh")],
+                         capture_output=True, check=True).stdout
+    for entry in out.split(b"\0"):
+        name, _, value = entry.decode().partition("=")
+        if name.startswith("ORVANE_") or name in ("BUILD_DIR", "WINEPREFIX", "WINELOADER", "PATH"):
+            os.environ[name] = value
+
+
+load_project_environment()
+SOURCE_DIR = pathlib.Path(os.environ["ORVANE_SOURCE_DIR"])
+BINARY_DIR = pathlib.Path(os.environ["ORVANE_BINARY_DIR"])
+PREFIX = pathlib.Path(os.environ["ORVANE_WINEPREFIX"])
+SERVICE_DIR = pathlib.Path(os.environ["ORVANE_SERVICE_DIR"])
 WINE_RUN = SOURCE_DIR / "tools" / "wine-run"
 SETUP_EXE = BINARY_DIR / "OrvaneSetup.exe"
 DISPLAY = os.environ.get("ORVANE_DISPLAY", "")
 SCREENSHOTS = BINARY_DIR / "screenshots"
 
 
-class Failure(Exception):
-    pass
+class Failure(AssertionError):
+    """A check of a test that does not hold."""
 
 
 def check(condition, message):
     if not condition:
         raise Failure(message)
+
+
+def holds_for(predicate, seconds, message, interval=0.2):
+    """Checks that predicate() stays truthy for `seconds`: for what must not
+    happen, which only a while of watching can show."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        check(predicate(), message)
+        time.sleep(interval)
 
 
 def wait_for(predicate, timeout, message, interval=0.1):
@@ -111,6 +140,25 @@ class Installer:
             self.process.wait()
 
 
+class Installers:
+    """The installers one test starts, each in a fresh working folder; all
+    still running are ended when the test ends (the `installers` fixture)."""
+
+    def __init__(self):
+        self.started = []
+
+    def start(self, name=None, folder=None, **options):
+        """Starts an Installer in `folder`, else in a fresh workdir(name);
+        `options` as Installer takes them."""
+        installer = Installer(folder or workdir(name), **options)
+        self.started.append(installer)
+        return installer
+
+    def end_all(self):
+        for installer in self.started:
+            installer.kill()
+
+
 class Network:
     """A network namespace of the test's own whose connection can be pulled.
 
@@ -167,26 +215,6 @@ def workdir(name):
     return path
 
 
-def main(tests):
-    """Runs the given test functions in order and prints a ctest-readable summary."""
-    passed = failed = 0
-    for test in tests:
-        name = test.__name__
-        try:
-            test()
-        except Failure as failure:
-            failed += 1
-            print(f"FAIL {name}: {failure}")
-        except Exception as error:  # a broken test is a failure too, with its cause
-            failed += 1
-            print(f"FAIL {name}: {type(error).__name__}: {error}")
-        else:
-            passed += 1
-            print(f"ok   {name}")
-    print(f"{passed} passed, {failed} failed")
-    sys.exit(1 if failed else 0)
-
-
 class Picture:
     """The display's pixels, read through ImageMagick as raw RGB."""
 
@@ -224,6 +252,6 @@ class Picture:
 
 
 def click(x, y):
-    xdotool("mousemove", x, y)
-    time.sleep(0.15)
+    # --sync returns once the pointer is there, so the press lands on (x, y).
+    xdotool("mousemove", "--sync", x, y)
     xdotool("click", "1")

@@ -1,6 +1,6 @@
 """What a real install leaves behind in the Wine prefix (install folder,
 registry, shortcuts, temporary package) and how to find the installer's
-window and its green buttons on the display. Shared by the whole-install
+window and its question boxes on the display. Shared by the whole-install
 tests; every test starts and ends with clean_install_state()."""
 
 import hashlib
@@ -14,10 +14,10 @@ import subprocess
 import harness
 
 BRAND_GREEN = (0x00, 0xBB, 0x96)
-PREFIX = pathlib.Path(os.environ.get("WINEPREFIX", harness.BINARY_DIR / "wineprefix"))
+PREFIX = harness.PREFIX
 DRIVE_C = PREFIX / "drive_c"
 INSTALL_DIR = DRIVE_C / "Program Files (x86)" / "orvanecloud"
-SERVICE_DIR = pathlib.Path(os.environ.get("ORVANE_SERVICE_DIR", harness.BINARY_DIR / "service"))
+SERVICE_DIR = harness.SERVICE_DIR
 LOCATION_KEY = r"HKCU\Software\OrvaneCloud"
 UNINSTALL_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Orvane"
 
@@ -41,21 +41,29 @@ def reg_query(key, value):
     return None
 
 
+def in_this_prefix(pid):
+    """True for a process of this run's own Wine prefix; other checkouts on
+    the machine run programs of the same names in prefixes of their own,
+    which are none of this run's business."""
+    try:
+        environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
+    except OSError:
+        return False
+    return b"WINEPREFIX=" + str(PREFIX).encode() in environ
+
+
 def clients_running():
     """Process ids of clients (any Orvane.exe but the installer) started in
-    this run's own prefix; other checkouts on the machine run clients of
-    their own, which are none of this run's business."""
+    this run's own prefix."""
     found = []
-    prefix = b"WINEPREFIX=" + str(PREFIX).encode()
     for entry in pathlib.Path("/proc").iterdir():
         if not entry.name.isdigit():
             continue
         try:
             command = (entry / "cmdline").read_bytes().lower()
-            environment = (entry / "environ").read_bytes().split(b"\0")
         except OSError:
             continue
-        if b"orvane.exe" in command and b"orvanesetup" not in command and prefix in environment:
+        if b"orvane.exe" in command and b"orvanesetup" not in command and in_this_prefix(entry.name):
             found.append(int(entry.name))
     return found
 
@@ -97,23 +105,6 @@ def installer_window():
     return windows[0] if windows else None
 
 
-def green_button(window, from_top):
-    """Centre of the first wide run of brand green below `from_top` inside the
-    window (the install and done buttons), or None."""
-    x, y, width, height = harness.window_geometry(window)
-    picture = harness.Picture(harness.screenshot("install_probe"))
-    for row in range(y + from_top, y + height):
-        run = 0
-        for column in range(x, x + width):
-            if all(abs(a - b) <= 16 for a, b in zip(picture.pixel(column, row), BRAND_GREEN)):
-                run += 1
-                if run >= 150:
-                    return column - run // 2, row + 20
-            else:
-                run = 0
-    return None
-
-
 def released_package():
     packages = sorted((SERVICE_DIR / "storage" / "download" / "latest").glob("*/orvanecloud.zip"))
     return packages[0] if packages else None
@@ -121,7 +112,6 @@ def released_package():
 
 def sha256(path):
     return hashlib.sha256(pathlib.Path(path).read_bytes()).hexdigest()
-
 
 
 LOG_LINE = re.compile(r"^\[\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\] (.*)$")

@@ -47,26 +47,16 @@ def test_the_marker_dll_marks_when_loaded():
     check(markers(folder) == ["probe.dll"], "the planted DLL left no marker when loaded")
 
 
-def test_an_installer_beside_planted_dlls_loads_none_of_them():
+def test_an_installer_beside_planted_dlls_loads_none_of_them(installers):
     folder = harness.workdir("planted")
     exe = folder / "OrvaneSetup.exe"
     shutil.copy(harness.SETUP_EXE, exe)
     for name in PLANTED_NAMES:
         shutil.copy(PLANTED_DLL, folder / name)
-    installer = harness.Installer(folder, exe=exe)
-    try:
-        view = window_view.settled_window(60)
-        view.click(window_view.CLOSE_BTN)
-        window_view.wait_for_message_box(message="the close confirmation did not appear")
-        harness.screenshot("planted_dlls_message_box")
-        check(installer.running(), "the installer ended while its message box showed")
-        check(markers(folder) == [], f"the installer loaded planted DLLs: {', '.join(markers(folder))}")
-    finally:
-        installer.kill()
-
-
-if __name__ == "__main__":
-    harness.main([
-        test_the_marker_dll_marks_when_loaded,
-        test_an_installer_beside_planted_dlls_loads_none_of_them,
-    ])
+    installer = installers.start(folder=folder, exe=exe)
+    view = window_view.settled_window(60)
+    view.click(window_view.CLOSE_BTN)
+    window_view.wait_for_message_box(message="the close confirmation did not appear")
+    harness.screenshot("planted_dlls_message_box")
+    check(installer.running(), "the installer ended while its message box showed")
+    check(markers(folder) == [], f"the installer loaded planted DLLs: {', '.join(markers(folder))}")

@@ -7,14 +7,12 @@ the client. Real X clicks, the local service's API and nginx storage."""
 import datetime
 import re
 import shutil
-import time
 
 import harness
 import window_view as wv
-from harness import Installer, check, wait_for
-from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, SERVICE_DIR, UNINSTALL_KEY,
-                             clean_install_state, clients_running, installer_window, log_lines,
-                             reg, reg_query)
+from harness import check, holds_for, wait_for
+from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, SERVICE_DIR, UNINSTALL_KEY, clients_running,
+                             installer_window, log_lines, reg, reg_query)
 
 STORED_FOLDER = r"C:\OrvaneTest\client"
 STORED_DIR = DRIVE_C / "OrvaneTest"
@@ -33,6 +31,19 @@ def line_after(lines, marker):
     return lines[index + 1]
 
 
+def asked_host_and_url(installer):
+    """The host the installer asked for the version, and the package URL it made."""
+    lines = log_lines(installer)
+    return line_after(lines, "GetNewVersion=>domain"), line_after(lines, "downloadURL:")
+
+
+def package_path(channel):
+    """The storage path of today's package of the version the API answers, in `channel`."""
+    stamp = datetime.date.today().strftime("%Y_%m_%d")
+    version = (SERVICE_DIR / "api" / "version").read_text().split()[0]
+    return f"/{channel}/{version}/orvanecloud.zip?name={stamp}"
+
+
 def access_log():
     path = SERVICE_DIR / "nginx" / "access.log"
     return path.read_text(errors="replace") if path.exists() else ""
@@ -42,7 +53,6 @@ def install_and_wait_finished(view, install_point, folder):
     view.click(install_point)
     wait_for(lambda: (folder / "Orvane.exe").exists(), 120, f"the client never arrived in {folder}")
     view.wait_for_finished(60, "the finished view never appeared after the install")
-    time.sleep(0.5)  # the finished view fades in
 
 
 def expanded_folder_text(view, name):
@@ -54,13 +64,11 @@ def expanded_folder_text(view, name):
     return text
 
 
-def test_next_start_proposes_and_uses_the_stored_location():
-    clean_install_state()
+def test_next_start_proposes_and_uses_the_stored_location(prefix, installers):
     shutil.rmtree(STORED_DIR, ignore_errors=True)
-    installer = None
     try:
         # The default folder first, for its width on the screen.
-        installer = Installer(harness.workdir("options_default"))
+        installer = installers.start("options_default")
         default_text = expanded_folder_text(wv.settled_window(), "options_default_folder")
         installer.kill()
         wait_for(lambda: installer_window() is None, 20, "the killed installer's window stayed")
@@ -70,7 +78,7 @@ def test_next_start_proposes_and_uses_the_stored_location():
         STORED_DIR.mkdir()
         added = reg("add", LOCATION_KEY, "/v", "InstallLocation", "/t", "REG_SZ", "/d", STORED_FOLDER, "/f")
         check(added.returncode == 0, f"reg add failed: {added.stderr!r}")
-        installer = Installer(harness.workdir("options_stored"))
+        installers.start("options_stored")
         view = wv.settled_window()
         stored_text = expanded_folder_text(view, "view_start_expanded_stored")
         default_width = default_text[2] - default_text[0]
@@ -89,86 +97,49 @@ def test_next_start_proposes_and_uses_the_stored_location():
         check(icon and icon.lower() == (STORED_FOLDER + r"\Orvane.exe").lower(),
               f"the uninstall entry points at {icon!r}, not into {STORED_FOLDER}")
     finally:
-        if installer:
-            installer.kill()
-        clean_install_state()
+        installers.end_all()
         shutil.rmtree(STORED_DIR, ignore_errors=True)
 
 
-def test_release_mode_asks_the_release_host_for_the_release_channel():
-    clean_install_state()
+def test_release_mode_asks_the_release_host_for_the_release_channel(prefix, installers):
     hosts = build_config()
-    installer = Installer(harness.workdir("options_release"))
-    try:
-        wv.settled_window()
-        lines = log_lines(installer)
-        host = line_after(lines, "GetNewVersion=>domain")
-        check(host == hosts["kApiHost"], f"without --test the version was asked of {host}, not {hosts['kApiHost']}")
-        url = line_after(lines, "downloadURL:")
-        stamp = datetime.date.today().strftime("%Y_%m_%d")
-        version = (SERVICE_DIR / "api" / "version").read_text().split()[0]
-        expected = f"https://{hosts['kStorageHost']}/download/latest/{version}/orvanecloud.zip?name={stamp}"
-        check(url == expected, f"without --test the package URL is {url}, not {expected}")
-    finally:
-        installer.kill()
-        clean_install_state()
+    installer = installers.start("options_release")
+    wv.settled_window()
+    host, url = asked_host_and_url(installer)
+    check(host == hosts["kApiHost"], f"without --test the version was asked of {host}, not {hosts['kApiHost']}")
+    expected = f"https://{hosts['kStorageHost']}{package_path('download/latest')}"
+    check(url == expected, f"without --test the package URL is {url}, not {expected}")
 
 
-def test_test_flag_anywhere_switches_to_the_test_host_and_development_channel_and_installs():
-    clean_install_state()
+def test_test_flag_anywhere_switches_to_the_test_host_and_development_channel_and_installs(prefix, installers):
     hosts = build_config()
     # Not the first argument, and glued to other text: any "--test" counts.
-    installer = Installer(harness.workdir("options_test_mode"), args=["/S", "x--test"])
-    try:
-        view = wv.settled_window()
-        lines = log_lines(installer)
-        host = line_after(lines, "GetNewVersion=>domain")
-        check(host == hosts["kTestApiHost"], f"with --test the version was asked of {host}, not {hosts['kTestApiHost']}")
-        url = line_after(lines, "downloadURL:")
-        stamp = datetime.date.today().strftime("%Y_%m_%d")
-        version = (SERVICE_DIR / "api" / "version").read_text().split()[0]
-        path = f"/download/development/latest/{version}/orvanecloud.zip?name={stamp}"
-        expected = f"https://{hosts['kStorageHost']}{path}"
-        check(url == expected, f"with --test the package URL is {url}, not {expected}")
+    installer = installers.start("options_test_mode", args=["/S", "x--test"])
+    view = wv.settled_window()
+    host, url = asked_host_and_url(installer)
+    check(host == hosts["kTestApiHost"], f"with --test the version was asked of {host}, not {hosts['kTestApiHost']}")
+    path = package_path("download/development/latest")
+    expected = f"https://{hosts['kStorageHost']}{path}"
+    check(url == expected, f"with --test the package URL is {url}, not {expected}")
 
-        served_before = access_log().count(path)
-        install_and_wait_finished(view, wv.INSTALL_BTN, INSTALL_DIR)
-        check(access_log().count(path) > served_before, "the storage never served the development package")
-        check(reg_query(LOCATION_KEY, "InstallLocation"), "the test-mode install registered no location")
-    finally:
-        installer.kill()
-        clean_install_state()
+    served_before = access_log().count(path)
+    install_and_wait_finished(view, wv.INSTALL_BTN, INSTALL_DIR)
+    check(access_log().count(path) > served_before, "the storage never served the development package")
+    check(reg_query(LOCATION_KEY, "InstallLocation"), "the test-mode install registered no location")
 
 
-def test_done_with_run_check_cleared_ends_without_starting_the_client():
-    clean_install_state()
-    installer = Installer(harness.workdir("options_run_check"))
-    try:
-        view = wv.settled_window()
-        install_and_wait_finished(view, wv.INSTALL_BTN, INSTALL_DIR)
-        check(view.run_check_selected(view.picture("view_finished")) is True,
-              "run_check is not selected when the finished view appears")
-        view.click(wv.RUN_CHECK)
-        wait_for(lambda: view.run_check_selected(view.picture("options_probe")) is False, 10,
-                 "clicking the check box did not clear run_check")
-        view.picture("view_finished_unchecked")
-        view.click(wv.DONE_BTN)
-        wv.check_exit(installer, 1, "done_btn with run_check cleared")
-        check("enterPath：" not in log_lines(installer), "done_btn with run_check cleared still launched the client")
-        # Absence takes a while to show: a launched client starts within seconds.
-        deadline = time.monotonic() + 4
-        while time.monotonic() < deadline:
-            check(not clients_running(), "done_btn with run_check cleared started the client")
-            time.sleep(0.2)
-    finally:
-        installer.kill()
-        clean_install_state()
-
-
-if __name__ == "__main__":
-    harness.main([
-        test_next_start_proposes_and_uses_the_stored_location,
-        test_release_mode_asks_the_release_host_for_the_release_channel,
-        test_test_flag_anywhere_switches_to_the_test_host_and_development_channel_and_installs,
-        test_done_with_run_check_cleared_ends_without_starting_the_client,
-    ])
+def test_done_with_run_check_cleared_ends_without_starting_the_client(prefix, installers):
+    installer = installers.start("options_run_check")
+    view = wv.settled_window()
+    install_and_wait_finished(view, wv.INSTALL_BTN, INSTALL_DIR)
+    check(view.run_check_selected(view.picture("view_finished")) is True,
+          "run_check is not selected when the finished view appears")
+    view.click(wv.RUN_CHECK)
+    wait_for(lambda: view.run_check_selected(view.picture("options_probe")) is False, 10,
+             "clicking the check box did not clear run_check")
+    view.picture("view_finished_unchecked")
+    view.click(wv.DONE_BTN)
+    wv.check_exit(installer, 1, "done_btn with run_check cleared")
+    check("enterPath：" not in log_lines(installer), "done_btn with run_check cleared still launched the client")
+    # Absence takes a while to show: a launched client starts within seconds.
+    holds_for(lambda: not clients_running(), 4, "done_btn with run_check cleared started the client")

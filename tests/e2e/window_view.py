@@ -1,9 +1,8 @@
 """The installer window's views as a user sees them on the display: where
-its buttons are (from the window's position and the layout of basic.xml),
-which view is showing (by the colours only that view paints), the question
-box and its buttons, and a few waits shared by the window tests."""
-
-import time
+its buttons are (from the window's position and the layout of basic.xml;
+the one way the tests find what to click), which view is showing (by the
+colours only that view paints), the question box and its buttons, and the
+waits shared by the window tests."""
 
 import harness
 from harness import check, wait_for
@@ -18,6 +17,14 @@ LIGHT_GRAY = (0xA8, 0xA8, 0xA8)   # select_btn's top and bottom border
 DARK_TEXT = (0x33, 0x33, 0x33)    # dir_label's text
 TRACK = (0xE4, 0xEB, 0xF0)        # the progress bar's empty track
 FILL = (0x0E, 0xBE, 0x9A)         # the progress bar's green fill
+WHITE = (0xFF, 0xFF, 0xFF)
+# A window fades in from transparent over what lies below it (the black
+# root window): a spot that ends plain white is white only once fully shown.
+FADED_IN_TOLERANCE = 2
+# Card coordinates of a plain white spot of the start view's background.
+START_VIEW_WHITE = (300, 300)
+# Box coordinates of a plain white spot of the question box's card.
+BOX_WHITE = (30, 100)
 # The track: 840 x 10 at x 56 of the card; its middle row, where the
 # status row and the margins above put it.
 TRACK_LEFT, TRACK_WIDTH, TRACK_ROW = 56, 840, 569
@@ -123,9 +130,16 @@ class View:
         return wait_for(lambda: self.showing_finished(self.picture("window_probe")), timeout, message, interval=0.3)
 
 
+def faded_in(window, offset, name):
+    """True once the window's pixel at `offset` from its corner is plain white."""
+    x, y, _, _ = harness.window_geometry(window)
+    picture = harness.Picture(harness.screenshot(name))
+    return near(picture.pixel(x + offset[0], y + offset[1]), WHITE, FADED_IN_TOLERANCE)
+
+
 def settled_window(timeout=90):
     """The installer window once it stands still at its final place (it is
-    shown first and centred right after)."""
+    shown first and centred right after) and has faded in."""
     window = wait_for(installer_window, timeout, "the installer window never appeared")
     last = [None]
 
@@ -136,7 +150,8 @@ def settled_window(timeout=90):
         return steady
 
     wait_for(still, 10, "the installer window kept moving", interval=0.3)
-    time.sleep(0.5)  # past the first paint's fade-in
+    white = (SHADOW + START_VIEW_WHITE[0], SHADOW + START_VIEW_WHITE[1])
+    wait_for(lambda: faded_in(window, white, "window_probe"), 10, "the installer window never faded in fully")
     return View(window)
 
 
@@ -147,17 +162,56 @@ class MessageBox:
         self.window = window
         self.x, self.y, self.width, self.height = harness.window_geometry(window)
 
+    def answer(self, which):
+        """Clicks the "yes" or "no" button and waits until the box has gone."""
+        harness.click(*box_button(self.window, which))
+        wait_for(lambda: self.window not in message_boxes(), 10,
+                 f"the question box stayed open after its {which} button was clicked")
+        park_pointer()
+
     def answer_yes(self):
-        harness.click(*box_button(self.window, "yes"))
+        self.answer("yes")
 
     def answer_no(self):
-        harness.click(*box_button(self.window, "no"))
+        self.answer("no")
 
 
-def wait_for_message_box(timeout=20, message="no question box appeared"):
-    time_box = wait_for(message_boxes, timeout, message)
-    time.sleep(0.4)  # past its fade-in
-    return MessageBox(time_box[0])
+def wait_for_message_box(timeout=20, message="no question box appeared", installer=None):
+    """The first question box once it has faded in; with `installer`, fails
+    as soon as that installer ends instead."""
+    def find():
+        if installer is not None:
+            check(installer.running(), f"the installer ended (exit code {installer.process.poll()}): {message}")
+        found = message_boxes()
+        return found[0] if found else None
+    box = wait_for(find, timeout, message)
+    wait_for(lambda: faded_in(box, BOX_WHITE, "box_probe"), 10, "the question box never faded in fully")
+    return MessageBox(box)
+
+
+def park_pointer():
+    """Moves the pointer to the screen's corner: a pointer left over a button
+    keeps it in its lighter hot colour, which is not the brand green the
+    views are told by (and the question box's buttons lie over the install
+    button)."""
+    harness.xdotool("mousemove", "--sync", 1, 1)
+
+
+def start_view(installer, view, timeout=30):
+    """Waits until the start view shows (its green install button)."""
+    park_pointer()
+
+    def showing():
+        check(installer.running(),
+              f"the installer ended (exit code {installer.process.poll()}) while the start view was awaited")
+        return view.showing_start(view.picture("window_probe"))
+    wait_for(showing, timeout, "the start view with its install button did not show")
+
+
+def press_install(installer, view):
+    """Clicks the install button of the collapsed start view once it shows."""
+    start_view(installer, view)
+    view.click(INSTALL_BTN)
 
 
 def process_ended(installer):

@@ -79,9 +79,9 @@ int ServicePort(const char* variable) {
   return port;
 }
 
-int ProxyPort() { return std::atoi(EnvOrEmpty("ORVANE_PORT_BASE").c_str()) + 47; }
+int ProxyPort() { return ServicePort("ORVANE_PROXY_PORT"); }
 
-int ClosedPort() { return std::atoi(EnvOrEmpty("ORVANE_PORT_BASE").c_str()) + 48; }
+int ClosedPort() { return ServicePort("ORVANE_CLOSED_PORT"); }
 
 std::wstring ServiceDir() {
   std::string dir = EnvOrEmpty("ORVANE_SERVICE_DIR");

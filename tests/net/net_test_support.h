@@ -16,11 +16,11 @@ namespace net_test {
 std::string Narrow(const std::wstring& text);
 std::wstring Widen(const std::string& text);
 
-// A port of the local service (ORVANE_API_PORT, ...); the proxy's is the port
-// base + 47.
+// A port of the local service as tools/env.sh names it (ORVANE_API_PORT, ...).
 int ServicePort(const char* variable);
+// The proxy that answers 407 to everything (ORVANE_PROXY_PORT).
 int ProxyPort();
-// A loopback port where nothing listens (the port base + 48, kept free by
+// A loopback port where nothing listens (ORVANE_CLOSED_PORT, kept free by
 // tools/service).
 int ClosedPort();
 

@@ -15,6 +15,8 @@
 - Proxy (plain HTTP): answers every request with 407 and logs its request
   line to $SERVICE_DIR/proxy.log.
 
+The ports are the ORVANE_*_PORT variables of tools/env.sh.
+
 Every server binds loopback addresses only. The process ends when
 tools/service stop kills it, when its pid file stops naming it, or after
 MAX_LIFETIME seconds, whichever comes first.
@@ -337,16 +339,22 @@ def watchdog(pid_file, started):
             stop_event.set()
 
 
+def environment_port(name):
+    """A port of tools/env.sh (ORVANE_<name>_PORT), which names them all."""
+    variable = "ORVANE_%s_PORT" % name
+    value = os.environ.get(variable, "")
+    if not value.isdigit():
+        sys.exit("servers.py: %s is not set; source tools/env.sh first" % variable)
+    return int(value)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--service-dir", required=True)
     parser.add_argument("--cert", required=True)
     parser.add_argument("--key", required=True)
-    parser.add_argument("--api-port", type=int, required=True)
-    parser.add_argument("--fault-port", type=int, required=True)
-    parser.add_argument("--dead-port", type=int, required=True)
-    parser.add_argument("--proxy-port", type=int, required=True)
     args = parser.parse_args()
+    ports = {name: environment_port(name) for name in ("API", "FAULT", "DEAD", "PROXY")}
 
     BaseHandler.service_dir = args.service_dir
     ProxyHandler.service_dir = args.service_dir
@@ -356,15 +364,15 @@ def main():
     servers = []
     dead_sockets = []
     for address, family in loopback_addresses():
-        servers.append(make_server(address, family, args.api_port, ApiHandler, context))
-        servers.append(make_server(address, family, args.fault_port, FaultHandler, context))
+        servers.append(make_server(address, family, ports["API"], ApiHandler, context))
+        servers.append(make_server(address, family, ports["FAULT"], FaultHandler, context))
         dead = socket.socket(family, socket.SOCK_STREAM)
         dead.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        dead.bind((address, args.dead_port))
+        dead.bind((address, ports["DEAD"]))
         dead.listen(1)
         dead_sockets.append(dead)
     ProxyServer.address_family = socket.AF_INET
-    servers.append(ProxyServer(("127.0.0.1", args.proxy_port), ProxyHandler))
+    servers.append(ProxyServer(("127.0.0.1", ports["PROXY"]), ProxyHandler))
 
     for server in servers:
         threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.5}, daemon=True).start()

@@ -1,0 +1,96 @@
+"""What the local service serves the installer: the version the API answers
+and the package the storage holds for it, the storage taken away and brought
+back, and where the installer keeps the package it downloads.
+
+Every change made to the service folder is undone when the `served_version`
+block ends, whatever happened inside it."""
+
+import contextlib
+import datetime
+import shutil
+import subprocess
+
+import harness
+from harness import check
+from installer_state import DRIVE_C, SERVICE_DIR, released_package
+
+VERSION_FILE = SERVICE_DIR / "api" / "version"
+DIGEST_FILE = SERVICE_DIR / "api" / "sha256"
+CHANNELS = (SERVICE_DIR / "storage" / "download" / "latest",
+            SERVICE_DIR / "storage" / "download" / "development" / "latest")
+SERVICE = harness.SOURCE_DIR / "tools" / "service"
+
+
+def temp_folder():
+    """The prefix's temporary folder (C:\\users\\<user>\\Temp)."""
+    folders = [p for p in DRIVE_C.glob("users/*/Temp") if p.parent.name != "Public"]
+    check(folders, "the Wine prefix has no user temporary folder")
+    return folders[0]
+
+
+def temp_package():
+    """Where the installer downloads today's package."""
+    return temp_folder() / (datetime.date.today().strftime("%Y_%m_%d") + ".zip")
+
+
+def good_package():
+    source = released_package()
+    check(source is not None, "the local service has no released package")
+    return source.read_bytes()
+
+
+def large_package(bulk_mib):
+    """A client package like the released one plus `bulk_mib` MiB of data in
+    1 MiB files, half of them random: a package that takes a while to come."""
+    out = harness.BINARY_DIR / "e2e" / f"package_{bulk_mib}.zip"
+    out.parent.mkdir(parents=True, exist_ok=True)
+    result = subprocess.run([str(harness.SOURCE_DIR / "tools" / "make-test-package"), "--bulk-mib",
+                             str(bulk_mib), str(out)], capture_output=True, text=True)
+    check(result.returncode == 0, f"tools/make-test-package failed: {result.stderr.strip()}")
+    package = out.read_bytes()
+    out.unlink()
+    return package
+
+
+@contextlib.contextmanager
+def served_version(version, package=None, digest=None):
+    """The API answers `version` ("" for an answer without one) and, when
+    `package` (bytes) is given, both channels hold it as that version's
+    orvanecloud.zip. The answer names the stored package's SHA-256, or
+    `digest` when given ("" for an answer that names none, as a service
+    from before digests). Yields the list of stored package paths."""
+    saved = VERSION_FILE.read_bytes() if VERSION_FILE.exists() else None
+    check(not DIGEST_FILE.exists(), "the service still answers a digest a test set")
+    folders = [channel / version for channel in CHANNELS] if version else []
+    for folder in folders:
+        check(not folder.exists(), f"the service already holds a version {version!r}")
+    stored = []
+    try:
+        if package is not None:
+            for folder in folders:
+                folder.mkdir(parents=True)
+                path = folder / "orvanecloud.zip"
+                path.write_bytes(package)
+                stored.append(path)
+        VERSION_FILE.write_text(version + "\n")
+        if digest is not None:
+            DIGEST_FILE.write_text(digest + "\n")
+        yield stored
+    finally:
+        DIGEST_FILE.unlink(missing_ok=True)
+        if saved is None:
+            VERSION_FILE.unlink(missing_ok=True)
+        else:
+            VERSION_FILE.write_bytes(saved)
+        for folder in folders:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
+def replace_package(stored, package):
+    for path in stored:
+        path.write_bytes(package)
+
+
+def service(command):
+    result = subprocess.run([str(SERVICE), command], capture_output=True, text=True)
+    check(result.returncode == 0, f"tools/service {command} failed: {result.stderr.strip()}")
