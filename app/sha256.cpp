@@ -1,71 +1,82 @@
 #include "app/sha256.h"
 
-#include <windows.h>
-#include <wincrypt.h>
+#include <cstdint>
+#include <cstring>
 
-#include "base/unique_any.h"
+#include "app/sha256_blocks.h"
 
 namespace app {
 namespace {
 
-// The hash comes from CryptoAPI in advapi32, which the installer imports
-// anyway: a further system DLL among the imports would be one more name the
-// loader might look for beside the exe.
-void ReleaseProvider(HCRYPTPROV provider) { ::CryptReleaseContext(provider, 0); }
-using unique_hcryptprov = base::unique_any<HCRYPTPROV, ReleaseProvider>;
-void DestroyHash(HCRYPTHASH hash) { ::CryptDestroyHash(hash); }
-using unique_hcrypthash = base::unique_any<HCRYPTHASH, DestroyHash>;
-
-constexpr DWORD kDigestSize = 32;
-// CryptHashData takes a DWORD length; a size_t may be wider.
-constexpr size_t kLargestPiece = 0x40000000u;
+constexpr size_t kBlockSize = 64;
+constexpr size_t kDigestSize = 32;
+constexpr uint32_t kInitialState[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
 
 }  // namespace
 
+// Hashed in process rather than through the system's hash provider: a call
+// into it per KiB chunk cost the download more than the transfer's own work.
 struct Sha256::State {
-  unique_hcryptprov provider;
-  unique_hcrypthash hash;
-  bool failed = false;  // also once the digest was taken, until Reset
+  uint32_t words[8];
+  unsigned char pending[kBlockSize];  // the start of a block not yet complete
+  size_t pendingSize = 0;
+  uint64_t totalSize = 0;
+  bool finished = false;  // the digest was taken; nothing more until Reset
+  Sha256BlockFunction compress = BestSha256BlockFunction();
 };
 
-Sha256::Sha256() : state_(std::make_unique<State>()) {
-  if (!::CryptAcquireContextW(state_->provider.put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
-    state_->provider.release();
-  }
-  Reset();
-}
+Sha256::Sha256() : state_(std::make_unique<State>()) { Reset(); }
 
 Sha256::~Sha256() = default;
 
 void Sha256::Reset() {
-  state_->hash.reset();
-  state_->failed = !state_->provider ||
-                   !::CryptCreateHash(state_->provider.get(), CALG_SHA_256, 0, 0, state_->hash.put());
+  std::memcpy(state_->words, kInitialState, sizeof kInitialState);
+  state_->pendingSize = 0;
+  state_->totalSize = 0;
+  state_->finished = false;
 }
 
 void Sha256::Update(const void* data, size_t size) {
-  const BYTE* bytes = static_cast<const BYTE*>(data);
-  while (size > 0 && !state_->failed) {
-    size_t piece = size < kLargestPiece ? size : kLargestPiece;
-    state_->failed = !::CryptHashData(state_->hash.get(), bytes, static_cast<DWORD>(piece), 0);
-    bytes += piece;
-    size -= piece;
+  State& s = *state_;
+  if (s.finished || size == 0) return;
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  s.totalSize += size;
+  if (s.pendingSize > 0) {
+    size_t taken = kBlockSize - s.pendingSize < size ? kBlockSize - s.pendingSize : size;
+    std::memcpy(s.pending + s.pendingSize, bytes, taken);
+    s.pendingSize += taken;
+    bytes += taken;
+    size -= taken;
+    if (s.pendingSize < kBlockSize) return;
+    s.compress(s.words, s.pending, 1);
+    s.pendingSize = 0;
   }
+  const size_t whole = size / kBlockSize;
+  if (whole > 0) s.compress(s.words, bytes, whole);
+  s.pendingSize = size - whole * kBlockSize;
+  std::memcpy(s.pending, bytes + whole * kBlockSize, s.pendingSize);
 }
 
 std::string Sha256::HexDigest() {
-  if (state_->failed) return std::string();
-  state_->failed = true;
-  BYTE digest[kDigestSize];
-  DWORD size = sizeof digest;
-  if (!::CryptGetHashParam(state_->hash.get(), HP_HASHVAL, digest, &size, 0) || size != kDigestSize) {
-    return std::string();
-  }
+  State& s = *state_;
+  if (s.finished) return std::string();
+  // Padding: a one bit, zeros up to 8 bytes short of a block end, then the
+  // length in bits, big-endian.
+  const uint64_t bits = s.totalSize * 8;
+  unsigned char tail[2 * kBlockSize] = {};
+  std::memcpy(tail, s.pending, s.pendingSize);
+  tail[s.pendingSize] = 0x80;
+  const size_t tailSize = s.pendingSize + 1 + 8 <= kBlockSize ? kBlockSize : 2 * kBlockSize;
+  for (int i = 0; i < 8; ++i) tail[tailSize - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
+  s.compress(s.words, tail, tailSize / kBlockSize);
+  s.finished = true;
+
   static const char kDigits[] = "0123456789abcdef";
   std::string hex;
-  for (BYTE byte : digest) {
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 0xF];
+  hex.reserve(2 * kDigestSize);
+  for (uint32_t word : s.words) {
+    for (int shift = 28; shift >= 0; shift -= 4) hex += kDigits[(word >> shift) & 0xF];
   }
   return hex;
 }

@@ -15,12 +15,12 @@ class Sha256 {
   Sha256(const Sha256&) = delete;
   Sha256& operator=(const Sha256&) = delete;
 
-  // Adds `size` bytes to the digest. A failure of the system's hash
-  // provider is kept and shows as an empty HexDigest.
+  // Adds `size` bytes to the digest. Cheap per call, so a download can
+  // hash each chunk as it writes it.
   void Update(const void* data, size_t size);
   // The digest of everything added since construction or the last Reset,
-  // as 64 lowercase hex digits; empty when the system could not hash.
-  // Ends the digest: call Reset before adding again.
+  // as 64 lowercase hex digits. Ends the digest: until Reset, Update adds
+  // nothing and HexDigest is empty.
   std::string HexDigest();
   // Starts over, as if nothing had been added.
   void Reset();

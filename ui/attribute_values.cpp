@@ -4,12 +4,56 @@
 #include <cstdint>
 
 namespace ui {
-namespace {
 
-// The blanks the C library's number reading skips.
 bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 
-}  // namespace
+std::wstring TrimBlanks(std::wstring_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  return std::wstring(text.substr(begin, end - begin));
+}
+
+std::vector<std::wstring> SplitBlanks(std::wstring_view text) {
+  std::vector<std::wstring> words;
+  size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    const size_t start = i;
+    while (i < text.size() && !IsBlank(text[i])) ++i;
+    if (i > start) words.emplace_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+void ForEachQuotedPair(std::wstring_view text, wchar_t quote,
+                       const std::function<void(const std::wstring& name,
+                                                const std::wstring& value)>& visit) {
+  size_t i = 0;
+  const size_t n = text.size();
+  auto skip_blanks = [&] {
+    while (i < n && IsBlank(text[i])) ++i;
+  };
+  while (true) {
+    skip_blanks();
+    if (i >= n) return;
+    const size_t name_start = i;
+    while (i < n && text[i] != L'=' && !IsBlank(text[i])) ++i;
+    const std::wstring name(text.substr(name_start, i - name_start));
+    skip_blanks();
+    if (i >= n || text[i] != L'=') return;
+    ++i;
+    skip_blanks();
+    if (i >= n || text[i] != quote) return;
+    ++i;
+    const size_t value_end = text.find(quote, i);
+    if (value_end == std::wstring_view::npos) return;
+    const std::wstring value(text.substr(i, value_end - i));
+    i = value_end + 1;
+    visit(name, value);
+  }
+}
 
 bool ParseBoolAttribute(std::wstring_view value) { return value == L"true"; }
 

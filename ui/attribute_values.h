@@ -1,14 +1,36 @@
 // How skin attribute values are written: booleans, integers, pairs and
-// rectangles. Every control reads its attributes through these, so all skins
+// rectangles, blank-separated words and quoted name=value lists. Every
+// control, image and skin element reads its text through these, so all skins
 // follow one set of rules.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace ui {
+
+// The blanks of attribute text, the ones the C library's number reading
+// skips: space, tab, line feed, vertical tab, form feed, carriage return.
+bool IsBlank(wchar_t c);
+
+// `text` without the blanks at either end.
+std::wstring TrimBlanks(std::wstring_view text);
+
+// The words of `text` between runs of blanks.
+std::vector<std::wstring> SplitBlanks(std::wstring_view text);
+
+// Blank-separated pairs of a name, "=" (blanks allowed around it) and a
+// value between two `quote` characters, as in name="value" (attribute lists)
+// or key='value' (image attributes). `visit` gets each pair in order;
+// reading stops at the first malformed pair, after the pairs before it.
+void ForEachQuotedPair(std::wstring_view text, wchar_t quote,
+                       const std::function<void(const std::wstring& name,
+                                                const std::wstring& value)>& visit);
 
 // True only for exactly "true".
 bool ParseBoolAttribute(std::wstring_view value);

@@ -4,14 +4,17 @@
 
 #include "ui/attribute_values.h"
 #include "ui/control_host.h"
+#include "ui/control_tree.h"
 
 namespace ui {
 namespace {
 
-void RegisterNames(IControlHost* window, Control* control) {
-  if (!control->GetName().empty()) window->RegisterControlName(control);
-  if (Box* box = dynamic_cast<Box*>(control)) {
-    for (Control* child : box->GetItems()) RegisterNames(window, child);
+// Tells the children of `control`, recursively, whether a hidden ancestor
+// hides them.
+void PropagateHidden(Control* control, bool hidden) {
+  for (Control* child : control->GetChildren()) {
+    child->SetHiddenByAncestor(hidden);
+    PropagateHidden(child, hidden || !child->IsVisible());
   }
 }
 
@@ -33,7 +36,9 @@ bool Box::AddAt(Control* control, size_t index) {
   if (!control) return false;
   if (window_) {
     control->SetWindow(window_, this, true);
-    RegisterNames(window_, control);
+    control_tree::ForEach(control, [this](Control* c) {
+      if (!c->GetName().empty()) window_->RegisterControlName(c);
+    });
   } else {
     // No window yet: the parent link must hold anyway, or events could not
     // bubble; the window comes with SetWindow later.
@@ -41,11 +46,9 @@ bool Box::AddAt(Control* control, size_t index) {
   }
   if (IsVisible() && !IsHiddenByAncestor()) {
     Arrange();
-  } else if (Box* box = dynamic_cast<Box*>(control)) {
-    box->SetHiddenByAncestor(true);
-    box->PropagateHidden(true);
   } else {
     control->SetHiddenByAncestor(true);
+    PropagateHidden(control, true);
   }
   index = std::min(index, items_.size());
   items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), control);
@@ -91,13 +94,15 @@ int Box::GetItemIndex(const Control* control) const {
 }
 
 Control* Box::FindSubControl(const std::wstring& name) const {
+  Control* found = nullptr;
   for (Control* child : items_) {
-    if (child->GetName() == name) return child;
-    if (Box* box = dynamic_cast<Box*>(child)) {
-      if (Control* found = box->FindSubControl(name)) return found;
-    }
+    control_tree::Walk(child, control_tree::HiddenControls::kVisit, [&](Control* c) {
+      if (!found && c->GetName() == name) found = c;
+      return found ? control_tree::Descend::kNo : control_tree::Descend::kYes;
+    });
+    if (found) break;
   }
-  return nullptr;
+  return found;
 }
 
 RECT Box::GetContentRect() const {
@@ -118,22 +123,15 @@ void Box::SetWindow(IControlHost* window) {
   Control::SetWindow(window);
 }
 
-void Box::SetWindow(IControlHost* window, Box* parent, bool init) {
+void Box::SetWindow(IControlHost* window, Control* parent, bool init) {
   for (Control* child : items_) child->SetWindow(window, this, init);
   Control::SetWindow(window, parent, init);
-}
-
-void Box::PropagateHidden(bool hidden) {
-  for (Control* child : items_) {
-    child->SetHiddenByAncestor(hidden);
-    if (Box* box = dynamic_cast<Box*>(child)) box->PropagateHidden(hidden || !box->IsVisible());
-  }
 }
 
 void Box::SetVisible(bool visible) {
   if (visible == visible_) return;
   Control::SetVisible(visible);
-  PropagateHidden(!visible || IsHiddenByAncestor());
+  PropagateHidden(this, !visible || IsHiddenByAncestor());
 }
 
 void Box::SetEnabled(bool enabled) {
@@ -198,20 +196,7 @@ Control* Box::LocateControl(const FindControlProc& proc, POINT pt, UINT flags) {
   return Control::LocateControl(proc, pt, flags);
 }
 
-void Box::SendEvent(EventArgs& event) {
-  if (event.type <= kEventInternalHotAlphaZero) {
-    HandleEvent(event);
-    return;
-  }
-  if (event.sender == this) {
-    base::WeakFlagHandle alive = GetWeakFlag();
-    if (!RunHandlers(code_handlers_, event, alive)) return;
-    if (!RunHandlers(xml_handlers_, event, alive)) return;
-  }
-  HandleBubbledEvent(event);
-}
-
-void Box::HandleBubbledEvent(EventArgs& event) {
+void Box::ReceiveEvent(EventArgs& event) {
   base::WeakFlagHandle alive = GetWeakFlag();
   if (!RunHandlers(bubbled_code_handlers_, event, alive)) return;
   if (!RunHandlers(bubbled_xml_handlers_, event, alive)) return;
@@ -240,32 +225,5 @@ void Box::PaintChildren(IRenderContext* render, const RECT& dirty) {
 HBox::HBox() : Box(std::make_unique<HLayout>()) {}
 
 VBox::VBox() : Box(std::make_unique<VLayout>()) {}
-
-}  // namespace ui
-namespace ui {
-namespace {
-
-void ArrangeMarked(Control* control) {
-  if (!control->IsVisible()) return;
-  if (control->NeedsLayout()) {
-    // Setting the same position lays a box's children out again.
-    control->SetPos(control->GetPos());
-    return;
-  }
-  if (Box* box = dynamic_cast<Box*>(control)) {
-    for (Control* child : box->GetItems()) ArrangeMarked(child);
-  }
-}
-
-}  // namespace
-
-void Box::ArrangePending(Control* root, const RECT& client) {
-  if (!root) return;
-  if (root->NeedsLayout() || !::EqualRect(&root->GetPos(), &client)) {
-    root->SetPos(client);
-    return;
-  }
-  ArrangeMarked(root);
-}
 
 }  // namespace ui

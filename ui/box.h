@@ -33,6 +33,7 @@ class Box : public Control {
   Control* GetItemAt(size_t index) const;
   int GetItemIndex(const Control* control) const;
   const std::vector<Control*>& GetItems() const { return items_; }
+  const std::vector<Control*>& GetChildren() const override { return items_; }
   // Searches the subtree (not the box itself) by name.
   Control* FindSubControl(const std::wstring& name) const;
 
@@ -49,30 +50,21 @@ class Box : public Control {
   // Control overrides.
   // Both hand the window down to every descendant.
   void SetWindow(IControlHost* window) override;
-  void SetWindow(IControlHost* window, Box* parent, bool init = true) override;
+  void SetWindow(IControlHost* window, Control* parent, bool init = true) override;
   void SetVisible(bool visible) override;
   void SetEnabled(bool enabled) override;
   void SetPos(RECT rect) override;
   SIZE MeasureSize(int available_width, int available_height) override;
   Control* LocateControl(const FindControlProc& proc, POINT pt, UINT flags) override;
-  void SendEvent(EventArgs& event) override;
-  using Control::SendEvent;
   void ApplyAttribute(const std::wstring& name, const std::wstring& value) override;
   void Paint(IRenderContext* render, const RECT& dirty) override;
   void PaintChildren(IRenderContext* render, const RECT& dirty) override;
 
-  // The window's layout pass: lays the root out over `client` when it needs
-  // it (or its position changed); otherwise re-lays out every control of the
-  // tree that asked for arrangement since the last pass.
-  static void ArrangePending(Control* root, const RECT& client);
-
-  // An event sent by a descendant (or by this box) reaches the box: bubbled
-  // handlers, then the box's own handling, which bubbles further.
-  void HandleBubbledEvent(EventArgs& event);
 
  protected:
-  // Tells the children, recursively, whether a hidden ancestor hides them.
-  void PropagateHidden(bool hidden);
+  // An event sent by a descendant (or by this box) reaches the box: bubbled
+  // handlers, then the box's own handling, which bubbles further.
+  void ReceiveEvent(EventArgs& event) override;
 
   std::vector<Control*> items_;  // owned
   std::unique_ptr<Layout> layout_;

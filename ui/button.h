@@ -20,6 +20,7 @@ class ButtonTemplate : public LabelTemplate<Base> {
   // window.
   void Trigger() override;
   void HandleEvent(EventArgs& event) override;
+  TabStopKind GetTabStopKind() const override { return TabStopKind::kStop; }
 };
 
 extern template class ButtonTemplate<Control>;

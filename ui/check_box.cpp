@@ -159,7 +159,7 @@ void OptionTemplate<Base>::Selected(bool selected, SelectionEvent send) {
   CheckBoxTemplate<Base>::Selected(selected, send);
   if (!selected || group_.empty() || !this->GetParent()) return;
   base::WeakFlagHandle alive = this->GetWeakFlag();
-  for (Control* sibling : this->GetParent()->GetItems()) {
+  for (Control* sibling : this->GetParent()->GetChildren()) {
     auto* option = dynamic_cast<OptionTemplate*>(sibling);
     if (option && option != this && option->GetGroup() == group_) option->Selected(false, send);
     if (alive.expired()) return;

@@ -3,31 +3,12 @@
 #include <algorithm>
 #include <memory>
 
-#include "ui/attribute_values.h"
-#include "ui/box.h"
 #include "ui/control_host.h"
 #include "ui/control_resources.h"
 #include "ui/render_context.h"
 
 namespace ui {
 namespace {
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
-
-RECT ScaleRect(RECT r) {
-  r.left = control_resources::ScaleForDpi(r.left);
-  r.top = control_resources::ScaleForDpi(r.top);
-  r.right = control_resources::ScaleForDpi(r.right);
-  r.bottom = control_resources::ScaleForDpi(r.bottom);
-  return r;
-}
-
-// "stretch", "auto" or a number.
-int ParseSizeValue(const std::wstring& value) {
-  if (value == L"stretch") return kSizeStretch;
-  if (value == L"auto") return kSizeAuto;
-  return ParseIntAttribute(value);
-}
 
 bool IsAncestorOf(const Control* ancestor, const Control* control) {
   for (const Control* c = control; c; c = c->GetParent()) {
@@ -51,10 +32,15 @@ Control::~Control() {
 
 void Control::SetWindow(IControlHost* window) { window_ = window; }
 
-void Control::SetWindow(IControlHost* window, Box* parent, bool init) {
+void Control::SetWindow(IControlHost* window, Control* parent, bool init) {
   window_ = window;
   parent_ = parent;
   if (init && parent) Init();
+}
+
+const std::vector<Control*>& Control::GetChildren() const {
+  static const std::vector<Control*> kNoChildren;
+  return kNoChildren;
 }
 
 void Control::Init() {
@@ -99,6 +85,29 @@ SIZE Control::MeasureSize(int available_width, int available_height) {
   estimate_size_ = size;
   needs_estimate_ = false;
   return size;
+}
+
+void Control::ArrangeAncestor() {
+  needs_estimate_ = true;
+  if (!window_ || !window_->GetRoot()) {
+    if (parent_)
+      parent_->Arrange();
+    else
+      Arrange();
+    return;
+  }
+  // An auto-sized ancestor changes size with its content, so the layout
+  // must start above it: at the first ancestor whose size is fixed or
+  // stretching, or at the root.
+  Control* ancestor = parent_;
+  while (ancestor && (ancestor->IsAutoWidth() || ancestor->IsAutoHeight())) {
+    ancestor->SetEstimateStale();
+    ancestor = ancestor->GetParent();
+  }
+  if (ancestor)
+    ancestor->Arrange();
+  else
+    window_->GetRoot()->Arrange();
 }
 
 void Control::SetPos(RECT rect) { StorePos(rect); }
@@ -213,7 +222,7 @@ Control* Control::LocateControl(const FindControlProc& proc, POINT pt, UINT flag
 }
 
 void Control::SetMargin(RECT margin, bool dpi_scale) {
-  if (dpi_scale) margin = ScaleRect(margin);
+  if (dpi_scale) margin = control_resources::ScaleRectForDpi(margin);
   if (::EqualRect(&margin, &margin_)) return;
   margin_ = margin;
   ArrangeAncestor();
@@ -252,7 +261,7 @@ void Control::SendEvent(EventArgs& event) {
     if (!RunHandlers(code_handlers_, event, alive)) return;
     if (!RunHandlers(xml_handlers_, event, alive)) return;
   }
-  HandleEvent(event);
+  ReceiveEvent(event);
 }
 
 void Control::SendEvent(EventType type, WPARAM w, LPARAM l, wchar_t key, POINT mouse) {
@@ -284,7 +293,7 @@ bool Control::HasEventHandlers(EventType type) const {
 }
 
 void Control::BubbleToParent(EventArgs& event) {
-  if (parent_) parent_->HandleBubbledEvent(event);
+  if (parent_) parent_->ReceiveEvent(event);
 }
 
 void Control::HandleEvent(EventArgs& event) {
@@ -413,199 +422,6 @@ bool Control::ButtonUp(EventArgs& event) {
   return true;
 }
 
-// --- attributes --------------------------------------------------------------
-
-void Control::ApplyAttributeText(const std::wstring& text) {
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    while (i < n && IsBlank(text[i])) ++i;
-    if (i >= n) break;
-    size_t name_start = i;
-    while (i < n && text[i] != L'=' && !IsBlank(text[i])) ++i;
-    std::wstring name = text.substr(name_start, i - name_start);
-    while (i < n && IsBlank(text[i])) ++i;
-    if (i >= n || text[i] != L'=') return;
-    ++i;
-    while (i < n && IsBlank(text[i])) ++i;
-    if (i >= n || text[i] != L'"') return;
-    ++i;
-    size_t value_end = text.find(L'"', i);
-    if (value_end == std::wstring::npos) return;
-    std::wstring value = text.substr(i, value_end - i);
-    i = value_end + 1;
-    ApplyAttribute(name, value);
-  }
-}
-
-void Control::ApplyClass(const std::wstring& class_names) {
-  size_t i = 0;
-  while (i < class_names.size()) {
-    while (i < class_names.size() && IsBlank(class_names[i])) ++i;
-    size_t start = i;
-    while (i < class_names.size() && !IsBlank(class_names[i])) ++i;
-    if (i == start) break;
-    std::wstring name = class_names.substr(start, i - start);
-    // A skin's class a -> b -> a would expand without end.
-    if (std::find(classes_in_expansion_.begin(), classes_in_expansion_.end(), name) !=
-        classes_in_expansion_.end())
-      continue;
-    std::wstring attributes = control_resources::LookupClass(name);
-    if (attributes.empty() && window_) attributes = window_->GetClassAttributes(name);
-    if (attributes.empty()) continue;
-    classes_in_expansion_.push_back(name);
-    ApplyAttributeText(attributes);
-    classes_in_expansion_.pop_back();
-  }
-}
-
-void Control::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"class") {
-    ApplyClass(value);
-  } else if (name == L"halign") {
-    if (value == L"left") SetHorAlign(HorAlign::kLeft);
-    else if (value == L"center") SetHorAlign(HorAlign::kCenter);
-    else if (value == L"right") SetHorAlign(HorAlign::kRight);
-  } else if (name == L"valign") {
-    if (value == L"top") SetVerAlign(VerAlign::kTop);
-    else if (value == L"center") SetVerAlign(VerAlign::kCenter);
-    else if (value == L"bottom") SetVerAlign(VerAlign::kBottom);
-  } else if (name == L"margin") {
-    SetMargin(ParseRectAttribute(value));
-  } else if (name == L"bkcolor" || name == L"bkcolor1") {
-    size_t start = value.find_first_not_of(L' ');
-    SetBkColor(start == std::wstring::npos ? std::wstring() : value.substr(start));
-  } else if (name == L"bordersize") {
-    if (value.find(L',') == std::wstring::npos) {
-      SetBorderSize(ParseIntAttribute(value));
-    } else {
-      SetBorderSizes(ScaleRect(ParseRectAttribute(value)));
-    }
-  } else if (name == L"borderround") {
-    SIZE round = ParsePairAttribute(value);
-    round.cx = control_resources::ScaleForDpi(round.cx);
-    round.cy = control_resources::ScaleForDpi(round.cy);
-    SetBorderRound(round);
-  } else if (name == L"width") {
-    SetFixedWidth(ParseSizeValue(value));
-  } else if (name == L"height") {
-    SetFixedHeight(ParseSizeValue(value));
-  } else if (name == L"minwidth") {
-    SetMinWidth(control_resources::ScaleForDpi(ParseIntAttribute(value)));
-  } else if (name == L"minheight") {
-    SetMinHeight(control_resources::ScaleForDpi(ParseIntAttribute(value)));
-  } else if (name == L"maxwidth") {
-    int v = ParseSizeValue(value);
-    SetMaxWidth(v > 0 ? control_resources::ScaleForDpi(v) : v);
-  } else if (name == L"maxheight") {
-    int v = ParseSizeValue(value);
-    SetMaxHeight(v > 0 ? control_resources::ScaleForDpi(v) : v);
-  } else if (name == L"state") {
-    if (value == L"normal") SetState(kControlStateNormal);
-    else if (value == L"hot") SetState(kControlStateHot);
-    else if (value == L"pushed") SetState(kControlStatePushed);
-    else if (value == L"disabled") SetState(kControlStateDisabled);
-  } else if (name == L"cursortype") {
-    if (value == L"arrow") SetCursorType(CursorType::kArrow);
-    else if (value == L"hand") SetCursorType(CursorType::kHand);
-    else if (value == L"ibeam") SetCursorType(CursorType::kIBeam);
-  } else if (name == L"renderoffset") {
-    SIZE offset = ParsePairAttribute(value);
-    SetRenderOffset(POINT{control_resources::ScaleForDpi(offset.cx),
-                          control_resources::ScaleForDpi(offset.cy)});
-  } else if (name == L"normalcolor") {
-    SetStateColor(kControlStateNormal, value);
-  } else if (name == L"hotcolor") {
-    SetStateColor(kControlStateHot, value);
-  } else if (name == L"pushedcolor") {
-    SetStateColor(kControlStatePushed, value);
-  } else if (name == L"disabledcolor") {
-    SetStateColor(kControlStateDisabled, value);
-  } else if (name == L"bordercolor") {
-    SetBorderColor(value);
-  } else if (name == L"leftbordersize") {
-    RECT r = border_sizes_;
-    r.left = control_resources::ScaleForDpi(ParseIntAttribute(value));
-    SetBorderSizes(r);
-  } else if (name == L"topbordersize") {
-    RECT r = border_sizes_;
-    r.top = control_resources::ScaleForDpi(ParseIntAttribute(value));
-    SetBorderSizes(r);
-  } else if (name == L"rightbordersize") {
-    RECT r = border_sizes_;
-    r.right = control_resources::ScaleForDpi(ParseIntAttribute(value));
-    SetBorderSizes(r);
-  } else if (name == L"bottombordersize") {
-    RECT r = border_sizes_;
-    r.bottom = control_resources::ScaleForDpi(ParseIntAttribute(value));
-    SetBorderSizes(r);
-  } else if (name == L"bkimage") {
-    SetBkImage(value);
-  } else if (name == L"normalimage") {
-    SetStateImage(kControlStateNormal, value);
-  } else if (name == L"hotimage") {
-    SetStateImage(kControlStateHot, value);
-  } else if (name == L"pushedimage") {
-    SetStateImage(kControlStatePushed, value);
-  } else if (name == L"disabledimage") {
-    SetStateImage(kControlStateDisabled, value);
-  } else if (name == L"forenormalimage") {
-    SetForeStateImage(kControlStateNormal, value);
-  } else if (name == L"forehotimage") {
-    SetForeStateImage(kControlStateHot, value);
-  } else if (name == L"forepushedimage") {
-    SetForeStateImage(kControlStatePushed, value);
-  } else if (name == L"foredisabledimage") {
-    SetForeStateImage(kControlStateDisabled, value);
-  } else if (name == L"name") {
-    SetName(value);
-  } else if (name == L"tooltiptext") {
-    SetToolTipText(value);
-  } else if (name == L"tooltiptextid") {
-    SetToolTipTextId(value);
-  } else if (name == L"dataid") {
-    SetDataId(value);
-  } else if (name == L"enabled") {
-    SetEnabled(ParseBoolAttribute(value));
-  } else if (name == L"mouse") {
-    SetMouseEnabled(ParseBoolAttribute(value));
-  } else if (name == L"keyboard") {
-    SetKeyboardEnabled(ParseBoolAttribute(value));
-  } else if (name == L"visible") {
-    SetVisible(ParseBoolAttribute(value));
-  } else if (name == L"fadevisible") {
-    SetFadeVisible(ParseBoolAttribute(value));
-  } else if (name == L"menu") {
-    SetContextMenuUsed(ParseBoolAttribute(value));
-  } else if (name == L"float") {
-    SetFloat(ParseBoolAttribute(value));
-  } else if (name == L"cache") {
-    SetCacheEnabled(ParseBoolAttribute(value));
-  } else if (name == L"nofocus") {
-    SetNoFocus();
-  } else if (name == L"alpha") {
-    SetAlpha(ParseIntAttribute(value));
-  } else if (name == L"fadealpha") {
-    fade_alpha_ = ParseBoolAttribute(value);
-  } else if (name == L"fadehot") {
-    fade_hot_ = ParseBoolAttribute(value);
-  } else if (name == L"fadewidth") {
-    fade_width_ = ParseBoolAttribute(value);
-  } else if (name == L"fadeheight") {
-    fade_height_ = ParseBoolAttribute(value);
-  } else if (name == L"fadeinoutxfromleft") {
-    fade_in_out_x_from_left_ = ParseBoolAttribute(value);
-  } else if (name == L"fadeinoutxfromright") {
-    fade_in_out_x_from_right_ = ParseBoolAttribute(value);
-  } else if (name == L"fadeinoutyfromtop") {
-    fade_in_out_y_from_top_ = ParseBoolAttribute(value);
-  } else if (name == L"fadeinoutyfrombottom") {
-    fade_in_out_y_from_bottom_ = ParseBoolAttribute(value);
-  } else if (name == L"receivepointer") {
-    SetReceivePointer(ParseBoolAttribute(value));
-  }
-}
-
 // --- look --------------------------------------------------------------------
 
 void Control::SetBkColor(const std::wstring& color) {
@@ -667,242 +483,6 @@ std::wstring Control::GetForeStateImage(ControlStateType state) const {
 void Control::SetForeStateImage(ControlStateType state, const std::wstring& image) {
   fore_state_images_[state].SetImageString(image);
   Invalidate();
-}
-
-// --- painting ----------------------------------------------------------------
-
-std::wstring Control::ResolveImagePath(const std::wstring& file) const {
-  bool absolute = (file.size() >= 2 && file[1] == L':') ||
-                  (!file.empty() && (file[0] == L'\\' || file[0] == L'/'));
-  if (absolute) return file;
-  std::wstring path = control_resources::GetResourcePath();
-  if (window_) path += window_->GetResourceSubPath();
-  return path + file;
-}
-
-bool Control::LoadImage(ImageSpec& spec) {
-  if (!spec.HasFile()) return false;
-  if (spec.image) return true;
-  spec.image = control_resources::LookupImage(ResolveImagePath(spec.file));
-  if (!spec.image) {
-    // Not tried again: the attribute is dropped as if it had never been set.
-    spec.Clear();
-    return false;
-  }
-  return true;
-}
-
-void Control::PreloadImages() {
-  LoadImage(bk_image_);
-  for (ImageSpec* images : {state_images_, fore_state_images_}) {
-    LoadImage(images[kControlStateNormal]);
-    LoadImage(images[state_]);
-  }
-}
-
-bool Control::DrawImage(IRenderContext* render, ImageSpec& spec, const std::wstring& modifier,
-                        int fade) {
-  if (!render || !spec.HasFile()) return false;
-  if (!LoadImage(spec)) return false;
-  const ImageSpec* use = &spec;
-  ImageSpec modified;
-  if (!modifier.empty()) {
-    modified = spec;
-    modified.ApplyModifiers(modifier);
-    use = &modified;
-  }
-  ImageFrame frame = control_resources::GetFrame(*spec.image);
-  if (!frame.bitmap) return false;
-
-  RECT dest = pos_;
-  if (use->HasDest()) {
-    RECT d = use->dest;
-    if (use->destScale) d = ScaleRect(d);
-    dest = RECT{pos_.left + d.left, pos_.top + d.top, pos_.left + d.right, pos_.top + d.bottom};
-  }
-  RECT source{0, 0, frame.width, frame.height};
-  if (use->HasSource()) source = use->source;
-  int opacity = fade >= 0 ? fade : use->fade;
-  opacity = std::clamp(opacity, 0, 255);
-  RECT check;
-  if (!::IntersectRect(&check, &dest, &paint_rect_)) return false;
-  render->DrawImage(paint_rect_, frame.bitmap, frame.hasAlpha, dest, source, use->corner,
-                    static_cast<BYTE>(opacity), use->xTiled, use->yTiled);
-  return true;
-}
-
-void Control::Paint(IRenderContext* render, const RECT& dirty) {
-  if (!render) return;
-  if (!::IntersectRect(&paint_rect_, &dirty, &pos_)) return;
-  if (alpha_ == 0) return;
-  if (alpha_ < 255 && !painting_layer_) {
-    PaintWithAlpha(render, dirty);
-    return;
-  }
-  const bool round = border_round_.cx > 0 || border_round_.cy > 0;
-  if (round) {
-    render->SetClip(pos_);
-    render->SetRoundClip(pos_, border_round_.cx, border_round_.cy);
-  }
-  PaintBkColor(render);
-  PaintBkImage(render);
-  PaintStatusColor(render);
-  PaintStatusImage(render);
-  PaintText(render);
-  PaintBorder(render);
-  PaintChildren(render, dirty);
-  if (round) {
-    render->ClearClip();
-    render->ClearClip();
-  }
-}
-
-void Control::PaintWithAlpha(IRenderContext* render, const RECT& dirty) {
-  const RECT paint = paint_rect_;
-  const int w = GetWidth(), h = GetHeight();
-  std::unique_ptr<IRenderContext> layer = control_resources::CreateRenderContext();
-  if (!layer || !layer->Resize(w, h)) {
-    painting_layer_ = true;
-    Paint(render, dirty);
-    painting_layer_ = false;
-    return;
-  }
-  // The layer keeps per-pixel alpha so the blend below treats what the
-  // control left empty as see-through.
-  layer->SetRenderTransparent(true);
-  layer->SetWindowOrg(POINT{pos_.left, pos_.top});
-  painting_layer_ = true;
-  Paint(layer.get(), paint);
-  painting_layer_ = false;
-  layer->SetWindowOrg(POINT{0, 0});
-  ::GdiFlush();
-  render->AlphaBlend(paint.left, paint.top, paint.right - paint.left, paint.bottom - paint.top,
-                     layer->GetDC(), paint.left - pos_.left, paint.top - pos_.top,
-                     paint.right - paint.left, paint.bottom - paint.top,
-                     static_cast<BYTE>(alpha_));
-}
-
-void Control::StartHotFade(bool forward) {
-  hot_fade_forward_ = forward;
-  if (!window_) {
-    hot_alpha_ = forward ? 255 : 0;
-    return;
-  }
-  if (hot_fade_timer_) return;  // already running; it turns round
-  hot_fade_timer_ = window_->StartTimer(ToWeakCallback([this] { StepHotFade(); }), 50, true);
-  if (!hot_fade_timer_) hot_alpha_ = forward ? 255 : 0;
-}
-
-void Control::StepHotFade() {
-  // Five steps of 50 ms from one end to the other.
-  const int target = hot_fade_forward_ ? 255 : 0;
-  hot_alpha_ = hot_fade_forward_ ? std::min(255, hot_alpha_ + 51) : std::max(0, hot_alpha_ - 51);
-  Invalidate();
-  if (hot_alpha_ == target) StopHotFade();
-}
-
-void Control::StopHotFade() {
-  if (hot_fade_timer_ && window_) window_->StopTimer(hot_fade_timer_);
-  hot_fade_timer_ = 0;
-}
-
-void Control::PaintBkColor(IRenderContext* render) {
-  DWORD color = control_resources::LookupColor(bk_color_);
-  if (color == 0) return;
-  if ((color >> 24) == 0xFF)
-    render->FillRect(paint_rect_, color);
-  else
-    render->FillRect(pos_, color);
-}
-
-void Control::PaintBkImage(IRenderContext* render) { DrawImage(render, bk_image_); }
-
-void Control::PaintStatusColor(IRenderContext* render) {
-  ControlStateType state = state_;
-  if (fade_hot_ && (state == kControlStateNormal || state == kControlStateHot)) {
-    DWORD normal = control_resources::LookupColor(state_colors_[kControlStateNormal]);
-    if (normal) render->FillRect(paint_rect_, normal);
-    DWORD hot = control_resources::LookupColor(state_colors_[kControlStateHot]);
-    if (hot && hot_alpha_ > 0) render->FillRect(paint_rect_, hot, static_cast<BYTE>(hot_alpha_));
-    return;
-  }
-  if (state == kControlStatePushed && state_colors_[kControlStatePushed].empty())
-    state = kControlStateHot;
-  if (state == kControlStateHot && state_colors_[kControlStateHot].empty())
-    state = kControlStateNormal;
-  if (state == kControlStateDisabled && state_colors_[kControlStateDisabled].empty())
-    state = kControlStateNormal;
-  DWORD color = control_resources::LookupColor(state_colors_[state]);
-  if (color) render->FillRect(paint_rect_, color);
-}
-
-void Control::PaintStateImages(IRenderContext* render, ImageSpec* images) {
-  ImageSpec& normal = images[kControlStateNormal];
-  ImageSpec& hot = images[kControlStateHot];
-  if (fade_hot_ && (state_ == kControlStateNormal || state_ == kControlStateHot) &&
-      normal.HasFile() && hot.HasFile()) {
-    if (normal.SameLook(hot)) {
-      // h = hot alpha / 255, kept in integers: hot fade * h + normal fade * (1 - h).
-      int fade = (hot.fade * hot_alpha_ + normal.fade * (255 - hot_alpha_)) / 255;
-      DrawImage(render, normal, L"", fade);
-    } else {
-      DrawImage(render, normal);
-      if (hot_alpha_ > 0) DrawImage(render, hot, L"", hot.fade * hot_alpha_ / 255);
-    }
-    return;
-  }
-  ControlStateType state = state_;
-  if (state == kControlStatePushed && !images[kControlStatePushed].HasFile()) {
-    state = kControlStateHot;
-    images[kControlStatePushed].fade = 255;
-  }
-  if (state == kControlStateHot && !images[kControlStateHot].HasFile()) state = kControlStateNormal;
-  if (state == kControlStateDisabled && !images[kControlStateDisabled].HasFile())
-    state = kControlStateNormal;
-  DrawImage(render, images[state]);
-}
-
-void Control::PaintStatusImage(IRenderContext* render) {
-  PaintStateImages(render, state_images_);
-  PaintStateImages(render, fore_state_images_);
-}
-
-void Control::PaintBorder(IRenderContext* render) {
-  DWORD color = control_resources::LookupColor(border_color_);
-  if (color == 0) return;
-  const RECT& b = border_sizes_;
-  if (b.left < 1 && b.top < 1 && b.right < 1 && b.bottom < 1) {
-    const int s = border_size_;
-    if (s < 1) return;
-    // The pen is centred on the outline, so inset it by half its width; the
-    // right and bottom take the odd pixel.
-    RECT r{pos_.left + s / 2, pos_.top + s / 2, pos_.right - (s / 2 + s % 2),
-           pos_.bottom - (s / 2 + s % 2)};
-    if (border_round_.cx > 0 || border_round_.cy > 0)
-      render->DrawRoundRect(r, border_round_, s, color);
-    else
-      render->DrawRect(r, s, color);
-    return;
-  }
-  if (b.left > 0) {
-    int x = pos_.left + b.left / 2;
-    render->DrawLine(RECT{x, pos_.top, x, b.left == 1 ? pos_.bottom - 1 : pos_.bottom}, b.left,
-                     color);
-  }
-  if (b.top > 0) {
-    int y = pos_.top + b.top / 2;
-    render->DrawLine(RECT{pos_.left, y, b.top == 1 ? pos_.right - 1 : pos_.right, y}, b.top, color);
-  }
-  if (b.right > 0) {
-    int x = pos_.right - (b.right + 1) / 2;
-    render->DrawLine(RECT{x, pos_.top, x, b.right == 1 ? pos_.bottom - 1 : pos_.bottom}, b.right,
-                     color);
-  }
-  if (b.bottom > 0) {
-    int y = pos_.bottom - (b.bottom + 1) / 2;
-    render->DrawLine(RECT{pos_.left, y, b.bottom == 1 ? pos_.right - 1 : pos_.right, y}, b.bottom,
-                     color);
-  }
 }
 
 }  // namespace ui

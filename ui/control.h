@@ -9,9 +9,13 @@
 //
 // Event dispatch (SendEvent): handlers attached from code for the type, then
 // for kEventAll; then the handlers from skin Event elements for the type and
-// for kEventAll; a handler returning false ends the chain. Then the
-// control's own handling (HandleEvent), which bubbles what it does not
-// consume up to the parent box.
+// for kEventAll; a handler returning false ends the chain. Then
+// ReceiveEvent: the control's own handling (HandleEvent), which bubbles what
+// it does not consume up to the parent's ReceiveEvent.
+//
+// The tree is seen through virtuals (GetChildren, GetTabStopKind,
+// ReceiveEvent) that containers override, so this class never depends on
+// them.
 #pragma once
 
 #include <windows.h>
@@ -47,6 +51,13 @@ constexpr UINT kFindHitTest = 0x00000004;   // point inside, mouse enabled
 constexpr UINT kFindTopFirst = 0x00000008;  // last child first
 constexpr UINT kFindMeFirst = 0x80000000;   // the box before its children
 
+// How the Tab key treats controls of a kind.
+enum class TabStopKind {
+  kNone,                 // never a stop; its children may be
+  kStop,                 // a stop when it can take the focus
+  kStopWithoutChildren,  // a stop whose content is its own (a text field)
+};
+
 // Decides what a hit test returns for a control that passed the flags; an
 // empty predicate returns the control itself.
 using FindControlProc = std::function<Control*(Control*)>;
@@ -58,17 +69,24 @@ class Control : public PlaceHolder {
 
   // --- window and parent -------------------------------------------------
   virtual void SetWindow(IControlHost* window);
-  virtual void SetWindow(IControlHost* window, Box* parent, bool init = true);
+  virtual void SetWindow(IControlHost* window, Control* parent, bool init = true);
   // Runs once, when the control first has a window and a parent.
   virtual void Init();
   bool IsInited() const { return inited_; }
+
+  // --- tree ---------------------------------------------------------------
+  // The controls this one owns and lays out, in paint order; none for a
+  // plain control.
+  virtual const std::vector<Control*>& GetChildren() const;
+  virtual TabStopKind GetTabStopKind() const { return TabStopKind::kNone; }
+  void ArrangeAncestor() override;
 
   // --- size and position -------------------------------------------------
   // The wished size for the room given; kSizeStretch components mean
   // "whatever the layout gives". See the class comment in control.cpp.
   virtual SIZE MeasureSize(int available_width, int available_height);
   virtual void SetPos(RECT rect);
-  // Box paints its children here, inside the control's clip.
+  // A box paints its children here, inside the control's clip.
   virtual void PaintChildren(IRenderContext* render, const RECT& dirty) {}
 
   // --- flags --------------------------------------------------------------
@@ -221,7 +239,11 @@ class Control : public PlaceHolder {
   // Stores a new position (the half of SetPos that boxes share). False when a
   // resize handler destroyed the control meanwhile.
   bool StorePos(RECT rect);
-  // Dispatch to the parent box (bubbling).
+  // What SendEvent runs after the control's own handlers, and what an event
+  // bubbling up from a child reaches: the control's own handling here; a box
+  // runs its bubbled handlers first.
+  virtual void ReceiveEvent(EventArgs& event) { HandleEvent(event); }
+  // Dispatch to the parent (bubbling).
   void BubbleToParent(EventArgs& event);
   // Draws a set of state images (normal, hot, pushed, disabled) with the
   // fallbacks and the hot fade.

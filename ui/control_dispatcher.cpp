@@ -4,10 +4,9 @@
 
 #include <vector>
 
-#include "ui/box.h"
-#include "ui/button.h"
 #include "ui/control.h"
 #include "ui/control_host.h"
+#include "ui/control_tree.h"
 #include "ui/rich_edit.h"
 #include "ui/window_os.h"
 
@@ -31,33 +30,6 @@ constexpr ULONG_PTR kPenOrTouchSignature = 0xFF515700u;
 DWORD PointerIdOf(WPARAM wparam) { return LOWORD(wparam); }
 
 POINT PointOf(LPARAM lparam) { return POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}; }
-
-bool IsShownInTree(const Control* control) {
-  for (const Control* c = control; c; c = c->GetParent()) {
-    if (!c->IsVisible()) return false;
-  }
-  return true;
-}
-
-// A control the Tab key can move the focus to: something the user can
-// operate (a button or a text field), shown, enabled and taking the focus.
-bool IsTabStop(Control* control) {
-  if (!control->IsActivatable() || !control->IsKeyboardEnabled() || control->IsNoFocus() ||
-      !control->IsMouseEnabled() || !IsShownInTree(control)) {
-    return false;
-  }
-  return dynamic_cast<Button*>(control) || dynamic_cast<ButtonBox*>(control) ||
-         dynamic_cast<RichEdit*>(control);
-}
-
-void CollectTabStops(Control* control, std::vector<Control*>& out) {
-  if (!control || !control->IsVisible()) return;
-  if (IsTabStop(control)) out.push_back(control);
-  if (dynamic_cast<RichEdit*>(control)) return;
-  if (auto* box = dynamic_cast<Box*>(control)) {
-    for (Control* child : box->GetItems()) CollectTabStops(child, out);
-  }
-}
 
 }  // namespace
 
@@ -352,8 +324,7 @@ bool ControlDispatcher::OnKeyDown(WPARAM wparam, LPARAM lparam) {
 }
 
 void ControlDispatcher::MoveFocusByTab(bool backwards) {
-  std::vector<Control*> stops;
-  CollectTabStops(host_.GetRoot(), stops);
+  const std::vector<Control*> stops = control_tree::CollectTabStops(host_.GetRoot());
   if (stops.empty()) return;
   size_t index = 0;
   for (; index < stops.size(); ++index) {

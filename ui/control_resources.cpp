@@ -40,5 +40,10 @@ std::unique_ptr<IRenderContext> CreateRenderContext() {
 
 int ScaleForDpi(int value) { return GlobalResources::ScaleDpi(value); }
 
+RECT ScaleRectForDpi(RECT rect) {
+  return RECT{ScaleForDpi(rect.left), ScaleForDpi(rect.top), ScaleForDpi(rect.right),
+              ScaleForDpi(rect.bottom)};
+}
+
 }  // namespace control_resources
 }  // namespace ui

@@ -39,6 +39,8 @@ std::unique_ptr<IRenderContext> CreateRenderContext();
 // `value` times the DPI scale when DPI adaptation is on (it is off in this
 // program, so the value is returned unchanged).
 int ScaleForDpi(int value);
+// Each side of `rect` scaled as above.
+RECT ScaleRectForDpi(RECT rect);
 
 }  // namespace control_resources
 }  // namespace ui

@@ -3,11 +3,6 @@
 #include "ui/attribute_values.h"
 
 namespace ui {
-namespace {
-
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
-
-}  // namespace
 
 void ImageSpec::Clear() { *this = ImageSpec(); }
 
@@ -23,26 +18,8 @@ void ImageSpec::SetImageString(const std::wstring& text) {
 }
 
 void ImageSpec::ApplyModifiers(const std::wstring& text) {
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    while (i < n && IsBlank(text[i])) ++i;
-    if (i >= n) break;
-    size_t key_start = i;
-    while (i < n && text[i] != L'=' && !IsBlank(text[i])) ++i;
-    std::wstring key = text.substr(key_start, i - key_start);
-    while (i < n && IsBlank(text[i])) ++i;
-    if (i >= n || text[i] != L'=') break;
-    ++i;
-    while (i < n && IsBlank(text[i])) ++i;
-    if (i >= n || text[i] != L'\'') break;
-    ++i;
-    size_t value_end = text.find(L'\'', i);
-    if (value_end == std::wstring::npos) break;
-    std::wstring value = text.substr(i, value_end - i);
-    i = value_end + 1;
-    if (key.empty() || value.empty()) continue;
-
+  ForEachQuotedPair(text, L'\'', [this](const std::wstring& key, const std::wstring& value) {
+    if (key.empty() || value.empty()) return;
     if (key == L"file" || key == L"res") {
       file = value;
     } else if (key == L"dest") {
@@ -62,7 +39,7 @@ void ImageSpec::ApplyModifiers(const std::wstring& text) {
     } else if (key == L"playcount") {
       playCount = ParseIntAttribute(value);
     }
-  }
+  });
 }
 
 bool ImageSpec::SameLook(const ImageSpec& o) const {

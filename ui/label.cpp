@@ -116,12 +116,8 @@ void LabelTemplate<Base>::SetLineLimit(bool line_limit) {
 template <typename Base>
 void LabelTemplate<Base>::SetTextPadding(RECT padding) {
   text_padding_ = padding;
-  if (this->IsAutoWidth() || this->IsAutoHeight()) {
-    this->SetEstimateStale();
-    this->ArrangeAncestor();
-  } else {
-    this->Invalidate();
-  }
+  // The padding sizes an auto label as its text does.
+  TextChanged();
 }
 
 template <typename Base>

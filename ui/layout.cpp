@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "ui/attribute_values.h"
-#include "ui/box.h"
 #include "ui/control.h"
 #include "ui/control_resources.h"
 
@@ -22,6 +21,51 @@ int ClampHeight(const Control* c, int h) {
   return h;
 }
 
+enum class Edge { kStart, kCenter, kEnd };
+
+// A flow seen along its axis ("main": across the row's width, down the
+// column's height) and across it ("cross"). Rectangles and margins are both
+// RECTs, so the same accessors read the room and a child's margin.
+class Axes {
+ public:
+  explicit Axes(LayoutAxis axis) : row_(axis == LayoutAxis::kHorizontal) {}
+
+  int Main(SIZE s) const { return row_ ? s.cx : s.cy; }
+  int Cross(SIZE s) const { return row_ ? s.cy : s.cx; }
+  int MainStart(const RECT& r) const { return row_ ? r.left : r.top; }
+  int MainEnd(const RECT& r) const { return row_ ? r.right : r.bottom; }
+  int CrossStart(const RECT& r) const { return row_ ? r.top : r.left; }
+  int CrossEnd(const RECT& r) const { return row_ ? r.bottom : r.right; }
+  int MainLength(const RECT& r) const { return MainEnd(r) - MainStart(r); }
+  int CrossLength(const RECT& r) const { return CrossEnd(r) - CrossStart(r); }
+
+  int ClampMain(const Control* c, int v) const {
+    return row_ ? ClampWidth(c, v) : ClampHeight(c, v);
+  }
+  int ClampCross(const Control* c, int v) const {
+    return row_ ? ClampHeight(c, v) : ClampWidth(c, v);
+  }
+  // A row aligns its children vertically, a column horizontally.
+  Edge CrossAlign(const Control* c) const {
+    if (row_) {
+      VerAlign align = c->GetVerAlign();
+      return align == VerAlign::kTop ? Edge::kStart
+                                     : align == VerAlign::kBottom ? Edge::kEnd : Edge::kCenter;
+    }
+    HorAlign align = c->GetHorAlign();
+    return align == HorAlign::kLeft ? Edge::kStart
+                                    : align == HorAlign::kRight ? Edge::kEnd : Edge::kCenter;
+  }
+
+  SIZE MakeSize(int main, int cross) const { return row_ ? SIZE{main, cross} : SIZE{cross, main}; }
+  RECT MakeRect(int main0, int cross0, int main1, int cross1) const {
+    return row_ ? RECT{main0, cross0, main1, cross1} : RECT{cross0, main0, cross1, main1};
+  }
+
+ private:
+  bool row_;
+};
+
 }  // namespace
 
 bool Layout::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
@@ -37,12 +81,7 @@ bool Layout::ApplyAttribute(const std::wstring& name, const std::wstring& value)
 }
 
 void Layout::SetPadding(RECT padding, bool dpi_scale) {
-  if (dpi_scale) {
-    padding.left = control_resources::ScaleForDpi(padding.left);
-    padding.top = control_resources::ScaleForDpi(padding.top);
-    padding.right = control_resources::ScaleForDpi(padding.right);
-    padding.bottom = control_resources::ScaleForDpi(padding.bottom);
-  }
+  if (dpi_scale) padding = control_resources::ScaleRectForDpi(padding);
   if (::EqualRect(&padding, &padding_)) return;
   padding_ = padding;
   if (owner_) owner_->ArrangeAncestor();
@@ -123,33 +162,36 @@ SIZE Layout::MeasureChild(const std::vector<Control*>& items, int aw, int ah) {
   return size;
 }
 
-// --- HLayout ---------------------------------------------------------------
+// --- FlowLayout ----------------------------------------------------------------
 
-SIZE HLayout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
+SIZE FlowLayout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
+  const Axes a(axis_);
   const int W = rc.right - rc.left;
   const int H = rc.bottom - rc.top;
+  const int length = a.MainLength(rc);
+  const int thickness = a.CrossLength(rc);
   const int cm = child_margin_;
 
-  // First pass: what the fixed-width children and all margins take.
+  // First pass: what the fixed children and all margins take along the axis.
   int n = 0, stretch = 0, fixed = 0;
   for (Control* c : items) {
     if (!c->IsVisible() || c->IsFloat()) continue;
     ++n;
-    SIZE sz = c->MeasureSize(W, H);
+    const int main = a.Main(c->MeasureSize(W, H));
     const RECT& m = c->GetMargin();
-    if (sz.cx == kSizeStretch) {
+    if (main == kSizeStretch) {
       ++stretch;
-      fixed += m.left + m.right;
+      fixed += a.MainStart(m) + a.MainEnd(m);
     } else {
-      fixed += ClampWidth(c, sz.cx) + m.left + m.right;
+      fixed += a.ClampMain(c, main) + a.MainStart(m) + a.MainEnd(m);
     }
   }
   if (n > 0) fixed += (n - 1) * cm;
-  const int share = stretch >= 1 ? std::max((W - fixed) / stretch, 0) : 0;
-  int remainder = W - stretch * share - fixed;
+  const int share = stretch >= 1 ? std::max((length - fixed) / stretch, 0) : 0;
+  int remainder = length - stretch * share - fixed;
 
-  // Second pass: place them left to right.
-  int x = rc.left, rw = W, used = 0, tallest = 0;
+  // Second pass: place them one after the other.
+  int cursor = a.MainStart(rc), rest = length, used = 0, thickest = 0;
   for (Control* c : items) {
     if (!c->IsVisible()) continue;
     if (c->IsFloat()) {
@@ -157,131 +199,57 @@ SIZE HLayout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
       continue;
     }
     const RECT& m = c->GetMargin();
-    rw -= m.left;
-    SIZE sz = c->MeasureSize(rw, H);
-    int w = sz.cx;
-    if (w == kSizeStretch) {
+    rest -= a.MainStart(m);
+    // The room left along the axis, the whole room across it.
+    const SIZE sz = a.MakeSize(rest, thickness);
+    const SIZE wish = c->MeasureSize(sz.cx, sz.cy);
+    int main = a.Main(wish);
+    if (main == kSizeStretch) {
       // The pixels the share leaves over go one each to the first stretch
       // children.
-      w = share;
+      main = share;
       if (remainder > 0) {
-        ++w;
+        ++main;
         --remainder;
       }
     }
-    w = ClampWidth(c, w);
-    int h = sz.cy;
-    if (h == kSizeStretch) h = H - m.bottom - m.top;
-    h = std::max(h, 0);
-    h = ClampHeight(c, h);
-    int y0 = rc.top + m.top;
-    switch (c->GetVerAlign()) {
-      case VerAlign::kTop: y0 = rc.top + m.top; break;
-      case VerAlign::kBottom: y0 = rc.bottom - m.bottom - h; break;
-      case VerAlign::kCenter: y0 = (m.top + rc.bottom - m.bottom - h - rc.top) / 2 + rc.top; break;
+    main = a.ClampMain(c, main);
+    int cross = a.Cross(wish);
+    if (cross == kSizeStretch) cross = thickness - a.CrossEnd(m) - a.CrossStart(m);
+    cross = std::max(cross, 0);
+    cross = a.ClampCross(c, cross);
+    int cross0 = a.CrossStart(rc) + a.CrossStart(m);
+    switch (a.CrossAlign(c)) {
+      case Edge::kStart: break;
+      case Edge::kEnd: cross0 = a.CrossEnd(rc) - a.CrossEnd(m) - cross; break;
+      case Edge::kCenter:
+        cross0 = (a.CrossStart(m) + a.CrossEnd(rc) - a.CrossEnd(m) - cross - a.CrossStart(rc)) / 2 +
+                 a.CrossStart(rc);
+        break;
     }
-    const int x0 = x + m.left;
-    c->SetPos(RECT{x0, y0, x0 + w, y0 + h});
-    tallest = std::max(tallest, h);
-    x += m.left + w + m.right + cm;
-    used += m.left + w + m.right;
-    rw -= w + m.right + cm;
+    const int main0 = cursor + a.MainStart(m);
+    c->SetPos(a.MakeRect(main0, cross0, main0 + main, cross0 + cross));
+    thickest = std::max(thickest, cross);
+    cursor += a.MainStart(m) + main + a.MainEnd(m) + cm;
+    used += a.MainStart(m) + main + a.MainEnd(m);
+    rest -= main + a.MainEnd(m) + cm;
   }
-  return SIZE{(n > 0 ? (n - 1) * cm : 0) + used, tallest};
+  return a.MakeSize((n > 0 ? (n - 1) * cm : 0) + used, thickest);
 }
 
-SIZE HLayout::MeasureChild(const std::vector<Control*>& items, int aw, int ah) {
-  SIZE size{0, 0};
-  int n = 0;
+SIZE FlowLayout::MeasureChild(const std::vector<Control*>& items, int aw, int ah) {
+  const Axes a(axis_);
+  int main = 0, cross = 0, n = 0;
   for (Control* c : items) {
     if (!c->IsVisible() || c->IsFloat()) continue;
     ++n;
-    SIZE sz = c->MeasureSize(aw, ah);
+    const SIZE sz = c->MeasureSize(aw, ah);
     const RECT& m = c->GetMargin();
-    size.cx += ClampWidth(c, sz.cx) + m.left + m.right;
-    size.cy = std::max<LONG>(size.cy, m.top + ClampHeight(c, sz.cy) + m.bottom);
+    main += a.ClampMain(c, a.Main(sz)) + a.MainStart(m) + a.MainEnd(m);
+    cross = std::max(cross, a.CrossStart(m) + a.ClampCross(c, a.Cross(sz)) + a.CrossEnd(m));
   }
-  if (n >= 2) size.cx += (n - 1) * child_margin_;
-  size.cx += padding_.left + padding_.right;
-  size.cy += padding_.top + padding_.bottom;
-  return size;
-}
-
-// --- VLayout ---------------------------------------------------------------
-
-SIZE VLayout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
-  const int W = rc.right - rc.left;
-  const int H = rc.bottom - rc.top;
-  const int cm = child_margin_;
-
-  int n = 0, stretch = 0, fixed = 0;
-  for (Control* c : items) {
-    if (!c->IsVisible() || c->IsFloat()) continue;
-    ++n;
-    SIZE sz = c->MeasureSize(W, H);
-    const RECT& m = c->GetMargin();
-    if (sz.cy == kSizeStretch) {
-      ++stretch;
-      fixed += m.top + m.bottom;
-    } else {
-      fixed += ClampHeight(c, sz.cy) + m.top + m.bottom;
-    }
-  }
-  if (n > 0) fixed += (n - 1) * cm;
-  const int share = stretch >= 1 ? std::max((H - fixed) / stretch, 0) : 0;
-  int remainder = H - stretch * share - fixed;
-
-  int y = rc.top, rh = H, used = 0, widest = 0;
-  for (Control* c : items) {
-    if (!c->IsVisible()) continue;
-    if (c->IsFloat()) {
-      SetFloatPos(c, rc);
-      continue;
-    }
-    const RECT& m = c->GetMargin();
-    rh -= m.top;
-    SIZE sz = c->MeasureSize(W, rh);
-    int h = sz.cy;
-    if (h == kSizeStretch) {
-      h = share;
-      if (remainder > 0) {
-        ++h;
-        --remainder;
-      }
-    }
-    h = ClampHeight(c, h);
-    int w = sz.cx;
-    if (w == kSizeStretch) w = W - m.right - m.left;
-    w = std::max(w, 0);
-    w = ClampWidth(c, w);
-    int x0 = rc.left + m.left;
-    switch (c->GetHorAlign()) {
-      case HorAlign::kLeft: x0 = rc.left + m.left; break;
-      case HorAlign::kRight: x0 = rc.right - m.right - w; break;
-      case HorAlign::kCenter: x0 = (m.left + rc.right - m.right - w - rc.left) / 2 + rc.left; break;
-    }
-    const int y0 = y + m.top;
-    c->SetPos(RECT{x0, y0, x0 + w, y0 + h});
-    widest = std::max(widest, w);
-    y += m.top + h + m.bottom + cm;
-    used += m.top + h + m.bottom;
-    rh -= h + m.bottom + cm;
-  }
-  return SIZE{widest, (n > 0 ? (n - 1) * cm : 0) + used};
-}
-
-SIZE VLayout::MeasureChild(const std::vector<Control*>& items, int aw, int ah) {
-  SIZE size{0, 0};
-  int n = 0;
-  for (Control* c : items) {
-    if (!c->IsVisible() || c->IsFloat()) continue;
-    ++n;
-    SIZE sz = c->MeasureSize(aw, ah);
-    const RECT& m = c->GetMargin();
-    size.cy += ClampHeight(c, sz.cy) + m.top + m.bottom;
-    size.cx = std::max<LONG>(size.cx, m.left + ClampWidth(c, sz.cx) + m.right);
-  }
-  if (n >= 2) size.cy += (n - 1) * child_margin_;
+  if (n >= 2) main += (n - 1) * child_margin_;
+  SIZE size = a.MakeSize(main, cross);
   size.cx += padding_.left + padding_.right;
   size.cy += padding_.top + padding_.bottom;
   return size;

@@ -1,8 +1,9 @@
 // Layouts place the children of a Box.
 //
-// Layout stacks every child inside the box, each aligned on its own; HLayout
-// puts the flow children in a row and VLayout in a column, sharing what is
-// left over among the stretching children. All arithmetic is in integer
+// Layout stacks every child inside the box, each aligned on its own;
+// FlowLayout puts the flow children one after the other along its axis (in a
+// row for HLayout, in a column for VLayout), sharing what is left over among
+// the stretching children. All arithmetic is in integer
 // pixels and divisions truncate toward zero; floating children of a row or
 // column are placed the way Layout places every child.
 #pragma once
@@ -14,7 +15,6 @@
 
 namespace ui {
 
-class Box;
 class Control;
 
 class Layout {
@@ -24,8 +24,9 @@ class Layout {
   Layout(const Layout&) = delete;
   Layout& operator=(const Layout&) = delete;
 
-  void SetOwner(Box* owner) { owner_ = owner; }
-  Box* GetOwner() const { return owner_; }
+  // The box whose children this layout places.
+  void SetOwner(Control* owner) { owner_ = owner; }
+  Control* GetOwner() const { return owner_; }
 
   // "padding" (rectangle) and "childmargin" (integer); false for other names.
   virtual bool ApplyAttribute(const std::wstring& name, const std::wstring& value);
@@ -47,23 +48,38 @@ class Layout {
   static SIZE SetFloatPos(Control* control, RECT rect);
 
  protected:
-  Box* owner_ = nullptr;
+  Control* owner_ = nullptr;
   RECT padding_{0, 0, 0, 0};
   int child_margin_ = 0;
 };
 
-class HLayout : public Layout {
+enum class LayoutAxis { kHorizontal, kVertical };
+
+// Flow children one after the other along the axis (a row or a column); the
+// two directions run the same arithmetic with the axes exchanged.
+class FlowLayout : public Layout {
  public:
+  explicit FlowLayout(LayoutAxis axis) : axis_(axis) {}
+  LayoutAxis GetAxis() const { return axis_; }
+
   SIZE ArrangeChild(const std::vector<Control*>& items, RECT rect) override;
   SIZE MeasureChild(const std::vector<Control*>& items, int available_width,
                     int available_height) override;
+
+ private:
+  LayoutAxis axis_;
 };
 
-class VLayout : public Layout {
+// The row of HBox.
+class HLayout : public FlowLayout {
  public:
-  SIZE ArrangeChild(const std::vector<Control*>& items, RECT rect) override;
-  SIZE MeasureChild(const std::vector<Control*>& items, int available_width,
-                    int available_height) override;
+  HLayout() : FlowLayout(LayoutAxis::kHorizontal) {}
+};
+
+// The column of VBox.
+class VLayout : public FlowLayout {
+ public:
+  VLayout() : FlowLayout(LayoutAxis::kVertical) {}
 };
 
 }  // namespace ui

@@ -1,6 +1,5 @@
 #include "ui/place_holder.h"
 
-#include "ui/box.h"
 #include "ui/control_host.h"
 #include "ui/control_resources.h"
 
@@ -78,29 +77,6 @@ void PlaceHolder::SetFloat(bool value) {
   if (value == float_) return;
   float_ = value;
   ArrangeAncestor();
-}
-
-void PlaceHolder::ArrangeAncestor() {
-  needs_estimate_ = true;
-  if (!window_ || !window_->GetRoot()) {
-    if (parent_)
-      parent_->Arrange();
-    else
-      Arrange();
-    return;
-  }
-  // An auto-sized ancestor changes size with its content, so the layout
-  // must start above it: at the first ancestor whose size is fixed or
-  // stretching, or at the root.
-  Box* ancestor = parent_;
-  while (ancestor && (ancestor->IsAutoWidth() || ancestor->IsAutoHeight())) {
-    ancestor->SetEstimateStale();
-    ancestor = ancestor->GetParent();
-  }
-  if (ancestor)
-    ancestor->Arrange();
-  else
-    window_->GetRoot()->Arrange();
 }
 
 void PlaceHolder::Arrange() {

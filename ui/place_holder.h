@@ -12,7 +12,7 @@
 
 namespace ui {
 
-class Box;
+class Control;
 class IControlHost;
 
 // Values of a fixed width or height that are not pixels.
@@ -35,7 +35,7 @@ class PlaceHolder : public base::SupportWeakCallback {
   void SetName(const std::wstring& name) { name_ = name; }
 
   IControlHost* GetWindow() const { return window_; }
-  Box* GetParent() const { return parent_; }
+  Control* GetParent() const { return parent_; }
 
   // Fixed size: kSizeStretch, kSizeAuto or pixels. A change asks the
   // ancestor to arrange again.
@@ -83,8 +83,9 @@ class PlaceHolder : public base::SupportWeakCallback {
   void SetNeedsLayout(bool needs) { needs_layout_ = needs; }
 
   // Asks the nearest ancestor whose size cannot change with this control to
-  // lay out again (the window's root when every ancestor is auto-sized).
-  virtual void ArrangeAncestor();
+  // lay out again (the window's root when every ancestor is auto-sized). The
+  // ancestors are controls, so Control answers it.
+  virtual void ArrangeAncestor() = 0;
   // Marks this control for a layout pass before the next paint.
   virtual void Arrange();
   // Repaints the control's own rectangle.
@@ -93,7 +94,7 @@ class PlaceHolder : public base::SupportWeakCallback {
  protected:
   std::wstring name_;
   IControlHost* window_ = nullptr;
-  Box* parent_ = nullptr;
+  Control* parent_ = nullptr;
   int fixed_width_ = kSizeStretch;
   int fixed_height_ = kSizeStretch;
   int min_width_ = -1;

@@ -202,7 +202,7 @@ void RichEdit::SetWindow(IControlHost* window) {
   }
 }
 
-void RichEdit::SetWindow(IControlHost* window, Box* parent, bool init) {
+void RichEdit::SetWindow(IControlHost* window, Control* parent, bool init) {
   Box::SetWindow(window, parent, init);
   for (ScrollBar* bar : {vbar_.get(), hbar_.get()}) {
     if (bar) bar->SetWindow(window, this, init);

@@ -91,7 +91,9 @@ class RichEdit : public Box, private TextHostOwner {
   // --- Control overrides -----------------------------------------------------
   void Init() override;
   void SetWindow(IControlHost* window) override;
-  void SetWindow(IControlHost* window, Box* parent, bool init = true) override;
+  void SetWindow(IControlHost* window, Control* parent, bool init = true) override;
+  // A text field keeps Tab-reachable content to itself.
+  TabStopKind GetTabStopKind() const override { return TabStopKind::kStopWithoutChildren; }
   void SetEnabled(bool enabled) override;
   Control* LocateControl(const FindControlProc& proc, POINT pt, UINT flags) override;
   void HandleEvent(EventArgs& event) override;

@@ -23,25 +23,6 @@ bool IsResourceTag(const std::wstring& tag) {
   return tag == L"Image" || tag == L"Font" || tag == L"Class" || tag == L"TextColor";
 }
 
-std::vector<std::wstring> SplitBlanks(const std::wstring& text) {
-  std::vector<std::wstring> words;
-  size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
-    size_t start = i;
-    while (i < text.size() && text[i] != L' ' && text[i] != L'\t') ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
-  }
-  return words;
-}
-
-std::wstring Trim(const std::wstring& text) {
-  size_t first = text.find_first_not_of(L" \t\r\n");
-  if (first == std::wstring::npos) return std::wstring();
-  size_t last = text.find_last_not_of(L" \t\r\n");
-  return text.substr(first, last - first + 1);
-}
-
 // The receiver of a declared event: "./name" (or ".\name") among the
 // descendants of the element's control, any other name in the whole window.
 Control* FindReceiver(Control* owner, IControlHost* window, const std::wstring& name) {
@@ -133,7 +114,7 @@ Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback c
     // Classes of the window's own skin, looked up after the global ones.
     for (MarkupNode child = root.GetChild(); child.IsValid(); child = child.GetSibling()) {
       if (std::wstring(child.GetName()) != L"Class") continue;
-      std::wstring name = Trim(child.GetAttributeValue(L"name"));
+      std::wstring name = TrimBlanks(child.GetAttributeValue(L"name"));
       if (!name.empty() && native) native->AddClass(name, GlobalResources::ClassAttributesOf(child));
     }
   }

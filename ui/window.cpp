@@ -6,6 +6,7 @@
 #include "base/startup_trace.h"
 #include "ui/box.h"
 #include "ui/control.h"
+#include "ui/control_tree.h"
 #include "ui/global_resources.h"
 #include "ui/window_class.h"
 #include "ui/window_os.h"
@@ -37,27 +38,6 @@ SIZE FrameSize(int cx, int cy, bool contain_shadow, bool dpi_scale, const Shadow
     cy += pad.top + pad.bottom;
   }
   return SIZE{cx, cy};
-}
-
-void ForEachControl(Control* control, const std::function<void(Control*)>& visit) {
-  if (!control) return;
-  visit(control);
-  if (auto* box = dynamic_cast<Box*>(control)) {
-    for (Control* child : box->GetItems()) ForEachControl(child, visit);
-  }
-}
-
-// Lays out the controls of the tree that asked for it (the root itself did
-// not). A box that is laid out places its children, so the walk stops there.
-void LayoutMarkedControls(Control* control) {
-  if (!control) return;
-  if (control->NeedsLayout()) {
-    control->SetPos(control->GetPos());
-    return;
-  }
-  if (auto* box = dynamic_cast<Box*>(control)) {
-    for (Control* child : box->GetItems()) LayoutMarkedControls(child);
-  }
 }
 
 }  // namespace
@@ -232,7 +212,7 @@ void Window::InitControls(Control* control, Box* parent) {
   // A box hands the window on to its whole subtree.
   control->SetWindow(this, parent, true);
   if (!parent) control->Init();
-  ForEachControl(control, [this](Control* c) { RegisterControlName(c); });
+  control_tree::ForEach(control, [this](Control* c) { RegisterControlName(c); });
 }
 
 Control* Window::FindControl(POINT pt) const { return dispatcher_.ControlAt(pt); }
@@ -246,7 +226,7 @@ void Window::QueueDelayedDelete(Control* control) {
 void Window::DetachTreePointers(Control* control) {
   if (!control) return;
   dispatcher_.ForgetSubtree(control);
-  ForEachControl(control, [this](Control* c) { registry_.RemoveNamesOf(c); });
+  control_tree::ForEach(control, [this](Control* c) { registry_.RemoveNamesOf(c); });
 }
 
 void Window::AddClass(const std::wstring& name, const std::wstring& attributes) {
@@ -530,12 +510,7 @@ void Window::EnsureLayout() {
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   if (::IsRectEmpty(&client)) return;
-  const RECT& pos = root_->GetPos();
-  if (root_->NeedsLayout() || !::EqualRect(&pos, &client)) {
-    root_->SetPos(client);
-  } else {
-    LayoutMarkedControls(root_);
-  }
+  control_tree::ArrangePending(root_, client);
 }
 
 LRESULT Window::OnPaint() {

@@ -5,11 +5,8 @@
 #include <functional>
 
 #include "base/unique_any.h"
-#include "ui/box.h"
-#include "ui/button.h"
 #include "ui/control.h"
 #include "ui/global_resources.h"
-#include "ui/rich_edit.h"
 #include "ui/skin_builder.h"
 
 #ifndef WM_DPICHANGED
@@ -22,9 +19,10 @@ namespace {
 // The load-failure text is at most this long, terminator included.
 constexpr size_t kMaxLoadFailureText = 260;
 
+// What the user operates (the controls the Tab key stops at) takes the
+// mouse; the rest of the window drags it by its caption.
 bool IsClickable(Control* control) {
-  return dynamic_cast<Button*>(control) || dynamic_cast<ButtonBox*>(control) ||
-         dynamic_cast<RichEdit*>(control);
+  return control && control->GetTabStopKind() != TabStopKind::kNone;
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
 TEST(AttributeValuesTest, BooleansAreTrueOnlyForExactlyTrue) {
@@ -55,6 +59,23 @@ TEST(AttributeValuesTest, PairsAndRectanglesFillMissingTrailingNumbersWithZero) 
   RECT empty = ui::ParseRectAttribute(L"");
   EXPECT_EQ(0, empty.left);
   EXPECT_EQ(0, empty.bottom);
+}
+
+TEST(AttributeValuesTest, WordsAndQuotedPairsAreSeparatedByAnyBlank) {
+  // Class lists, event types and receivers are words between blanks.
+  EXPECT_EQ((std::vector<std::wstring>{L"a", L"b", L"c"}), ui::SplitBlanks(L" a\tb\r\n\v c\f"));
+  EXPECT_TRUE(ui::SplitBlanks(L" \t ").empty());
+  EXPECT_EQ(L"x y", ui::TrimBlanks(L"\t x y \n"));
+
+  // Pairs keep empty values for the caller to judge; a value without its
+  // closing quote ends the reading after the pairs before it.
+  std::vector<std::pair<std::wstring, std::wstring>> pairs;
+  ui::ForEachQuotedPair(L"a = '1'\nb='' c='3", L'\'',
+                        [&pairs](const std::wstring& name, const std::wstring& value) {
+                          pairs.emplace_back(name, value);
+                        });
+  const std::vector<std::pair<std::wstring, std::wstring>> expected{{L"a", L"1"}, {L"b", L""}};
+  EXPECT_EQ(expected, pairs);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "ui/box.h"
 #include "ui/control.h"
+#include "ui/control_tree.h"
 #include "ui/gdiplus_render_context.h"
 #include "ui/global_resources.h"
 #include "ui/render_context.h"
@@ -16,15 +16,7 @@
 namespace test_support {
 namespace {
 
-using ui::Box;
 using ui::GlobalResources;
-
-void RegisterTree(ui::IControlHost* host, Control* control) {
-  if (!control->GetName().empty()) host->RegisterControlName(control);
-  if (Box* box = dynamic_cast<Box*>(control)) {
-    for (Control* child : box->GetItems()) RegisterTree(host, child);
-  }
-}
 
 bool FindPngEncoder(CLSID* clsid) {
   UINT count = 0, bytes = 0;
@@ -68,7 +60,9 @@ void OffscreenHost::AttachRoot(Control* root) {
   if (!root) return;
   root->SetWindow(this, nullptr, false);
   root->Init();
-  RegisterTree(this, root);
+  ui::control_tree::ForEach(root, [this](Control* c) {
+    if (!c->GetName().empty()) RegisterControlName(c);
+  });
   layout_needed_ = true;
   root->SetNeedsLayout(true);
 }
@@ -87,7 +81,7 @@ void OffscreenHost::LayoutIfNeeded() {
   if (!layout_needed_ || !root_) return;
   layout_needed_ = false;
   ++layout_passes_;
-  Box::ArrangePending(root_.get(), GetClientRect());
+  ui::control_tree::ArrangePending(root_.get(), GetClientRect());
 }
 
 void OffscreenHost::PaintAll() {
