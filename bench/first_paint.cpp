@@ -45,8 +45,11 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_any.h"
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
+#include "support/text.h"
+#include "ui/gdi_bitmap.h"
 
 namespace {
 
@@ -70,34 +73,18 @@ struct Screenshot {
 bool GrabScreen(const RECT& rect, Screenshot* out) {
   int w = rect.right - rect.left, h = rect.bottom - rect.top;
   if (w <= 0 || h <= 0) return false;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = false;
-  if (memory && bitmap && bits) {
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ok = ::BitBlt(memory, 0, 0, w, h, screen, rect.left, rect.top, SRCCOPY) != FALSE;
-    ::GdiFlush();
-    if (ok) {
-      out->width = w;
-      out->height = h;
-      const auto* p = static_cast<const uint32_t*>(bits);
-      out->pixels.assign(p, p + static_cast<size_t>(w) * h);
-    }
-    ::SelectObject(memory, old);
-  }
-  if (bitmap) ::DeleteObject(bitmap);
-  if (memory) ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
-  return ok;
+  base::unique_hdc_window screen = base::unique_hdc_window::For(nullptr);
+  base::unique_hdc memory(::CreateCompatibleDC(screen.get()));
+  ui::GdiBitmap image;
+  if (!screen || !memory || !image.Init(screen.get(), w, h)) return false;
+  base::unique_select_object selected(memory.get(), image.GetBitmap());
+  if (!::BitBlt(memory.get(), 0, 0, w, h, screen.get(), rect.left, rect.top, SRCCOPY)) return false;
+  ::GdiFlush();
+  out->width = w;
+  out->height = h;
+  const auto* p = reinterpret_cast<const uint32_t*>(image.GetBits());
+  out->pixels.assign(p, p + static_cast<size_t>(w) * h);
+  return true;
 }
 
 // Every visible top-level window of the child with a non-empty rectangle
@@ -243,10 +230,7 @@ Run LaunchOnce(const std::wstring& exe, const std::wstring& args, const std::wst
     DWORD code = 0;
     ::GetExitCodeProcess(process.hProcess, &code);
     // UTF-8 for the Linux side that reads the output (titles may be Chinese).
-    std::string other(others.size() * 3 + 1, '\0');
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, others.c_str(), static_cast<int>(others.size()), &other[0],
-                                  static_cast<int>(other.size()), nullptr, nullptr);
-    other.resize(n > 0 ? n : 0);
+    const std::string other = test_support::Utf8(others);
     std::printf("  no painted %dx%d window (%s, exit code %lu)%s%s\n", g_width, g_height,
                 exited ? "the program ended" : "timed out", code,
                 other.empty() ? "" : "; it showed another window: ", other.c_str());

@@ -28,6 +28,7 @@
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
 #include "bench/support/installer_window.h"
+#include "ui/gdi_bitmap.h"
 #include "ui/render_context.h"
 
 namespace {
@@ -35,17 +36,10 @@ namespace {
 // Milliseconds per GDI+ fill of a width x height 32-bit DIB: the floor any
 // software repaint of that surface stands on.
 double BareFillMs(int width, int height, int frames) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
   base::unique_hdc dc(::CreateCompatibleDC(nullptr));
-  base::unique_hgdiobj bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!dc || !bitmap) return 0;
-  HGDIOBJ old = ::SelectObject(dc.get(), bitmap.get());
+  ui::GdiBitmap surface;
+  if (!dc || !surface.Init(dc.get(), width, height)) return 0;
+  base::unique_select_object selected(dc.get(), surface.GetBitmap());
   const double start = bench::Seconds();
   for (int i = 0; i < frames; ++i) {
     Gdiplus::Graphics graphics(dc.get());
@@ -53,9 +47,7 @@ double BareFillMs(int width, int height, int frames) {
     graphics.FillRectangle(&brush, 0, 0, width, height);
   }
   ::GdiFlush();
-  const double per_frame = (bench::Seconds() - start) * 1000 / frames;
-  ::SelectObject(dc.get(), old);
-  return per_frame;
+  return (bench::Seconds() - start) * 1000 / frames;
 }
 
 }  // namespace

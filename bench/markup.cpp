@@ -10,6 +10,7 @@
 
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
+#include "support/text.h"
 #include "ui/markup_document.h"
 #include "ui/markup_node.h"
 
@@ -38,14 +39,6 @@ std::string MakeSkin(size_t target_bytes) {
   return skin;
 }
 
-std::wstring ToWide(const std::string& utf8) {
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                           nullptr, 0);
-  std::wstring text(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
-  return text;
-}
-
 template <typename Work>
 double Best(int rounds, Work work) {
   double best = 1e30;
@@ -62,7 +55,7 @@ double Best(int rounds, Work work) {
 
 int wmain() {
   const std::string utf8 = MakeSkin(8u << 20);
-  const std::wstring wide = ToWide(utf8.substr(3));
+  const std::wstring wide = test_support::Wide(utf8.substr(3));
   const double utf8_mb = static_cast<double>(utf8.size()) / 1e6;
   const double wide_mb = static_cast<double>(wide.size() * sizeof(wchar_t)) / 1e6;
   const int rounds = 7;

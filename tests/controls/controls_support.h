@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "ui/box.h"
@@ -31,9 +30,6 @@ void StartFramework();
 // A w x h PNG of one opaque colour in the test folder; returns its Windows
 // path (created once per name).
 std::wstring SolidPng(const std::wstring& name, int width, int height, DWORD argb);
-
-// The folder for screenshots ($ORVANE_BINARY_DIR/screenshots, Windows form).
-std::wstring ScreenshotDir();
 
 // A control that records how often it triggered and measured text.
 class ProbeControl : public ui::Control {

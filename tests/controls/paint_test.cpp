@@ -7,6 +7,7 @@
 #include <string>
 
 #include "controls_support.h"
+#include "support/paths.h"
 #include "ui/box.h"
 #include "ui/control.h"
 #include "support/offscreen_host.h"
@@ -317,7 +318,7 @@ TEST_F(PaintTest, ScreenshotOfAStartViewTree) {
   EXPECT_TRUE(PixelIs(host, 500, 300, kWhite));
   EXPECT_EQ(0u, host.GetPixel(1, 1) >> 24) << "the round corner leaves the window corner clear";
   EXPECT_TRUE(PixelIs(host, 494, 65 + 107 + 120 + 50 + 20, kBlue)) << "install button centred";
-  const std::wstring path = ScreenshotDir() + L"\\controls_start_view.png";
+  const std::wstring path = test_support::ScreenshotFolder() + L"\\controls_start_view.png";
   EXPECT_TRUE(host.SavePng(path));
 }
 

@@ -15,7 +15,7 @@
 namespace {
 
 using install_test::CopyClientTo;
-using install_test::Narrow;
+using install_test::ToAnsi;
 
 constexpr wchar_t kLocationKey[] = L"Software\\OrvaneCloud";
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvane";
@@ -188,9 +188,9 @@ TEST_F(RegistrationTest, UninstallEntryHasFiveExactValuesInThe32BitView) {
   };
   for (const Expected& e : expected) {
     RegistryValue value;
-    ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, e.name, value, KEY_WOW64_32KEY)) << Narrow(e.name);
-    EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << Narrow(e.name);
-    EXPECT_EQ(value.bytes, e.bytes) << Narrow(e.name);
+    ASSERT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, e.name, value, KEY_WOW64_32KEY)) << ToAnsi(e.name);
+    EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << ToAnsi(e.name);
+    EXPECT_EQ(value.bytes, e.bytes) << ToAnsi(e.name);
   }
 
   base::unique_hkey key;
@@ -248,7 +248,7 @@ testing::AssertionResult LoadLink(const std::wstring& path, LinkContents& conten
   if (FAILED(hr)) return testing::AssertionFailure() << "no shell link object: " << hr;
   base::com_ptr<IPersistFile> file;
   if (FAILED(link.QueryTo(file)) || FAILED(file->Load(path.c_str(), STGM_READ)))
-    return testing::AssertionFailure() << "the link does not load: " << Narrow(path);
+    return testing::AssertionFailure() << "the link does not load: " << ToAnsi(path);
   wchar_t buffer[MAX_PATH];
   buffer[0] = 0;
   link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH);
@@ -277,10 +277,10 @@ TEST_F(RegistrationTest, RegistrationWritesBothShortcutsTheLocationAndTheEntry) 
   for (const wchar_t* path : {kDesktopLink, kStartMenuLink}) {
     LinkContents link;
     ASSERT_TRUE(LoadLink(path, link));
-    EXPECT_EQ(link.target, folder + L"\\Orvane.exe") << Narrow(path);
-    EXPECT_EQ(link.description, L"Orvane") << Narrow(path);
-    EXPECT_EQ(link.working_directory, L"") << Narrow(path);
-    EXPECT_EQ(link.arguments, L"") << Narrow(path);
+    EXPECT_EQ(link.target, folder + L"\\Orvane.exe") << ToAnsi(path);
+    EXPECT_EQ(link.description, L"Orvane") << ToAnsi(path);
+    EXPECT_EQ(link.working_directory, L"") << ToAnsi(path);
+    EXPECT_EQ(link.arguments, L"") << ToAnsi(path);
   }
   EXPECT_EQ(ReadLocation(), folder);
   RegistryValue name;

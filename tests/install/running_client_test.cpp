@@ -59,7 +59,7 @@ class RunningClientTest : public install_test::WorkingFolderTest {
   std::unique_ptr<RunningProgram> Start(const std::wstring& path) {
     CopyClientTo(path);
     auto program = std::make_unique<RunningProgram>(path);
-    EXPECT_TRUE(program->started()) << install_test::Narrow(path);
+    EXPECT_TRUE(program->started()) << install_test::ToAnsi(path);
     for (int waited = 0; waited < 5000 && program->started(); waited += 20) {
       base::unique_handle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, program->pid()));
       wchar_t image[MAX_PATH];

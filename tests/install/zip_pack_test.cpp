@@ -13,13 +13,13 @@ namespace {
 
 using install_test::Exists;
 using install_test::FolderNames;
+using install_test::FromAnsi;
 using install_test::IsFolder;
-using install_test::Narrow;
 using install_test::ReadFileBytes;
 using install_test::RunOnHost;
-using install_test::TempFolder;
+using install_test::ScratchFolder;
+using install_test::ToAnsi;
 using install_test::UnixPath;
-using install_test::Widen;
 
 constexpr wchar_t kCreateFolder[] = L"Create target folder\xFF1A";
 constexpr wchar_t kFolderExists[] = L"The target folder already exists";
@@ -37,9 +37,9 @@ size_t Count(const std::vector<std::wstring>& messages, const std::wstring& text
 class ZipPackTest : public install_test::WorkingFolderTest {
  protected:
   static void SetUpTestSuite() {
-    archives_ = std::make_unique<TempFolder>();
+    archives_ = std::make_unique<ScratchFolder>();
     std::string dir = UnixPath(archives_->path());
-    std::string source = UnixPath(install_test::SourceDir());
+    std::string source = UnixPath(install_test::SourceFolder());
     std::string client = UnixPath(install_test::ClientExe());
     ready_ = std::make_unique<testing::AssertionResult>(
         RunOnHost("/usr/bin/python3 '" + source + "/tests/install/archives.py' build '" + dir + "' && '" + source +
@@ -55,27 +55,27 @@ class ZipPackTest : public install_test::WorkingFolderTest {
     ASSERT_TRUE(*ready_);
   }
 
-  static std::string Archive(const wchar_t* name) { return Narrow(*archives_ / name); }
-  std::string Target() const { return Narrow(temp_ / L"Soft"); }
+  static std::string Archive(const wchar_t* name) { return ToAnsi(*archives_ / name); }
+  std::string Target() const { return ToAnsi(temp_ / L"Soft"); }
 
   // Compares the extracted folder with the tree the zip tools packed, names
   // included (Wine keeps names as UTF-8 on the host).
   static testing::AssertionResult SameAsToolTree(const std::string& folder) {
-    return RunOnHost("diff -r '" + UnixPath(*archives_ / L"tools\\tree") + "' '" + UnixPath(Widen(folder)) + "'");
+    return RunOnHost("diff -r '" + UnixPath(*archives_ / L"tools\\tree") + "' '" + UnixPath(FromAnsi(folder)) + "'");
   }
 
   // Compares the extracted folder with Python's reading of the archive.
   static testing::AssertionResult SameAsArchive(const std::string& archive, const std::string& folder) {
-    std::string source = UnixPath(install_test::SourceDir());
+    std::string source = UnixPath(install_test::SourceFolder());
     return RunOnHost("/usr/bin/python3 '" + source + "/tests/install/archives.py' verify '" +
-                     UnixPath(Widen(archive)) + "' '" + UnixPath(Widen(folder)) + "'");
+                     UnixPath(FromAnsi(archive)) + "' '" + UnixPath(FromAnsi(folder)) + "'");
   }
 
-  static std::unique_ptr<TempFolder> archives_;
+  static std::unique_ptr<ScratchFolder> archives_;
   static std::unique_ptr<testing::AssertionResult> ready_;
 };
 
-std::unique_ptr<TempFolder> ZipPackTest::archives_;
+std::unique_ptr<ScratchFolder> ZipPackTest::archives_;
 std::unique_ptr<testing::AssertionResult> ZipPackTest::ready_;
 
 TEST_F(ZipPackTest, FolderEntryThenFileLogsEachStepAndJoinsWithBackslash) {
@@ -85,9 +85,9 @@ TEST_F(ZipPackTest, FolderEntryThenFileLogsEachStepAndJoinsWithBackslash) {
   std::string target = Target();
   ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
 
-  std::wstring wide_target = Widen(target);
+  std::wstring wide_target = FromAnsi(target);
   std::vector<std::wstring> expected = {
-      L"ZipPack::UnzipFile:", Widen(package), kCreateFolder, wide_target, L"\nUnzipFile targetFolder:",
+      L"ZipPack::UnzipFile:", FromAnsi(package), kCreateFolder, wide_target, L"\nUnzipFile targetFolder:",
       wide_target, L"[", L"app/", kCreateFolder, wide_target + L"\\app/", L"[", L"app/client.exe",
   };
   EXPECT_EQ(Log(), expected);
@@ -99,7 +99,7 @@ TEST_F(ZipPackTest, FoldersNotListedInTheArchiveAreCreatedLevelByLevel) {
   // each logged like a folder entry.
   std::string target = Target();
   ASSERT_TRUE(app::ZipPack::UnzipFile(Archive(L"no_folder_entry.zip"), target));
-  std::wstring wide_target = Widen(target);
+  std::wstring wide_target = FromAnsi(target);
   std::vector<std::wstring> log = Log();
   std::vector<std::wstring> expected = {L"[",           L"app/bin/client.exe", kCreateFolder,
                                         wide_target + L"\\app", kCreateFolder,        wide_target + L"\\app/bin"};
@@ -112,9 +112,9 @@ TEST_F(ZipPackTest, PackagesOfCommonZipToolsExtractCompletelyUnderTheirNames) {
   // One client tree packed four ways: with and without folder entries, names
   // in code page 936 or flagged UTF-8, entries with data descriptors.
   for (const wchar_t* package : {L"info-zip.zip", L"info-zip-D.zip", L"python-stream.zip", L"7zip.zip"}) {
-    SCOPED_TRACE(Narrow(package));
+    SCOPED_TRACE(ToAnsi(package));
     ::DeleteFileW(L"setup.log");
-    std::string target = Narrow(temp_ / (std::wstring(L"Soft-") + package));
+    std::string target = ToAnsi(temp_ / (std::wstring(L"Soft-") + package));
     ASSERT_TRUE(app::ZipPack::UnzipFile(Archive((std::wstring(L"tools\\") + package).c_str()), target));
     EXPECT_TRUE(SameAsToolTree(target));
     EXPECT_EQ(Count(Log(), kCannotCreateFile), 0u);
@@ -124,7 +124,7 @@ TEST_F(ZipPackTest, PackagesOfCommonZipToolsExtractCompletelyUnderTheirNames) {
 TEST_F(ZipPackTest, UnicodePathFieldNamesTheEntryOnlyWhenItMatchesTheStoredName) {
   std::string target = Target();
   ASSERT_TRUE(app::ZipPack::UnzipFile(Archive(L"unicode_path.zip"), target));
-  std::wstring wide_target = Widen(target);
+  std::wstring wide_target = FromAnsi(target);
   // 统一\名字.txt
   EXPECT_EQ(ReadFileBytes(wide_target + L"\\\x7EDF\x4E00\\\x540D\x5B57.txt"), "unicode");
   EXPECT_EQ(ReadFileBytes(wide_target + L"\\stale.txt"), "stale") << "a stale field must not rename the entry";
@@ -134,21 +134,21 @@ TEST_F(ZipPackTest, UnicodePathFieldNamesTheEntryOnlyWhenItMatchesTheStoredName)
 TEST_F(ZipPackTest, EmptyArchiveOnlyCreatesTheTargetFolder) {
   std::string target = Target();
   EXPECT_TRUE(app::ZipPack::UnzipFile(Archive(L"empty.zip"), target));
-  EXPECT_TRUE(IsFolder(Widen(target)));
-  EXPECT_TRUE(FolderNames(Widen(target)).empty());
+  EXPECT_TRUE(IsFolder(FromAnsi(target)));
+  EXPECT_TRUE(FolderNames(FromAnsi(target)).empty());
   std::vector<std::wstring> log = Log();
   ASSERT_FALSE(log.empty());
-  EXPECT_EQ(log.back(), Widen(target)) << "nothing is logged after the target folder line";
+  EXPECT_EQ(log.back(), FromAnsi(target)) << "nothing is logged after the target folder line";
 }
 
 TEST_F(ZipPackTest, WhatIsNotAnArchiveFailsBeforeAnythingIsCreated) {
   // A downloaded error page, and a package that is not there at all: neither
   // has a zip directory, so neither opens as an archive.
   size_t failures = 0;
-  for (std::string package : {Archive(L"not_a_zip.zip"), Narrow(temp_ / L"missing.zip")}) {
+  for (std::string package : {Archive(L"not_a_zip.zip"), ToAnsi(temp_ / L"missing.zip")}) {
     std::string target = Target();
     EXPECT_FALSE(app::ZipPack::UnzipFile(package, target)) << package;
-    EXPECT_FALSE(Exists(Widen(target))) << package;
+    EXPECT_FALSE(Exists(FromAnsi(target))) << package;
     std::vector<std::wstring> log = Log();
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), L"fail to open the file") << package;
@@ -159,7 +159,7 @@ TEST_F(ZipPackTest, WhatIsNotAnArchiveFailsBeforeAnythingIsCreated) {
 }
 
 TEST_F(ZipPackTest, MissingParentOfTheTargetFails) {
-  std::string target = Narrow(temp_ / L"no\\such\\Soft");
+  std::string target = ToAnsi(temp_ / L"no\\such\\Soft");
   EXPECT_FALSE(app::ZipPack::UnzipFile(Archive(L"app_client.zip"), target));
   std::vector<std::wstring> log = Log();
   ASSERT_GE(log.size(), 3u);
@@ -175,7 +175,7 @@ TEST_F(ZipPackTest, PackageIsExtractedByteForByte) {
   ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
   EXPECT_TRUE(SameAsArchive(package, target));
 
-  std::wstring wide_target = Widen(target);
+  std::wstring wide_target = FromAnsi(target);
   EXPECT_TRUE(Exists(wide_target + L"\\data\\empty.dat"));
   EXPECT_EQ(ReadFileBytes(wide_target + L"\\data\\empty.dat").size(), 0u);
   // 文档\说明.txt
@@ -187,9 +187,9 @@ TEST_F(ZipPackTest, SecondExtractionReusesFoldersAndReplacesFiles) {
   std::string package = Archive(L"package.zip");
   std::string target = Target();
   ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
-  std::wstring client = Widen(target) + L"\\Orvane.exe";
+  std::wstring client = FromAnsi(target) + L"\\Orvane.exe";
   install_test::WriteFileBytes(client, "changed since the first extraction");
-  ::DeleteFileW((Widen(target) + L"\\data\\empty.dat").c_str());
+  ::DeleteFileW((FromAnsi(target) + L"\\data\\empty.dat").c_str());
   ::DeleteFileW(L"setup.log");
 
   ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
@@ -207,7 +207,7 @@ TEST_F(ZipPackTest, EntriesThatCannotBeWrittenFailTheExtraction) {
   std::string package = Archive(L"app_client.zip");
   std::string target = Target();
   ASSERT_TRUE(app::ZipPack::UnzipFile(package, target));
-  std::wstring client = Widen(target) + L"\\app\\client.exe";
+  std::wstring client = FromAnsi(target) + L"\\app\\client.exe";
   {
     base::unique_hfile locked(::CreateFileW(client.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(locked);
@@ -216,9 +216,9 @@ TEST_F(ZipPackTest, EntriesThatCannotBeWrittenFailTheExtraction) {
   }
 
   // A file where the archive's folder goes: the folder entry fails.
-  std::string blocked = Narrow(temp_ / L"Blocked");
-  ASSERT_TRUE(::CreateDirectoryW(Widen(blocked).c_str(), nullptr));
-  install_test::WriteFileBytes(Widen(blocked) + L"\\app", "a file, not a folder");
+  std::string blocked = ToAnsi(temp_ / L"Blocked");
+  ASSERT_TRUE(::CreateDirectoryW(FromAnsi(blocked).c_str(), nullptr));
+  install_test::WriteFileBytes(FromAnsi(blocked) + L"\\app", "a file, not a folder");
   EXPECT_FALSE(app::ZipPack::UnzipFile(package, blocked));
   EXPECT_EQ(Log().back(), kCannotCreateFolder);
 }
@@ -231,7 +231,7 @@ TEST_F(ZipPackTest, EntriesLeadingOutOfTheTargetAreSkipped) {
   std::string target = Target();
   ASSERT_TRUE(app::ZipPack::UnzipFile(Archive(L"escape.zip"), target));
 
-  std::wstring wide_target = Widen(target);
+  std::wstring wide_target = FromAnsi(target);
   EXPECT_EQ(FolderNames(temp_.path()), (std::vector<std::wstring>{L"Soft", L"setup.log"}))
       << "nothing may land beside the target folder";
   EXPECT_EQ(FolderNames(wide_target), std::vector<std::wstring>{L"inside"});
@@ -250,8 +250,8 @@ TEST_F(ZipPackTest, NamesTooLongForTheBuffersAreRejectedWithoutOverrun) {
   // only overflows once joined to the target folder.
   std::string target = Target();
   ASSERT_TRUE(app::ZipPack::UnzipFile(Archive(L"long_names.zip"), target));
-  EXPECT_EQ(ReadFileBytes(Widen(target) + L"\\after.txt"), "after");
-  EXPECT_EQ(FolderNames(Widen(target)), std::vector<std::wstring>{L"after.txt"});
+  EXPECT_EQ(ReadFileBytes(FromAnsi(target) + L"\\after.txt"), "after");
+  EXPECT_EQ(FolderNames(FromAnsi(target)), std::vector<std::wstring>{L"after.txt"});
 
   // A name cut short by the buffer has lost its final "/", so the folder is
   // refused as an entry that cannot be created, too.
@@ -266,8 +266,8 @@ TEST_F(ZipPackTest, CorruptEntryFailsTheExtractionAndLeavesNoFile) {
   // (the installer then offers a retry) instead of reporting success.
   std::string target = Target();
   EXPECT_FALSE(app::ZipPack::UnzipFile(Archive(L"crc.zip"), target));
-  EXPECT_EQ(ReadFileBytes(Widen(target) + L"\\good.txt"), "good");
-  EXPECT_FALSE(Exists(Widen(target) + L"\\bad.bin")) << "a corrupt file must not look installed";
+  EXPECT_EQ(ReadFileBytes(FromAnsi(target) + L"\\good.txt"), "good");
+  EXPECT_FALSE(Exists(FromAnsi(target) + L"\\bad.bin")) << "a corrupt file must not look installed";
   std::vector<std::wstring> log = Log();
   ASSERT_FALSE(log.empty());
   EXPECT_EQ(log.back(), L"Failed to extract target file]\n");

@@ -6,43 +6,22 @@
 #include "base/framework_thread.h"
 #include "base/message_loop.h"
 #include "base/thread_registry.h"
+#include "support/framework_start.h"
+#include "support/paths.h"
+#include "support/text.h"
 #include "ui/control.h"
-#include "ui/global_resources.h"
 
 namespace installer_test {
 namespace {
 
-using test_support::BinaryDir;
-using test_support::WindowsPath;
-using test_support::WriteFileAt;
+test_support::FrameworkFiles InstallerSkins() {
+  test_support::FrameworkFiles files;
+  files.root = test_support::BuildFolder() + L"\\installer_skins\\";
+  files.global_xml = L"tests\\installer\\global.xml";
+  return files;
+}
 
-// The fonts and colours the installer's skins name.
-constexpr char kGlobalXml[] = R"(<?xml version="1.0" encoding="utf-8"?>
-<Global>
-  <Font id="system_16" name="微软雅黑" size="16" default="true"/>
-  <Font id="system_bold_18" name="微软雅黑" size="18" bold="true"/>
-  <Font id="system_22" name="微软雅黑" size="22"/>
-  <TextColor name="white" value="#ffffffff"/>
-  <TextColor name="black" value="#ff000000"/>
-  <TextColor name="grey" value="#ffc0c0c0"/>
-  <TextColor name="green" value="#ff20a060"/>
-  <TextColor name="textdefaultcolor" value="#ff000000"/>
-  <TextColor name="textdefaultdisablecolor" value="#ff808080"/>
-</Global>
-)";
-
-class FrameworkEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    const std::wstring root = WindowsPath(BinaryDir() + "/installer_skins/");
-    WriteFileAt(root + L"global.xml", kGlobalXml);
-    ASSERT_TRUE(ui::GlobalResources::Startup(root, {}, false, L"", L"lang"))
-        << "the UI framework did not start";
-  }
-};
-
-[[maybe_unused]] testing::Environment* const kEnvironment =
-    testing::AddGlobalTestEnvironment(new FrameworkEnvironment);
+[[maybe_unused]] const bool kFrameworkStarted = test_support::StartFrameworkBeforeTests(InstallerSkins());
 
 class TestUiThread : public base::FrameworkThread {
  public:
@@ -95,7 +74,8 @@ const char kMsgBoxSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
 )";
 
 void WriteSkin(const std::wstring& relative_path, const std::string& bytes) {
-  WriteFileAt(ui::GlobalResources::GetResourcePath() + relative_path, bytes);
+  EXPECT_TRUE(test_support::WriteSkinFile(relative_path, bytes))
+      << "could not write the skin " << test_support::Utf8(relative_path);
 }
 
 void RunOnUiThread(const std::function<void()>& body) {
@@ -109,8 +89,7 @@ bool ClickControl(ui::Window* window, const std::wstring& name) {
   const RECT& pos = control->GetPos();
   POINT pt{(pos.left + pos.right) / 2, (pos.top + pos.bottom) / 2};
   ::ClientToScreen(window->GetHWND(), &pt);
-  return Xdotool("mousemove " + std::to_string(pt.x) + " " + std::to_string(pt.y) +
-                 " sleep 0.1 click 1");
+  return test_support::XClick(pt);
 }
 
 ui::Window* WindowOf(HWND hwnd) {

@@ -10,6 +10,7 @@
 
 #include "net_test_support.h"
 #include "support/desktop.h"
+#include "support/paths.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST(DiskSpace, VolumeThatCannotBeAskedCountsAsRoomy) {
   // The real volume of the temporary folder has room for a small package.
   wchar_t temp[MAX_PATH];
   ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
-  std::string tempAnsi = net_test::Narrow(temp);
+  std::string tempAnsi = app::ToAnsi(temp);
   EXPECT_FALSE(app::IsDiskSpaceInsufficient(1024, tempAnsi));
   uint64_t free = 0;
   ASSERT_TRUE(app::QueryFreeSpace(tempAnsi, &free)) << "the temporary folder's volume did not answer";
@@ -83,7 +84,7 @@ class SmallVolume {
   SmallVolume(const SmallVolume&) = delete;
   SmallVolume& operator=(const SmallVolume&) = delete;
 
-  std::string Directory() const { return net_test::Narrow(test_support::WindowsPath(unixPath_)) + "\\"; }
+  std::string Directory() const { return app::ToAnsi(test_support::WindowsPath(unixPath_)) + "\\"; }
 
  private:
   std::string unixPath_;

@@ -10,71 +10,13 @@
 #include <random>
 #include <thread>
 
+#include "support/files.h"
+#include "support/paths.h"
+#include "support/setup_log_reader.h"
+
 namespace net_test {
-namespace {
-
-std::string EnvOrEmpty(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-// Wine maps the Linux root to drive Z:.
-std::wstring FromUnixPath(const std::string& path) {
-  std::wstring windows = L"Z:" + Widen(path);
-  for (wchar_t& c : windows) {
-    if (c == L'/') c = L'\\';
-  }
-  return windows;
-}
-
-void CreateDirectories(const std::wstring& path) {
-  for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
-    ::CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-  }
-  ::CreateDirectoryW(path.c_str(), nullptr);
-}
-
-void EmptyDirectory(const std::wstring& path) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    std::wstring full = path + L"\\" + name;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      EmptyDirectory(full);
-      ::RemoveDirectoryW(full.c_str());
-    } else {
-      ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      ::DeleteFileW(full.c_str());
-    }
-  } while (::FindNextFileW(search, &found));
-  ::FindClose(search);
-}
-
-}  // namespace
-
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  int length = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                     0, nullptr, nullptr);
-  std::string narrow(length, '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), narrow.data(), length,
-                        nullptr, nullptr);
-  return narrow;
-}
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(length, L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
 int ServicePort(const char* variable) {
-  int port = std::atoi(EnvOrEmpty(variable).c_str());
+  int port = std::atoi(test_support::Environment(variable).c_str());
   if (port <= 0) ADD_FAILURE() << variable << " is not set; run the tests through tools/test";
   return port;
 }
@@ -84,9 +26,9 @@ int ProxyPort() { return ServicePort("ORVANE_PROXY_PORT"); }
 int ClosedPort() { return ServicePort("ORVANE_CLOSED_PORT"); }
 
 std::wstring ServiceDir() {
-  std::string dir = EnvOrEmpty("ORVANE_SERVICE_DIR");
+  std::string dir = test_support::Environment("ORVANE_SERVICE_DIR");
   if (dir.empty()) ADD_FAILURE() << "ORVANE_SERVICE_DIR is not set; run the tests through tools/test";
-  return FromUnixPath(dir);
+  return test_support::WindowsPath(dir);
 }
 
 std::wstring StorageDir() { return ServiceDir() + L"\\storage"; }
@@ -95,24 +37,6 @@ std::string RandomBytes(size_t size, unsigned seed) {
   std::mt19937 generator(seed);
   std::string bytes(size, '\0');
   for (char& c : bytes) c = static_cast<char>(generator() & 0xff);
-  return bytes;
-}
-
-bool WriteBinary(const std::wstring& path, const std::string& bytes) {
-  FILE* file = ::_wfopen(path.c_str(), L"wb");
-  if (!file) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return std::fclose(file) == 0 && ok;
-}
-
-std::string ReadBinary(const std::wstring& path) {
-  std::string bytes;
-  FILE* file = ::_wfopen(path.c_str(), L"rb");
-  if (!file) return bytes;
-  char buffer[65536];
-  size_t read;
-  while ((read = std::fread(buffer, 1, sizeof(buffer), file)) > 0) bytes.append(buffer, read);
-  std::fclose(file);
   return bytes;
 }
 
@@ -140,46 +64,27 @@ std::string Sha256(const std::string& bytes) {
 
 std::string PutInStorage(const std::string& name, const std::string& bytes) {
   std::wstring dir = StorageDir() + L"\\t";
-  CreateDirectories(dir);
-  EXPECT_TRUE(WriteBinary(dir + L"\\" + Widen(name), bytes)) << "could not place " << name << " in the storage";
+  EXPECT_TRUE(test_support::WriteFileBytes(dir + L"\\" + app::FromAnsi(name), bytes)) << "could not place " << name << " in the storage";
   return "/t/" + name;
 }
 
 std::wstring StorageFilePath(const std::string& path) {
-  std::wstring file = StorageDir() + Widen(path);
+  std::wstring file = StorageDir() + app::FromAnsi(path);
   for (wchar_t& c : file) {
     if (c == L'/') c = L'\\';
   }
   return file;
 }
 
-ScopedWorkDir::ScopedWorkDir(const std::string& name) {
-  wchar_t current[MAX_PATH];
-  ::GetCurrentDirectoryW(MAX_PATH, current);
-  previous_ = current;
-  std::string binary = EnvOrEmpty("ORVANE_BINARY_DIR");
-  path_ = binary.empty() ? previous_ + L"\\net-work\\" + Widen(name)
-                         : FromUnixPath(binary) + L"\\net-work\\" + Widen(name);
-  CreateDirectories(path_);
-  EmptyDirectory(path_);
-  ::SetCurrentDirectoryW(path_.c_str());
+ScopedWorkDir::ScopedWorkDir(const std::string& name)
+    : path_(test_support::BuildFolder() + L"\\net-work\\" + app::FromAnsi(name)) {
+  test_support::CreateFolders(path_);
+  test_support::EmptyFolder(path_);
+  working_ = std::make_unique<test_support::WorkingFolder>(path_);
 }
 
-ScopedWorkDir::~ScopedWorkDir() { ::SetCurrentDirectoryW(previous_.c_str()); }
-
 std::vector<std::string> ScopedWorkDir::LogLines() const {
-  // A record is CR LF "[" timestamp "] " message CR CR LF.
-  std::string log = ReadBinary(File(L"setup.log"));
-  std::vector<std::string> lines;
-  size_t at = 0;
-  while ((at = log.find("\r\n[", at)) != std::string::npos) {
-    size_t start = log.find("] ", at);
-    size_t end = log.find("\r\r\n", start);
-    if (start == std::string::npos || end == std::string::npos) break;
-    lines.push_back(log.substr(start + 2, end - start - 2));
-    at = end + 3;
-  }
-  return lines;
+  return test_support::SetupLogRecords(test_support::ReadFileBytes(File(L"setup.log")));
 }
 
 void RunWithReaper(int seconds, const char* sentence, const std::function<void()>& work,

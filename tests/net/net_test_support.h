@@ -6,15 +6,15 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/ansi_text.h"
 #include "app/progress_sink.h"
+#include "support/scratch_folder.h"
 
 namespace net_test {
-
-std::string Narrow(const std::wstring& text);
-std::wstring Widen(const std::string& text);
 
 // A port of the local service as tools/env.sh names it (ORVANE_API_PORT, ...).
 int ServicePort(const char* variable);
@@ -29,8 +29,7 @@ std::wstring ServiceDir();
 std::wstring StorageDir();
 
 std::string RandomBytes(size_t size, unsigned seed);
-bool WriteBinary(const std::wstring& path, const std::string& bytes);
-std::string ReadBinary(const std::wstring& path);
+// Hex SHA-256 by the system's provider: an answer independent of app::Sha256.
 std::string Sha256(const std::string& bytes);
 
 // Places `bytes` in the storage as t/<name> and answers that path ("/t/<name>").
@@ -39,22 +38,22 @@ std::string PutInStorage(const std::string& name, const std::string& bytes);
 std::wstring StorageFilePath(const std::string& path);
 
 // A fresh, empty folder under the build folder that is the working folder
-// while the object lives.
+// while the object lives. It stays behind, so the last run's downloads and
+// setup.log can be looked at.
 class ScopedWorkDir {
  public:
   explicit ScopedWorkDir(const std::string& name);
-  ~ScopedWorkDir();
   ScopedWorkDir(const ScopedWorkDir&) = delete;
   ScopedWorkDir& operator=(const ScopedWorkDir&) = delete;
 
   const std::wstring& path() const { return path_; }
   std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
-  // The messages of setup.log in this folder, one per record, in order.
+  // The messages of setup.log in this folder, one per record, as written.
   std::vector<std::string> LogLines() const;
 
  private:
   std::wstring path_;
-  std::wstring previous_;
+  std::unique_ptr<test_support::WorkingFolder> working_;
 };
 
 class RecordingSink : public app::ProgressSink {

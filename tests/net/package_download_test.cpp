@@ -14,6 +14,7 @@
 #include "app/package_location.h"
 #include "base/unique_wininet.h"
 #include "net_test_support.h"
+#include "support/files.h"
 
 namespace {
 
@@ -25,12 +26,12 @@ const std::string kFreeBytes = "4294967296";
 
 std::wstring StorageUrl(const std::string& path) {
   return L"https://localhost:" + std::to_wstring(net_test::ServicePort("ORVANE_STORAGE_PORT")) +
-         net_test::Widen(path);
+         app::FromAnsi(path);
 }
 
 std::wstring FaultUrl(const std::string& fault, const std::string& path) {
   return L"https://localhost:" + std::to_wstring(net_test::ServicePort("ORVANE_FAULT_PORT")) + L"/" +
-         net_test::Widen(fault) + net_test::Widen(path);
+         app::FromAnsi(fault) + app::FromAnsi(path);
 }
 
 // The download with a fixed free-space answer, so the disk-check lines are
@@ -99,7 +100,7 @@ class PackageDownload : public ::testing::Test {
     dir_.reset();
   }
 
-  std::string Local() const { return net_test::ReadBinary(app::packagePath); }
+  std::string Local() const { return test_support::ReadFileBytes(app::packagePath); }
   void ExpectIdenticalToOriginal() const {
     std::string local = Local();
     EXPECT_EQ(local.size(), original_.size()) << "the local package has the wrong size";
@@ -122,7 +123,7 @@ TEST_F(PackageDownload, FreshDownloadStartsAtZeroAndReportsEveryChunk) {
                                       Finished(kPackageSize, kPackageSize), kSuccessEnd}));
 
   // The disk check is asked about the folder the package is written to.
-  EXPECT_EQ(net_test::Widen(run.askedDirectory), dir_->path() + L"\\");
+  EXPECT_EQ(app::FromAnsi(run.askedDirectory), dir_->path() + L"\\");
 
   // Chunks are at most 1024 bytes and each one is reported, rising to 100.
   ASSERT_GE(run.reports.size(), 98u) << "fewer reports than 1024-byte chunks";
@@ -133,7 +134,7 @@ TEST_F(PackageDownload, FreshDownloadStartsAtZeroAndReportsEveryChunk) {
 }
 
 TEST_F(PackageDownload, PartialFileIsResumedFromItsSize) {
-  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
 
   DownloadRun run = Download();
   EXPECT_EQ(run.result, InstallResult::Success);
@@ -150,7 +151,7 @@ TEST_F(PackageDownload, PartialFileIsResumedFromItsSize) {
 TEST_F(PackageDownload, CompleteOrOversizedFileIsFetchedAgain) {
   // A finished package of an earlier attempt the same day (here with other
   // bytes) is emptied and fetched again, in a fresh round that is no failure.
-  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, std::string(kPackageSize, 'x')));
+  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, std::string(kPackageSize, 'x')));
   DownloadRun run = Download();
   EXPECT_EQ(run.result, InstallResult::Success);
   ExpectIdenticalToOriginal();
@@ -160,7 +161,7 @@ TEST_F(PackageDownload, CompleteOrOversizedFileIsFetchedAgain) {
                     kSuccessEnd}));
 
   // A file larger than the package is started over the same way.
-  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, std::string(kPackageSize + 5000, 'y')));
+  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, std::string(kPackageSize + 5000, 'y')));
   EXPECT_EQ(Download().result, InstallResult::Success);
   ExpectIdenticalToOriginal();
 }
@@ -181,7 +182,7 @@ TEST_F(PackageDownload, DroppedConnectionsContinueWithinTheSameAttempt) {
 TEST_F(PackageDownload, StorageThatIgnoresRangeIsStartedOverNotAppended) {
   // A resumed file whose rest comes back as the whole package (200, not 206)
   // would otherwise be 130 000 bytes of garbage.
-  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
   app::downloadUrl = FaultUrl("norange", storagePath_);
   DownloadRun run = Download();
   EXPECT_EQ(run.result, InstallResult::Success);
@@ -193,7 +194,7 @@ TEST_F(PackageDownload, StorageThatIgnoresRangeIsStartedOverNotAppended) {
 }
 
 TEST_F(PackageDownload, PartialAnswerFromAnotherOffsetIsStartedOverToo) {
-  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
   app::downloadUrl = FaultUrl("wrongrange", storagePath_);
   EXPECT_EQ(Download().result, InstallResult::Success);
   ExpectIdenticalToOriginal();
@@ -284,9 +285,9 @@ TEST_F(PackageDownload, PackageIsCheckedAgainstTheDigestTheServiceNames) {
   app::packageSha256 = digest;
   EXPECT_EQ(Download().result, InstallResult::Success);
   ExpectIdenticalToOriginal();
-  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
   EXPECT_EQ(Download().result, InstallResult::Success);
-  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, original_.substr(0, 30000)));
+  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
   app::downloadUrl = FaultUrl("norange", storagePath_);
   EXPECT_EQ(Download().result, InstallResult::Success);
   ExpectIdenticalToOriginal();
@@ -294,7 +295,7 @@ TEST_F(PackageDownload, PackageIsCheckedAgainstTheDigestTheServiceNames) {
   // A resumed file whose earlier part is not the package's: refused and
   // deleted, with both digests logged; the next attempt fetches it whole.
   ::DeleteFileW(dir_->File(L"setup.log").c_str());
-  ASSERT_TRUE(net_test::WriteBinary(app::packagePath, std::string(30000, 'x')));
+  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, std::string(30000, 'x')));
   app::downloadUrl = StorageUrl(storagePath_);
   EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);
   EXPECT_EQ(::GetFileAttributesW(app::packagePath.c_str()), INVALID_FILE_ATTRIBUTES)
@@ -334,21 +335,11 @@ TEST_F(PackageDownload, UnexpectedFailureBecomesAResultAndKeepsTheFile) {
 // Whether `folder` or a folder below it holds a cache copy of "<stem>.zip":
 // the cache names its copies "<stem>[1].zip".
 bool CacheHolds(const std::wstring& folder, const std::wstring& stem) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  bool hit = false;
-  do {
-    std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      hit = CacheHolds(folder + L"\\" + name, stem);
-    } else {
-      hit = name.rfind(stem + L"[", 0) == 0;
-    }
-  } while (!hit && ::FindNextFileW(search, &found));
-  ::FindClose(search);
-  return hit;
+  for (const std::wstring& name : test_support::FolderNames(folder)) {
+    const std::wstring path = folder + L"\\" + name;
+    if (test_support::IsFolder(path) ? CacheHolds(path, stem) : name.rfind(stem + L"[", 0) == 0) return true;
+  }
+  return false;
 }
 
 // Reads `url` to its end through WinINet with the cache allowed, as any
@@ -379,9 +370,9 @@ TEST_F(PackageDownload, PackageIsNotCopiedIntoTheInternetCache) {
   ASSERT_GT(::GetEnvironmentVariableW(L"LOCALAPPDATA", profile, MAX_PATH), 0u);
   std::wstring cache = std::wstring(profile) + L"\\Microsoft\\Windows\\INetCache";
   // "/t/<stem>.zip" -> "<stem>".
-  auto stem = [](const std::string& path) { return net_test::Widen(path.substr(3, path.size() - 3 - 4)); };
+  auto stem = [](const std::string& path) { return app::FromAnsi(path.substr(3, path.size() - 3 - 4)); };
   ASSERT_TRUE(CacheHolds(cache, stem(controlPath)))
-      << "a download allowed to cache left no copy in " << net_test::Narrow(cache);
+      << "a download allowed to cache left no copy in " << app::ToAnsi(cache);
   EXPECT_FALSE(CacheHolds(cache, stem(storagePath_)))
       << "WinINet kept a second copy of the package in its cache";
 }

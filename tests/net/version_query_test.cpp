@@ -14,6 +14,7 @@
 
 #include "app/win_http_client.h"
 #include "net_test_support.h"
+#include "support/files.h"
 
 namespace {
 
@@ -38,13 +39,13 @@ std::wstring ApiHost(const wchar_t* name = L"localhost") {
 
 // The version the local API answers (the first line of api/version).
 std::string ServedVersion() {
-  std::string text = net_test::ReadBinary(net_test::ServiceDir() + L"\\api\\version");
+  std::string text = test_support::ReadFileBytes(net_test::ServiceDir() + L"\\api\\version");
   size_t end = text.find_first_of("\r\n");
   return end == std::string::npos ? text : text.substr(0, end);
 }
 
 std::wstring OddPath(const char* mode) {
-  return L"/odd/" + net_test::Widen(mode) + app::kClientVersionPath;
+  return L"/odd/" + app::FromAnsi(mode) + app::kClientVersionPath;
 }
 
 TEST(VersionQuery, AnswerWithVersionYieldsIt) {
@@ -120,7 +121,7 @@ TEST(WinHttpClient, PostSendsBodyAndHeadersAndReadsTheAnswer) {
   // The server echoes the request: the header arrives once and the body byte for byte.
   app::HttpResponse response;
   ASSERT_TRUE(client.Post(L"/echo", L"Content-Type: application/json", "{\"clientType\":4}", response))
-      << net_test::Narrow(response.errorText);
+      << app::ToAnsi(response.errorText);
   EXPECT_EQ(response.statusCode, 200);
   EXPECT_TRUE(response.errorText.empty());
   EXPECT_NE(response.body.find("Content-Type: application/json\r\n"), std::string::npos) << response.body;
@@ -165,7 +166,7 @@ TEST(WinHttpClient, ServerAuthenticationIsAnsweredWithTheCredentials) {
   // Right credentials: the 401 is answered and the second pass gets the version.
   app::WinHttpClient client(L"localhost", port, true, L"WinHttpClient", L"", L"", L"orvane", L"s3cret");
   app::HttpResponse response;
-  ASSERT_TRUE(client.Post(path, L"", "{}", response)) << net_test::Narrow(response.errorText);
+  ASSERT_TRUE(client.Post(path, L"", "{}", response)) << app::ToAnsi(response.errorText);
   EXPECT_EQ(response.statusCode, 200);
   EXPECT_EQ(app::ParseClientVersion(response.body), ServedVersion());
 
@@ -194,7 +195,7 @@ class ScopedDefaultProxy {
 };
 
 int ProxiedRequestsFor(const std::string& token) {
-  std::ifstream log(net_test::Narrow(net_test::ServiceDir() + L"\\proxy.log"));
+  std::ifstream log(app::ToAnsi(net_test::ServiceDir() + L"\\proxy.log"));
   int count = 0;
   for (std::string line; std::getline(log, line);) {
     if (line.find(token) != std::string::npos) ++count;
@@ -213,11 +214,11 @@ TEST(WinHttpClient, ProxyAskingForCredentialsThatNobodyGaveEndsAfterTwoSends) {
     ASSERT_TRUE(proxy.set()) << "could not point WinHTTP at the test proxy";
     app::WinHttpClient client(L"orvane-api.invalid", 80, false, L"WinHttpClient", L"", L"", L"", L"");
     net_test::RunWithReaper(60, "Post through the 407 proxy never returned", [&] {
-      posted = client.Post(L"/" + net_test::Widen(token), L"Content-Type: application/json",
+      posted = client.Post(L"/" + app::FromAnsi(token), L"Content-Type: application/json",
                            "{\"clientType\":4}", response);
     }, ClearDefaultProxy);
   }
-  EXPECT_TRUE(posted) << net_test::Narrow(response.errorText);
+  EXPECT_TRUE(posted) << app::ToAnsi(response.errorText);
   EXPECT_EQ(response.statusCode, 407);
   EXPECT_EQ(ProxiedRequestsFor(token), 2) << "the request should reach the proxy exactly twice";
   // The body of the last 407 is what a caller gets to parse.

@@ -10,7 +10,8 @@
 #include "app/install_pipeline.h"
 #include "app/package_location.h"
 #include "app/wall_clock.h"
-#include "support/desktop.h"
+#include "support/paths.h"
+#include "support/text.h"
 
 namespace app {
 namespace {

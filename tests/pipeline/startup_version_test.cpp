@@ -8,22 +8,20 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/misc_thread.h"
 #include "app/package_location.h"
 #include "app/startup_version.h"
 #include "app/thread_ids.h"
+#include "support/files.h"
 
 namespace app {
 namespace {
 
 // How many times the query's closing line ("downloadURL:") is in setup.log.
 size_t QueryEndsLogged() {
-  std::ifstream file("setup.log", std::ios::binary);
-  const std::string log((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string log = test_support::ReadFileBytes(L"setup.log");
   size_t count = 0;
   for (size_t at = log.find("downloadURL:"); at != std::string::npos; at = log.find("downloadURL:", at + 1)) {
     ++count;

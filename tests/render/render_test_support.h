@@ -11,14 +11,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/unique_any.h"
+#include "support/paths.h"
+#include "support/png_file.h"
+#include "support/text.h"
 #include "ui/color_table.h"
 #include "ui/font_table.h"
+#include "ui/gdi_bitmap.h"
 #include "ui/gdiplus_render_factory.h"
 #include "ui/gdiplus_session.h"
 #include "ui/render_context.h"
@@ -80,20 +84,14 @@ inline std::vector<BYTE> AlphaPlane(ui::IRenderContext& context) {
 // (premultiplied BGRA packed as 0xAARRGGBB), as the image cache makes them.
 template <typename ColourOf>
 base::unique_hbitmap MakeImage(int width, int height, ColourOf colour) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  base::unique_hbitmap bitmap(
-      ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  auto* pixels = static_cast<DWORD*>(bits);
+  ui::GdiBitmap image;
+  if (!image.Init(nullptr, width, height)) return base::unique_hbitmap();
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) pixels[y * width + x] = colour(x, y);
-  return bitmap;
+    for (int x = 0; x < width; ++x) {
+      const DWORD packed = colour(x, y);
+      std::memcpy(image.PixelAt(x, y), &packed, sizeof(packed));
+    }
+  return base::unique_hbitmap(image.DetachBitmap());
 }
 
 inline DWORD PackedOf(const Pixel& p) {
@@ -103,42 +101,12 @@ inline DWORD PackedOf(const Pixel& p) {
 // Saves the context's pixels as $ORVANE_BINARY_DIR/screenshots/<name>.png.
 // Returns the Windows path written, or empty when it could not be saved.
 inline std::wstring SaveScreenshot(ui::IRenderContext& context, const std::wstring& name) {
-  std::wstring dir;
-  if (const wchar_t* binary_dir = ::_wgetenv(L"ORVANE_BINARY_DIR")) {
-    dir = binary_dir;
-    // A Unix path from the build reaches the program as-is; Wine's Z: drive
-    // is the Unix root.
-    if (!dir.empty() && dir[0] == L'/') dir = L"Z:" + dir;
-  } else {
-    // The test program lives in <build>/tests.
-    wchar_t module[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    dir = module;
-    for (int i = 0; i < 2 && dir.find_last_of(L"\\/") != std::wstring::npos; ++i)
-      dir.erase(dir.find_last_of(L"\\/"));
+  const std::wstring path = test_support::ScreenshotFolder() + L"\\" + name + L".png";
+  if (test_support::SavePremultipliedPng(context.GetBits(), context.GetWidth(), context.GetHeight(),
+                                         context.GetWidth() * 4, path)) {
+    return path;
   }
-  dir += L"/screenshots";
-  ::CreateDirectoryW(dir.c_str(), nullptr);
-  std::wstring path = dir + L"/" + name + L".png";
-
-  ::GdiFlush();
-  Gdiplus::Bitmap image(context.GetWidth(), context.GetHeight(), context.GetWidth() * 4,
-                        PixelFormat32bppPARGB, context.GetBits());
-  UINT count = 0, size = 0;
-  Gdiplus::GetImageEncodersSize(&count, &size);
-  std::vector<BYTE> buffer(size);
-  auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  Gdiplus::GetImageEncoders(count, size, encoders);
-  for (UINT i = 0; i < count; ++i) {
-    if (std::wstring(encoders[i].MimeType) == L"image/png") {
-      Gdiplus::Status status = image.Save(path.c_str(), &encoders[i].Clsid, nullptr);
-      if (status == Gdiplus::Ok) return path;
-      ADD_FAILURE() << "saving " << ::testing::PrintToString(path)
-                    << " failed with GDI+ status " << status;
-      return L"";
-    }
-  }
-  ADD_FAILURE() << "no PNG encoder among " << count << " encoders";
+  ADD_FAILURE() << "could not save " << test_support::Utf8(path);
   return L"";
 }
 

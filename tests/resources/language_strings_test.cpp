@@ -4,12 +4,13 @@
 
 #include <string>
 
-#include "resources/fixture.h"
+#include "support/files.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
-using resources_test::ScratchDir;
-using resources_test::WriteBytes;
+using test_support::ScratchFolder;
+using test_support::WriteFileBytes;
 
 // The lines of a gdstrings.ini that exercise every rule of the format.
 const std::string kIni =
@@ -59,27 +60,27 @@ TEST(LanguageStringsTest, ReadsTheLinesOfAMemoryBlock) {
 }
 
 TEST(LanguageStringsTest, ReadsTheSameLinesFromAFile) {
-  ScratchDir dir;
-  ASSERT_TRUE(WriteBytes(dir.File(L"gdstrings.ini"), kIni));
+  ScratchFolder dir;
+  ASSERT_TRUE(WriteFileBytes(dir / L"gdstrings.ini", kIni));
   ui::LanguageStrings strings;
-  ASSERT_TRUE(strings.LoadFromFile(dir.File(L"gdstrings.ini")));
+  ASSERT_TRUE(strings.LoadFromFile(dir / L"gdstrings.ini"));
   ExpectStandardTable(strings);
 
   // A line longer than the 4096-byte line buffer is read as several lines.
   const std::string long_line =
       "LONG=" + std::string(4090, 'x') + "TAIL=t\n" + "AFTER=1\n";
-  ASSERT_TRUE(WriteBytes(dir.File(L"long.ini"), long_line));
-  ASSERT_TRUE(strings.LoadFromFile(dir.File(L"long.ini")));
+  ASSERT_TRUE(WriteFileBytes(dir / L"long.ini", long_line));
+  ASSERT_TRUE(strings.LoadFromFile(dir / L"long.ini"));
   EXPECT_EQ(std::wstring(4090, L'x'), strings.Lookup(L"LONG"));
   EXPECT_EQ(L"t", strings.Lookup(L"TAIL"));
   EXPECT_EQ(L"1", strings.Lookup(L"AFTER"));
 }
 
 TEST(LanguageStringsTest, AMissingFileLeavesTheTableEmpty) {
-  ScratchDir dir;
+  ScratchFolder dir;
   ui::LanguageStrings strings;
   strings.LoadFromMemory(kIni.data(), kIni.size());
-  EXPECT_FALSE(strings.LoadFromFile(dir.File(L"missing.ini")));
+  EXPECT_FALSE(strings.LoadFromFile(dir / L"missing.ini"));
   EXPECT_EQ(0u, strings.GetCount());
   EXPECT_EQ(L"", strings.Lookup(L"STRING_OK"));
 }

@@ -1,18 +1,21 @@
 #include "ui/markup_document.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "resources/fixture.h"
+#include "support/files.h"
+#include "support/scratch_folder.h"
+#include "support/text.h"
 #include "ui/markup_node.h"
 
 namespace {
 
-using resources_test::ScratchDir;
-using resources_test::WriteBytes;
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+using test_support::ScratchFolder;
+using test_support::Utf8;
+using test_support::WriteFileBytes;
 
 TEST(MarkupDocumentTest, ReadsTheElementTree) {
   ui::MarkupDocument doc;
@@ -25,7 +28,7 @@ TEST(MarkupDocumentTest, ReadsTheElementTree) {
       L"  <Text>hello <Child/></Text>\n"
       L"</Window>\n"
       L"<Second/>"))
-      << Narrow(doc.GetLastErrorMessage());
+      << Utf8(doc.GetLastErrorMessage());
 
   // The first top-level element is the root; later ones follow as siblings.
   ui::MarkupNode root = doc.GetRoot();
@@ -103,8 +106,8 @@ TEST(MarkupDocumentTest, ReportsTheFirstErrorWithItsMessage) {
   };
   for (const Case& c : cases) {
     ui::MarkupDocument doc;
-    EXPECT_FALSE(doc.Load(c.text)) << Narrow(c.text);
-    EXPECT_EQ(c.message, Narrow(doc.GetLastErrorMessage())) << Narrow(c.text);
+    EXPECT_FALSE(doc.Load(c.text)) << Utf8(c.text);
+    EXPECT_EQ(c.message, Utf8(doc.GetLastErrorMessage())) << Utf8(c.text);
     EXPECT_FALSE(doc.GetRoot().IsValid()) << "a failed load leaves no document";
   }
 
@@ -140,7 +143,7 @@ TEST(MarkupDocumentTest, ReadsUtf8FromMemoryWithOrWithoutMark) {
   for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {
     ui::MarkupDocument doc;
     ASSERT_TRUE(doc.LoadFromMemory(bytes.data(), bytes.size()))
-        << Narrow(doc.GetLastErrorMessage());
+        << Utf8(doc.GetLastErrorMessage());
     EXPECT_EQ(L"\x5B89\x88C5", doc.GetRoot().GetAttributeValue(L"text"));
   }
 
@@ -152,27 +155,27 @@ TEST(MarkupDocumentTest, ReadsUtf8FromMemoryWithOrWithoutMark) {
 }
 
 TEST(MarkupDocumentTest, ReadsFilesUpToFourMebibytes) {
-  ScratchDir dir;
+  ScratchFolder dir;
   // A skin of exactly 4 MiB (the value pads it) loads; one byte more does not.
   const std::string head = "\xEF\xBB\xBF<Window pad=\"";
   const std::string tail = "\"/>";
   const std::string exact = head + std::string(0x400000 - head.size() - tail.size(), 'p') + tail;
   ASSERT_EQ(0x400000u, exact.size());
-  ASSERT_TRUE(WriteBytes(dir.File(L"exact.xml"), exact));
+  ASSERT_TRUE(WriteFileBytes(dir / L"exact.xml", exact));
   ui::MarkupDocument doc;
-  EXPECT_TRUE(doc.LoadFromFile(dir.File(L"exact.xml"))) << Narrow(doc.GetLastErrorMessage());
+  EXPECT_TRUE(doc.LoadFromFile(dir / L"exact.xml")) << Utf8(doc.GetLastErrorMessage());
   EXPECT_STREQ(L"Window", doc.GetRoot().GetName());
 
-  ASSERT_TRUE(WriteBytes(dir.File(L"over.xml"), exact + " "));
-  EXPECT_FALSE(doc.LoadFromFile(dir.File(L"over.xml")));
-  EXPECT_EQ("File too large", Narrow(doc.GetLastErrorMessage()));
+  ASSERT_TRUE(WriteFileBytes(dir / L"over.xml", exact + " "));
+  EXPECT_FALSE(doc.LoadFromFile(dir / L"over.xml"));
+  EXPECT_EQ("File too large", Utf8(doc.GetLastErrorMessage()));
 
-  ASSERT_TRUE(WriteBytes(dir.File(L"empty.xml"), ""));
-  EXPECT_FALSE(doc.LoadFromFile(dir.File(L"empty.xml")));
-  EXPECT_EQ("File is empty", Narrow(doc.GetLastErrorMessage()));
+  ASSERT_TRUE(WriteFileBytes(dir / L"empty.xml", ""));
+  EXPECT_FALSE(doc.LoadFromFile(dir / L"empty.xml"));
+  EXPECT_EQ("File is empty", Utf8(doc.GetLastErrorMessage()));
 
-  EXPECT_FALSE(doc.LoadFromFile(dir.File(L"missing.xml")));
-  EXPECT_EQ("Error opening file", Narrow(doc.GetLastErrorMessage()));
+  EXPECT_FALSE(doc.LoadFromFile(dir / L"missing.xml"));
+  EXPECT_EQ("Error opening file", Utf8(doc.GetLastErrorMessage()));
 
   // A name that opens but has no file size behind it (a pipe) cannot be read.
   const wchar_t* pipe_name = L"\\\\.\\pipe\\orv_markup_not_a_file";
@@ -180,7 +183,7 @@ TEST(MarkupDocumentTest, ReadsFilesUpToFourMebibytes) {
                                    nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, pipe);
   EXPECT_FALSE(doc.LoadFromFile(pipe_name));
-  EXPECT_EQ("Could not read file", Narrow(doc.GetLastErrorMessage()));
+  EXPECT_EQ("Could not read file", Utf8(doc.GetLastErrorMessage()));
   ::CloseHandle(pipe);
 }
 
@@ -191,7 +194,7 @@ TEST(MarkupDocumentTest, DeepNestingDoesNotExhaustTheStack) {
   for (int i = 0; i < depth; ++i) text += L"<B>";
   for (int i = 0; i < depth; ++i) text += L"</B>";
   ui::MarkupDocument doc;
-  ASSERT_TRUE(doc.Load(text)) << Narrow(doc.GetLastErrorMessage());
+  ASSERT_TRUE(doc.Load(text)) << Utf8(doc.GetLastErrorMessage());
   ui::MarkupNode node = doc.GetRoot();
   int seen = 0;
   while (node.IsValid()) {

@@ -2,8 +2,6 @@
 #include <windows.h>
 
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 
@@ -11,39 +9,16 @@
 #include "app/wall_clock.h"
 #include "base/unique_any.h"
 #include "support/child_role.h"
+#include "support/files.h"
+#include "support/working_folder_test.h"
 
 namespace {
 
-std::string ReadFileBytes(const std::wstring& path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs each test in a fresh working directory of its own, since the log
+// Each test runs in a fresh working directory of its own, since the log
 // always goes to "setup.log" in the working directory.
-class SetupLogTest : public testing::Test {
+class SetupLogTest : public test_support::WorkingFolderTest {
  protected:
-  void SetUp() override {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    wchar_t previous[MAX_PATH];
-    ::GetCurrentDirectoryW(MAX_PATH, previous);
-    previous_dir_ = previous;
-    dir_ = std::wstring(temp) + L"setup_log_test_" + std::to_wstring(::GetCurrentProcessId()) + L"_" +
-           std::to_wstring(::GetTickCount());
-    ASSERT_TRUE(::CreateDirectoryW(dir_.c_str(), nullptr));
-    ASSERT_TRUE(::SetCurrentDirectoryW(dir_.c_str()));
-  }
-  void TearDown() override {
-    ::SetCurrentDirectoryW(previous_dir_.c_str());
-    ::DeleteFileW((dir_ + L"\\setup.log").c_str());
-    ::RemoveDirectoryW((dir_ + L"\\setup.log").c_str());
-    ::RemoveDirectoryW(dir_.c_str());
-  }
-  std::string LogBytes() { return ReadFileBytes(dir_ + L"\\setup.log"); }
-
-  std::wstring dir_;
-  std::wstring previous_dir_;
+  std::string LogBytes() { return test_support::ReadFileBytes(temp_ / L"setup.log"); }
 };
 
 // "YYYY/MM/DD hh:mm:ss" inside the brackets.

@@ -1,51 +1,9 @@
 #include "support/desktop.h"
 
-#include <gtest/gtest.h>
+#include "support/paths.h"
+#include "support/text.h"
 
 namespace test_support {
-
-std::string Environment(const char* name) {
-  char buffer[1024] = {};
-  const DWORD length = ::GetEnvironmentVariableA(name, buffer, sizeof(buffer));
-  return length && length < sizeof(buffer) ? std::string(buffer, length) : std::string();
-}
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
-  std::wstring out(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
-                        length);
-  return out;
-}
-
-std::wstring WindowsPath(const std::string& unix_path) {
-  std::wstring path = L"Z:" + Wide(unix_path);
-  for (wchar_t& c : path) {
-    if (c == L'/') c = L'\\';
-  }
-  return path;
-}
-
-std::string BinaryDir() {
-  std::string dir = Environment("ORVANE_BINARY_DIR");
-  return dir.empty() ? std::string("/tmp") : dir;
-}
-
-void WriteFileAt(const std::wstring& path, const std::string& bytes) {
-  for (size_t i = 3; i < path.size(); ++i) {
-    if (path[i] == L'\\') ::CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
-  }
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file) << "cannot write a test file";
-  DWORD written = 0;
-  const BOOL wrote =
-      ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
-  ASSERT_TRUE(wrote && written == bytes.size()) << "a test file was written short";
-}
 
 bool RunLinux(const std::string& command) {
   static int counter = 0;
@@ -75,6 +33,11 @@ bool RunLinux(const std::string& command) {
 }
 
 bool Xdotool(const std::string& arguments) { return RunLinux("xdotool " + arguments); }
+
+bool XClick(POINT at) {
+  return Xdotool("mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) +
+                 " sleep 0.1 click 1");
+}
 
 bool SaveScreenshot(const std::string& name) {
   const std::string dir = BinaryDir() + "/screenshots";

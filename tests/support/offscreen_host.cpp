@@ -1,11 +1,6 @@
 #include "support/offscreen_host.h"
 
-#include <objidl.h>
-
-#include <gdiplus.h>
-
-#include <vector>
-
+#include "support/png_file.h"
 #include "ui/control.h"
 #include "ui/control_tree.h"
 #include "ui/gdiplus_render_context.h"
@@ -14,26 +9,8 @@
 #include "ui/render_factory.h"
 
 namespace test_support {
-namespace {
 
 using ui::GlobalResources;
-
-bool FindPngEncoder(CLSID* clsid) {
-  UINT count = 0, bytes = 0;
-  if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
-  std::vector<BYTE> buffer(bytes);
-  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
-  for (UINT i = 0; i < count; ++i) {
-    if (std::wstring(codecs[i].MimeType) == L"image/png") {
-      *clsid = codecs[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
 
 OffscreenHost::OffscreenHost(int width, int height) : width_(width), height_(height) {
   if (ui::IRenderFactory* factory = GlobalResources::GetRenderFactory())
@@ -118,12 +95,8 @@ DWORD OffscreenHost::GetPixel(int x, int y) const {
 }
 
 bool OffscreenHost::SavePng(const std::wstring& path) const {
-  CLSID png;
-  if (!FindPngEncoder(&png)) return false;
-  ::GdiFlush();
-  Gdiplus::Bitmap bitmap(render_->GetWidth(), render_->GetHeight(), render_->GetWidth() * 4,
-                         PixelFormat32bppPARGB, render_->GetBits());
-  return bitmap.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+  return SavePremultipliedPng(render_->GetBits(), render_->GetWidth(), render_->GetHeight(),
+                              render_->GetWidth() * 4, path);
 }
 
 void OffscreenHost::FireTimers() {

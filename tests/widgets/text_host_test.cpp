@@ -5,34 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "base/unique_any.h"
+#include "ui/gdi_bitmap.h"
 
 namespace {
 
+// A white 32-bit bitmap selected into a memory DC for the host to draw into.
 struct Dib {
-  base::unique_hdc dc;
-  base::unique_hbitmap bitmap;
-  HGDIOBJ previous = nullptr;
-  uint32_t* bits = nullptr;
-  int width = 0, height = 0;
-
-  Dib(int w, int h) : width(w), height(h) {
-    dc.reset(::CreateCompatibleDC(nullptr));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* p = nullptr;
-    bitmap.reset(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &p, nullptr, 0));
-    bits = static_cast<uint32_t*>(p);
-    previous = ::SelectObject(dc.get(), bitmap.get());
+  Dib(int w, int h) : width(w), height(h), dc(::CreateCompatibleDC(nullptr)) {
+    image.Init(dc.get(), w, h);
+    bits = reinterpret_cast<uint32_t*>(image.GetBits());
+    selected.emplace(dc.get(), image.GetBitmap());
     Fill(0xFFFFFFFF);
   }
-  ~Dib() { ::SelectObject(dc.get(), previous); }
   void Fill(uint32_t v) {
     for (int i = 0; i < width * height; ++i) bits[i] = v;
   }
@@ -54,6 +41,12 @@ struct Dib {
       }
     return darkest;
   }
+
+  int width = 0, height = 0;
+  base::unique_hdc dc;
+  ui::GdiBitmap image;
+  std::optional<base::unique_select_object> selected;
+  uint32_t* bits = nullptr;
 };
 
 base::unique_hfont MakeFont(int pixels) {

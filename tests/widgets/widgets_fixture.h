@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "support/framework_start.h"
 #include "ui/control.h"
 #include "support/offscreen_host.h"
 
@@ -27,16 +28,11 @@ constexpr DWORD kButtonImage = 0xFF2080F0;
 // False (with a message) when something could not be written or started.
 ::testing::AssertionResult StartFramework();
 
-// The Windows form of $ORVANE_BINARY_DIR (through drive Z:).
-std::wstring BinaryDir();
-
 // An off-screen window whose skin folder is "basic\", as the installer's
 // main window's is, so "../public/..." images resolve.
 std::unique_ptr<test_support::OffscreenHost> MakeHost(int width, int height);
 
-// Writes `bytes` as the skin file `relative_path` under the framework's
-// resource path (disk, not the archive). False when it cannot be written.
-bool WriteSkinFile(const std::wstring& relative_path, const std::string& bytes);
+using test_support::WriteSkinFile;
 
 // Builds `xml` (a skin document) into a new root for `host`, attaches it and
 // lays it out. Null when the builder made nothing.

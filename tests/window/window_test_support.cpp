@@ -4,104 +4,55 @@
 
 #include <gdiplus.h>
 
+#include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <memory>
 
+#include "support/files.h"
+#include "support/framework_start.h"
+#include "support/paths.h"
+#include "support/png_file.h"
+#include "support/text.h"
 #include "ui/global_resources.h"
 
 namespace window_test {
 namespace {
-
-using test_support::BinaryDir;
-using test_support::WindowsPath;
-using test_support::WriteFileAt;
-
-
-bool PngEncoder(CLSID* clsid) {
-  UINT count = 0;
-  UINT size = 0;
-  if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
-  std::vector<BYTE> buffer(size);
-  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  if (Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
-  for (UINT i = 0; i < count; ++i) {
-    if (std::wstring(codecs[i].MimeType) == L"image/png") {
-      *clsid = codecs[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
 
 // A 90 x 90 shadow: black whose alpha falls from 0x60 at the inner edge of a
 // 14-pixel band to 0 at the outer edge (30-pixel corners, as the default
 // shadow expects, and 30-pixel edges to stretch).
 void WriteShadowImage(const std::wstring& path) {
   const int size = 90;
-  Gdiplus::Bitmap bitmap(size, size, PixelFormat32bppARGB);
-  for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size; ++x) {
-      const int dx = std::max({0, 14 - x, x - (size - 15)});
-      const int dy = std::max({0, 14 - y, y - (size - 15)});
-      const double distance = std::sqrt(static_cast<double>(dx * dx + dy * dy));
-      const int alpha = distance >= 14 ? 0 : static_cast<int>(0x60 * (1.0 - distance / 14));
-      bitmap.SetPixel(x, y, Gdiplus::Color(static_cast<BYTE>(alpha), 0, 0, 0));
-    }
-  }
-  CLSID png{};
-  ASSERT_TRUE(PngEncoder(&png));
-  ASSERT_EQ(Gdiplus::Ok, bitmap.Save(path.c_str(), &png, nullptr));
+  const bool written = test_support::WritePng(path, size, size, [size](int x, int y) -> DWORD {
+    const int dx = std::max({0, 14 - x, x - (size - 15)});
+    const int dy = std::max({0, 14 - y, y - (size - 15)});
+    const double distance = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+    const int alpha = distance >= 14 ? 0 : static_cast<int>(0x60 * (1.0 - distance / 14));
+    return static_cast<DWORD>(alpha) << 24;
+  });
+  ASSERT_TRUE(written) << "could not write the shadow image";
 }
 
-constexpr char kGlobalXml[] = R"(<?xml version="1.0" encoding="utf-8"?>
-<Global>
-  <Font id="system_14" name="微软雅黑" size="14" default="true"/>
-  <Font id="system_bold_18" name="微软雅黑" size="18" bold="true"/>
-  <Font id="cjk_22" name="微软雅黑" size="22"/>
-  <TextColor name="bk_blue" value="#ff2060a0"/>
-  <TextColor name="btn_orange" value="#ffe0a020"/>
-  <TextColor name="caption_green" value="#ff208040"/>
-  <TextColor name="white" value="#ffffffff"/>
-  <TextColor name="half_white" value="#80ffffff"/>
-  <TextColor name="black" value="#ff000000"/>
-  <TextColor name="textdefaultcolor" value="#ff000000"/>
-  <TextColor name="textdefaultdisablecolor" value="#ff808080"/>
-</Global>
-)";
+test_support::FrameworkFiles WindowSkins() {
+  test_support::FrameworkFiles files;
+  files.root = test_support::BuildFolder() + L"\\window_skins\\";
+  files.global_xml = L"tests\\window\\global.xml";
+  return files;
+}
 
-class FrameworkEnvironment : public testing::Environment {
- public:
-  void SetUp() override {
-    root_ = WindowsPath(BinaryDir() + "/window_skins/") ;
-    WriteFileAt(root_ + L"global.xml", kGlobalXml);
-    ASSERT_TRUE(ui::GlobalResources::Startup(root_, {}, false, L"", L"lang"))
-        << "the UI framework did not start";
-    ::CreateDirectoryW((root_ + L"public").c_str(), nullptr);
-    ::CreateDirectoryW((root_ + L"public\\bk").c_str(), nullptr);
-    WriteShadowImage(root_ + L"public\\bk\\bk_shadow.png");
-  }
-  static const std::wstring& root() { return root_; }
-
- private:
-  static std::wstring root_;
-};
-std::wstring FrameworkEnvironment::root_;
-
-[[maybe_unused]] testing::Environment* const kEnvironment =
-    testing::AddGlobalTestEnvironment(new FrameworkEnvironment);
+[[maybe_unused]] const bool kFrameworkStarted =
+    test_support::StartFrameworkBeforeTests(WindowSkins(), [] {
+      const std::wstring folder = WindowSkins().root + L"public\\bk";
+      test_support::CreateFolders(folder);
+      WriteShadowImage(folder + L"\\bk_shadow.png");
+    });
 
 }  // namespace
 
 std::wstring SkinRoot() { return ui::GlobalResources::GetResourcePath(); }
 
 void WriteSkin(const std::wstring& folder, const std::wstring& file, const std::string& xml) {
-  WriteFileAt(SkinRoot() + folder + L"\\" + file, xml);
-}
-
-bool XClick(POINT at) {
-  return Xdotool("mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) +
-                 " sleep 0.1 click 1");
+  EXPECT_TRUE(test_support::WriteSkinFile(folder + L"\\" + file, xml))
+      << "could not write the skin " << test_support::Utf8(file);
 }
 
 bool XDrag(POINT from, POINT to) {
@@ -117,13 +68,12 @@ bool XDrag(POINT from, POINT to) {
 }
 
 bool CaptureScreen(const std::wstring& name, Screenshot* shot) {
-  const std::string dir = BinaryDir() + "/screenshots";
-  std::string narrow_name(name.begin(), name.end());
-  const std::string file = dir + "/" + narrow_name;
+  const std::string dir = test_support::BinaryDir() + "/screenshots";
+  const std::string file = dir + "/" + test_support::Utf8(name);
   if (!RunLinux("mkdir -p " + dir + " && import -display $DISPLAY -window root " + file)) {
     return false;
   }
-  Gdiplus::Bitmap bitmap(WindowsPath(file).c_str());
+  Gdiplus::Bitmap bitmap(test_support::WindowsPath(file).c_str());
   if (bitmap.GetLastStatus() != Gdiplus::Ok) return false;
   shot->width = static_cast<int>(bitmap.GetWidth());
   shot->height = static_cast<int>(bitmap.GetHeight());

@@ -31,11 +31,11 @@ constexpr DWORD kButton = 0xFFE0A020;      // "btn_orange"
 constexpr DWORD kCaption = 0xFF208040;     // "caption_green"
 
 using test_support::RunLinux;
+using test_support::XClick;
 using test_support::Xdotool;
 // Presses the left button at `from` (screen coordinates), moves in steps to
 // `to` and releases there.
 bool XDrag(POINT from, POINT to);
-bool XClick(POINT at);
 
 // Captures the whole test display to $ORVANE_BINARY_DIR/screenshots/<name>
 // and loads it; pixels are 0x00RRGGBB, row after row.
