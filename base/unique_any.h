@@ -166,18 +166,36 @@ class unique_hdc_paint {
 };
 
 // Selects an object into a DC and selects the previous one back on release.
+// Movable, so a DC's long-lived selection can be a member. Each owner puts
+// back what the DC held when it selected, so reset the old selection before
+// making a new one in the same DC.
 class unique_select_object {
  public:
+  unique_select_object() = default;
   unique_select_object(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
-  ~unique_select_object() {
-    if (dc_ && previous_) ::SelectObject(dc_, previous_);
+  ~unique_select_object() { reset(); }
+  unique_select_object(unique_select_object&& o) noexcept
+      : dc_(std::exchange(o.dc_, nullptr)), previous_(std::exchange(o.previous_, nullptr)) {}
+  unique_select_object& operator=(unique_select_object&& o) noexcept {
+    if (this != &o) {
+      reset();
+      dc_ = std::exchange(o.dc_, nullptr);
+      previous_ = std::exchange(o.previous_, nullptr);
+    }
+    return *this;
   }
   unique_select_object(const unique_select_object&) = delete;
   unique_select_object& operator=(const unique_select_object&) = delete;
+  // Selects the previous object back; nothing is selected by this owner then.
+  void reset() {
+    if (dc_ && previous_) ::SelectObject(dc_, previous_);
+    dc_ = nullptr;
+    previous_ = nullptr;
+  }
 
  private:
-  HDC dc_;
-  HGDIOBJ previous_;
+  HDC dc_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
 };
 
 }  // namespace base

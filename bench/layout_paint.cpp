@@ -29,7 +29,7 @@
 #include "ui/image_info.h"
 #include "ui/markup_document.h"
 #include "ui/markup_node.h"
-#include "ui/offscreen_host.h"
+#include "support/offscreen_host.h"
 #include "ui/render_context.h"
 #include "ui/skin_builder.h"
 
@@ -84,7 +84,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("layout_paint: no window size in the skin\n");
     return 1;
   }
-  ui::OffscreenHost host(width, height);
+  test_support::OffscreenHost host(width, height);
   host.SetResourceSubPath(L"basic\\");
   ui::SkinBuilder builder;
   ui::Control* built = builder.Create(kSkin, {}, &host);

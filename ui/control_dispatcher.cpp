@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "ui/control.h"
+#include "ui/control_host.h"
 #include "ui/control_tree.h"
 #include "ui/rich_edit.h"
-#include "ui/window.h"
 #include "ui/window_os.h"
 
 namespace ui {
@@ -33,13 +33,19 @@ POINT PointOf(LPARAM lparam) { return POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(l
 
 }  // namespace
 
-ControlDispatcher::ControlDispatcher(Window& window) : window_(window) {}
+ControlDispatcher::ControlDispatcher(IControlHost& host) : host_(host) {}
+
+Control* ControlDispatcher::ControlAt(POINT pt) const {
+  Control* root = host_.GetRoot();
+  if (!root) return nullptr;
+  return root->LocateControl(FindControlProc(), pt, kFindVisible | kFindHitTest | kFindTopFirst);
+}
 
 ControlDispatcher::~ControlDispatcher() { DestroyToolTip(); }
 
 void ControlDispatcher::SendTo(Control* control, EventType type, WPARAM wparam, LPARAM lparam,
                                POINT pt, wchar_t key) {
-  if (!control || control->GetWindow() != &window_) return;
+  if (!control || control->GetWindow() != &host_) return;
   control->SendEvent(type, wparam, lparam, key, pt);
 }
 
@@ -109,11 +115,11 @@ void ControlDispatcher::DropContact(ContactCapture& capture) {
 
 void ControlDispatcher::SetFocus(Control* control) {
   if (control == focused_) return;
-  if (control && (control->GetWindow() != &window_ || control->IsNoFocus() ||
+  if (control && (control->GetWindow() != &host_ || control->IsNoFocus() ||
                   !control->IsActivatable())) {
     return;
   }
-  if (HWND hwnd = window_.GetHWND(); control && ::GetFocus() != hwnd) ::SetFocus(hwnd);
+  if (HWND hwnd = host_.GetHWND(); hwnd && control && ::GetFocus() != hwnd) ::SetFocus(hwnd);
   if (Control* old = focused_) {
     focused_ = nullptr;
     SendTo(old, kEventKillFocus, 0, 0, last_mouse_pos_);
@@ -125,7 +131,7 @@ void ControlDispatcher::SetFocus(Control* control) {
 }
 
 bool ControlDispatcher::Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
-  HWND hwnd = window_.GetHWND();
+  HWND hwnd = host_.GetHWND();
   result = 0;
   switch (message) {
     case WM_CLOSE:
@@ -133,20 +139,20 @@ bool ControlDispatcher::Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRE
       if (HWND owner = ::GetWindow(hwnd, GW_OWNER)) ::SetFocus(owner);
       return false;
     case WM_KILLFOCUS:
-      if (window_.IsCaptured()) {
+      if (host_.IsCaptured()) {
         Control* pressed = pressed_;
         pressed_ = nullptr;
-        window_.ReleaseCapture();
+        host_.ReleaseCapture();
         SendTo(pressed, kEventMouseButtonUp, 0, 0, last_mouse_pos_);
       }
       return false;
     case WM_SETCURSOR: {
-      if (LOWORD(lparam) != HTCLIENT || window_.IsCaptured()) return false;
+      if (LOWORD(lparam) != HTCLIENT || host_.IsCaptured()) return false;
       POINT pt{};
       ::GetCursorPos(&pt);
       ::ScreenToClient(hwnd, &pt);
-      Control* control = window_.FindControl(pt);
-      if (control && control->GetWindow() == &window_) {
+      Control* control = ControlAt(pt);
+      if (control && control->GetWindow() == &host_) {
         SendTo(control, kEventSetCursor, wparam, lparam, pt);
       } else {
         ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
@@ -180,13 +186,13 @@ bool ControlDispatcher::Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRE
       POINT pt = PointOf(lparam);  // screen coordinates
       ::ScreenToClient(hwnd, &pt);
       last_mouse_pos_ = pt;
-      Control* control = window_.FindControl(pt);
+      Control* control = ControlAt(pt);
       const WPARAM delta = static_cast<WPARAM>(static_cast<short>(HIWORD(wparam)));
       SendTo(control, kEventMouseScrollWheel, delta, lparam, pt);
       return false;
     }
     case WM_CONTEXTMENU: {
-      window_.ReleaseCapture();
+      host_.ReleaseCapture();
       if (Control* pressed = pressed_) {
         pressed_ = nullptr;
         SendTo(pressed, kEventInternalMenu, wparam, lparam, last_mouse_pos_);
@@ -223,7 +229,7 @@ bool ControlDispatcher::Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRE
 }
 
 void ControlDispatcher::TrackMouse() {
-  HWND hwnd = window_.GetHWND();
+  HWND hwnd = host_.GetHWND();
   if (!hwnd) return;
   TRACKMOUSEEVENT track{};
   track.cbSize = sizeof(track);
@@ -242,8 +248,8 @@ void ControlDispatcher::OnMouseMove(POINT pt, WPARAM wparam, LPARAM lparam) {
   // A held touch contact or pointer owns the controls until it lifts.
   if (touch_.control || pointer_.control) return;
   last_mouse_pos_ = pt;
-  Control* under = window_.FindControl(pt);
-  if (under && under->GetWindow() != &window_) return;
+  Control* under = ControlAt(pt);
+  if (under && under->GetWindow() != &host_) return;
   // Hover fires once per arming: arm it again for each control entered, so
   // every control shows its own tooltip.
   // The leave handling's own move (to no control) must not arm it again.
@@ -269,11 +275,11 @@ void ControlDispatcher::OnMouseMove(POINT pt, WPARAM wparam, LPARAM lparam) {
 }
 
 Control* ControlDispatcher::FocusControlAt(POINT pt) {
-  Control* control = window_.FindControl(pt);
-  if (!control || control->GetWindow() != &window_) return nullptr;
+  Control* control = ControlAt(pt);
+  if (!control || control->GetWindow() != &host_) return nullptr;
   SetFocus(control);
   // Focus handlers may have destroyed it.
-  return window_.FindControl(pt);
+  return ControlAt(pt);
 }
 
 void ControlDispatcher::OnButtonDown(UINT message, POINT pt, WPARAM wparam, LPARAM lparam) {
@@ -281,7 +287,7 @@ void ControlDispatcher::OnButtonDown(UINT message, POINT pt, WPARAM wparam, LPAR
   Control* control = FocusControlAt(pt);
   if (!control) return;
   pressed_ = control;
-  window_.SetCapture();
+  host_.SetCapture();
   const EventType type = message == WM_RBUTTONDOWN  ? kEventMouseRightButtonDown
                          : message == WM_LBUTTONDOWN ? kEventMouseButtonDown
                                                      : kEventMouseDoubleClick;
@@ -290,7 +296,7 @@ void ControlDispatcher::OnButtonDown(UINT message, POINT pt, WPARAM wparam, LPAR
 
 void ControlDispatcher::OnButtonUp(UINT message, POINT pt, WPARAM wparam, LPARAM lparam) {
   last_mouse_pos_ = pt;
-  window_.ReleaseCapture();
+  host_.ReleaseCapture();
   Control* pressed = pressed_;
   if (!pressed) return;
   if (message == WM_LBUTTONUP) {
@@ -318,7 +324,7 @@ bool ControlDispatcher::OnKeyDown(WPARAM wparam, LPARAM lparam) {
 }
 
 void ControlDispatcher::MoveFocusByTab(bool backwards) {
-  const std::vector<Control*> stops = control_tree::CollectTabStops(window_.GetRoot());
+  const std::vector<Control*> stops = control_tree::CollectTabStops(host_.GetRoot());
   if (stops.empty()) return;
   size_t index = 0;
   for (; index < stops.size(); ++index) {
@@ -337,7 +343,7 @@ void ControlDispatcher::MoveFocusByTab(bool backwards) {
 
 void ControlDispatcher::EnsureToolTip() {
   if (tooltip_) return;
-  HWND hwnd = window_.GetHWND();
+  HWND hwnd = host_.GetHWND();
   if (!hwnd) return;
   INITCOMMONCONTROLSEX init{};
   init.dwSize = sizeof(init);
@@ -360,8 +366,8 @@ void ControlDispatcher::EnsureToolTip() {
 
 void ControlDispatcher::OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam) {
   last_mouse_pos_ = pt;
-  Control* control = window_.FindControl(pt);
-  if (!control || control->GetWindow() != &window_) return;
+  Control* control = ControlAt(pt);
+  if (!control || control->GetWindow() != &host_) return;
   if (event_hover_) SendTo(event_hover_, kEventMouseHover, wparam, lparam, pt);
   control = event_hover_;
   if (!control) return;
@@ -374,7 +380,7 @@ void ControlDispatcher::OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam) {
   ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kToolTipMaxWidth);
   ::SendMessageW(tooltip_, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool_info_));
   POINT screen = pt;
-  ::ClientToScreen(window_.GetHWND(), &screen);
+  ::ClientToScreen(host_.GetHWND(), &screen);
   ::SendMessageW(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x + 12, screen.y + 20));
   ::SendMessageW(tooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool_info_));
   // The text buffer belongs to this call; the tooltip copied it.
@@ -394,7 +400,7 @@ void ControlDispatcher::OnMouseLeave() {
   // gets its leave event; tracking stays on until it has been sent so the
   // move does not start tracking again.
   if (tracking_) {
-    ::SendMessageW(window_.GetHWND(), WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
+    ::SendMessageW(host_.GetHWND(), WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
   }
   tracking_ = false;
 }
@@ -414,7 +420,7 @@ bool ControlDispatcher::IsPromotedFromRoutedTouch() const {
 }
 
 bool ControlDispatcher::OnTouch(WPARAM wparam, LPARAM lparam) {
-  HWND hwnd = window_.GetHWND();
+  HWND hwnd = host_.GetHWND();
   auto input = reinterpret_cast<HTOUCHINPUT>(lparam);
   std::vector<TOUCHINPUT> contacts;
   // Unreadable contacts stay with the default procedure, which also closes
@@ -441,7 +447,7 @@ bool ControlDispatcher::OnPointer(UINT message, WPARAM wparam, LPARAM lparam) {
   // Everything needed comes with the message (id in wParam, screen point in
   // lParam), so no pointer-information call can fail here. The mouse never
   // arrives as a pointer: the program does not ask for that.
-  HWND hwnd = window_.GetHWND();
+  HWND hwnd = host_.GetHWND();
   if (!hwnd) return false;
   const DWORD id = PointerIdOf(wparam);
   if (message == kWmPointerCaptureChanged) {

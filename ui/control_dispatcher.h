@@ -21,14 +21,17 @@
 namespace ui {
 
 class Control;
-class Window;
+class IControlHost;
 
 class ControlDispatcher {
  public:
   // How long the mouse rests before a hover event when no tooltip exists.
   static constexpr DWORD kDefaultHoverTimeMs = 400;
 
-  explicit ControlDispatcher(Window& window);
+  // Dispatches for the tree of `host`, which outlives the dispatcher. A host
+  // without a native window (null HWND) gets the same events; only what needs
+  // a window (mouse tracking, tooltips, system focus, touch) is skipped.
+  explicit ControlDispatcher(IControlHost& host);
   ~ControlDispatcher();
   ControlDispatcher(const ControlDispatcher&) = delete;
   ControlDispatcher& operator=(const ControlDispatcher&) = delete;
@@ -43,6 +46,10 @@ class ControlDispatcher {
   Control* pointer_captured() const { return pointer_.control; }
   POINT last_mouse_pos() const { return last_mouse_pos_; }
   HWND tooltip_window() const { return tooltip_; }
+
+  // The control of the host's tree under `pt` (client coordinates) that
+  // mouse input goes to, or null.
+  Control* ControlAt(POINT pt) const;
 
   // Moves the keyboard focus, sending kill-focus to the old control and
   // set-focus to the new one; null clears it.
@@ -94,7 +101,7 @@ class ControlDispatcher {
   void EnsureToolTip();
   bool IsInSubtree(Control* control, Control* subtree) const;
 
-  Window& window_;
+  IControlHost& host_;
   Control* focused_ = nullptr;
   Control* new_hover_ = nullptr;    // under the mouse
   Control* event_hover_ = nullptr;  // received the last enter event

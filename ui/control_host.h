@@ -2,8 +2,8 @@
 //
 // Controls never talk to a native window directly: they reach their window
 // through this interface. The window shell implements it over a real HWND;
-// OffscreenHost implements it over a bare render context, so trees can be
-// laid out, painted and fed events in tests without a window.
+// a test host implements it over a bare render context, so trees can be
+// laid out, painted and fed events without a window.
 #pragma once
 
 #include <windows.h>

@@ -79,23 +79,17 @@ std::unique_ptr<Gdiplus::Font> MakeFont(HDC dc, const FontTable* fonts,
 RenderContext_GdiPlus::RenderContext_GdiPlus(const FontTable* fonts, ColorTable* colors)
     : fonts_(fonts), colors_(colors), dc_(::CreateCompatibleDC(nullptr)) {}
 
-RenderContext_GdiPlus::~RenderContext_GdiPlus() { UnselectBitmap(); }
-
-void RenderContext_GdiPlus::SelectBitmap() {
-  if (dc_ && bitmap_.GetBitmap()) previous_bitmap_ = ::SelectObject(dc_.get(), bitmap_.GetBitmap());
-}
-
-void RenderContext_GdiPlus::UnselectBitmap() {
-  if (dc_ && previous_bitmap_) ::SelectObject(dc_.get(), previous_bitmap_);
-  previous_bitmap_ = nullptr;
-}
+RenderContext_GdiPlus::~RenderContext_GdiPlus() = default;
 
 bool RenderContext_GdiPlus::Resize(int width, int height, bool top_down) {
   if (bitmap_.GetBitmap() && bitmap_.GetWidth() == width && bitmap_.GetHeight() == height)
     return false;
-  UnselectBitmap();
+  // The DC lets go of the old bitmap before it is replaced.
+  selected_bitmap_.reset();
   bitmap_.Init(dc_.get(), width, height, top_down);
-  SelectBitmap();
+  if (dc_ && bitmap_.GetBitmap()) {
+    selected_bitmap_ = base::unique_select_object(dc_.get(), bitmap_.GetBitmap());
+  }
   return true;
 }
 
@@ -116,7 +110,7 @@ std::unique_ptr<IRenderContext> RenderContext_GdiPlus::Clone() {
 }
 
 HBITMAP RenderContext_GdiPlus::DetachBitmap() {
-  UnselectBitmap();
+  selected_bitmap_.reset();
   return bitmap_.DetachBitmap();
 }
 

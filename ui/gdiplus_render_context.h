@@ -85,14 +85,13 @@ class RenderContext_GdiPlus : public IRenderContext {
   // One part of a nine-slice image: AlphaBlend or a plain stretched copy.
   void DrawImagePart(HDC source_dc, bool use_alpha_blend, BYTE opacity, const RECT& dest,
                      const RECT& source);
-  void SelectBitmap();
-  void UnselectBitmap();
 
   const FontTable* fonts_;
   ColorTable* colors_;
   base::unique_hdc dc_;
   GdiBitmap bitmap_;
-  HGDIOBJ previous_bitmap_ = nullptr;  // What dc_ held before bitmap_ was selected.
+  // bitmap_ in dc_; declared after both so it is undone before they go.
+  base::unique_select_object selected_bitmap_;
   int save_depth_ = 0;                 // Open Save()/Set*Clip() levels.
   bool transparent_ = false;
 };

@@ -7,24 +7,13 @@
 #include "ui/box.h"
 #include "ui/control.h"
 #include "ui/control_tree.h"
-#include "ui/gdiplus_render_factory.h"
 #include "ui/global_resources.h"
-#include "ui/render_context.h"
-#include "ui/render_factory.h"
+#include "ui/window_class.h"
 #include "ui/window_os.h"
 
 namespace ui {
 namespace {
 
-double PerformanceSeconds() {
-  LARGE_INTEGER frequency{}, counter{};
-  ::QueryPerformanceFrequency(&frequency);
-  ::QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Superclassed windows find their object through this property.
-constexpr wchar_t kObjectProperty[] = L"WndX";
 // Step interval of the alpha fade (about 60 steps a second).
 constexpr UINT kFadeStepMs = 16;
 // The close request waits this long so the fade-out has finished.
@@ -36,13 +25,19 @@ RECT ScaleRect(const RECT& r) {
   return RECT{Scale(r.left), Scale(r.top), Scale(r.right), Scale(r.bottom)};
 }
 
-// The render factory of the framework; a private GDI+ factory when the
-// framework was not started (tests that open a bare window).
-IRenderFactory* RenderFactory() {
-  if (IRenderFactory* factory = GlobalResources::GetRenderFactory()) return factory;
-  static RenderFactory_GdiPlus fallback(&GlobalResources::GetFontTable(),
-                                        &GlobalResources::GetColorTable());
-  return &fallback;
+// A size from the skin's Window attributes: DPI-scaled when asked, and grown
+// by the shadow's padding when the skin gave the size without it.
+SIZE FrameSize(int cx, int cy, bool contain_shadow, bool dpi_scale, const Shadow& shadow) {
+  if (dpi_scale) {
+    cx = Scale(cx);
+    cy = Scale(cy);
+  }
+  if (!contain_shadow && shadow.IsAttached()) {
+    const RECT& pad = shadow.GetPadding();
+    cx += pad.left + pad.right;
+    cy += pad.top + pad.bottom;
+  }
+  return SIZE{cx, cy};
 }
 
 }  // namespace
@@ -50,7 +45,7 @@ IRenderFactory* RenderFactory() {
 Window::Window() : dispatcher_(*this) { fade_.Configure(0, 255, 250, 0.3, 0.7); }
 
 Window::~Window() {
-  DeleteQueuedControls();
+  registry_.DeleteQueued();
   Control* root = std::exchange(root_, nullptr);
   shadow_.ForgetShadowBox();
   delete root;
@@ -63,47 +58,9 @@ std::wstring Window::WindowClassName() const { return std::wstring(); }
 std::wstring Window::SuperClassName() const { return std::wstring(); }
 UINT Window::WindowClassStyle() const { return CS_DBLCLKS; }
 
-bool Window::RegisterWindowClass() {
-  const std::wstring name = WindowClassName();
-  if (name.empty()) return false;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = WindowClassStyle();
-  wc.lpfnWndProc = &Window::WindowProc;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = name.c_str();
-  if (::RegisterClassExW(&wc)) return true;
-  return ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-bool Window::RegisterSuperClass() {
-  const std::wstring super_name = SuperClassName();
-  const std::wstring name = WindowClassName();
-  if (name.empty()) return false;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  if (!::GetClassInfoExW(nullptr, super_name.c_str(), &wc) &&
-      !::GetClassInfoExW(::GetModuleHandleW(nullptr), super_name.c_str(), &wc)) {
-    return false;
-  }
-  // The system class's procedure does the real work; ours only comes first.
-  chained_proc_ = wc.lpfnWndProc;
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &Window::SuperClassProc;
-  wc.hInstance = ::GetModuleHandleW(nullptr);
-  wc.lpszClassName = name.c_str();
-  if (::RegisterClassExW(&wc)) return true;
-  if (::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
-  // Already registered by an earlier window of this class: the chained
-  // procedure is still the system class's.
-  return true;
-}
-
 HWND Window::OpenWindow(HWND parent, const std::wstring& title, DWORD style, DWORD ex_style,
                         bool layered, const RECT& rect) {
-  const bool registered = SuperClassName().empty() ? RegisterWindowClass() : RegisterSuperClass();
-  if (!registered) return nullptr;
+  if (!WindowClass::Register(*this)) return nullptr;
   if (layered) {
     ex_style |= WS_EX_LAYERED;
     layered_ = true;
@@ -258,73 +215,26 @@ void Window::InitControls(Control* control, Box* parent) {
   control_tree::ForEach(control, [this](Control* c) { RegisterControlName(c); });
 }
 
-Control* Window::FindControl(POINT pt) const {
-  if (!root_) return nullptr;
-  return root_->LocateControl(FindControlProc(), pt, kFindVisible | kFindHitTest | kFindTopFirst);
-}
+Control* Window::FindControl(POINT pt) const { return dispatcher_.ControlAt(pt); }
 
-Control* Window::FindControl(const std::wstring& name) const {
-  auto it = names_.find(name);
-  return it == names_.end() ? nullptr : it->second;
-}
+Control* Window::FindControl(const std::wstring& name) const { return registry_.FindName(name); }
 
 void Window::QueueDelayedDelete(Control* control) {
-  if (!control) return;
-  if (std::find(delayed_cleanup_.begin(), delayed_cleanup_.end(), control) !=
-      delayed_cleanup_.end()) {
-    return;
-  }
-  delayed_cleanup_.push_back(control);
-  if (hwnd_) ::PostMessageW(hwnd_, kMsgDelayedCleanup, 0, 0);
-}
-
-void Window::DeleteQueuedControls() {
-  // Deleting may queue more (a control that removes its children).
-  while (!delayed_cleanup_.empty()) {
-    std::vector<Control*> batch;
-    batch.swap(delayed_cleanup_);
-    for (Control* control : batch) delete control;
-  }
+  if (registry_.QueueDelete(control) && hwnd_) ::PostMessageW(hwnd_, kMsgDelayedCleanup, 0, 0);
 }
 
 void Window::DetachTreePointers(Control* control) {
   if (!control) return;
   dispatcher_.ForgetSubtree(control);
-  control_tree::ForEach(control, [this](Control* c) {
-    for (auto it = names_.begin(); it != names_.end();) {
-      it = it->second == c ? names_.erase(it) : std::next(it);
-    }
-  });
-}
-
-bool Window::AddOptionGroup(const std::wstring& group, Control* control) {
-  if (group.empty() || !control) return false;
-  auto& members = option_groups_[group];
-  if (std::find(members.begin(), members.end(), control) != members.end()) return false;
-  members.push_back(control);
-  return true;
-}
-
-std::vector<Control*>* Window::GetOptionGroup(const std::wstring& group) {
-  auto it = option_groups_.find(group);
-  return it == option_groups_.end() ? nullptr : &it->second;
-}
-
-void Window::RemoveOptionGroup(const std::wstring& group, Control* control) {
-  auto it = option_groups_.find(group);
-  if (it == option_groups_.end()) return;
-  auto& members = it->second;
-  members.erase(std::remove(members.begin(), members.end(), control), members.end());
-  if (members.empty()) option_groups_.erase(it);
+  control_tree::ForEach(control, [this](Control* c) { registry_.RemoveNamesOf(c); });
 }
 
 void Window::AddClass(const std::wstring& name, const std::wstring& attributes) {
-  if (!name.empty()) classes_[name] = attributes;
+  registry_.AddClass(name, attributes);
 }
 
 std::wstring Window::GetClassAttributes(const std::wstring& class_name) const {
-  auto it = classes_.find(class_name);
-  return it == classes_.end() ? std::wstring() : it->second;
+  return registry_.ClassAttributes(class_name);
 }
 
 void Window::AttachWindowClose(EventCallback callback) {
@@ -334,45 +244,19 @@ void Window::AttachWindowClose(EventCallback callback) {
 // --- frame settings -------------------------------------------------------------
 
 void Window::SetInitSize(int cx, int cy, bool contain_shadow, bool dpi_scale) {
-  if (dpi_scale) {
-    cx = Scale(cx);
-    cy = Scale(cy);
-  }
-  if (!contain_shadow && shadow_.IsAttached()) {
-    const RECT& pad = shadow_.GetPadding();
-    cx += pad.left + pad.right;
-    cy += pad.top + pad.bottom;
-  }
-  init_size_ = SIZE{cx, cy};
+  init_size_ = FrameSize(cx, cy, contain_shadow, dpi_scale, shadow_);
   if (!root_ && hwnd_) {
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, init_size_.cx, init_size_.cy,
+                   SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   }
 }
 
 void Window::SetMinInfo(int cx, int cy, bool contain_shadow, bool dpi_scale) {
-  if (dpi_scale) {
-    cx = Scale(cx);
-    cy = Scale(cy);
-  }
-  if (!contain_shadow && shadow_.IsAttached()) {
-    const RECT& pad = shadow_.GetPadding();
-    cx += pad.left + pad.right;
-    cy += pad.top + pad.bottom;
-  }
-  min_info_ = SIZE{cx, cy};
+  min_info_ = FrameSize(cx, cy, contain_shadow, dpi_scale, shadow_);
 }
 
 void Window::SetMaxInfo(int cx, int cy, bool contain_shadow, bool dpi_scale) {
-  if (dpi_scale) {
-    cx = Scale(cx);
-    cy = Scale(cy);
-  }
-  if (!contain_shadow && shadow_.IsAttached()) {
-    const RECT& pad = shadow_.GetPadding();
-    cx += pad.left + pad.right;
-    cy += pad.top + pad.bottom;
-  }
-  max_info_ = SIZE{cx, cy};
+  max_info_ = FrameSize(cx, cy, contain_shadow, dpi_scale, shadow_);
 }
 
 void Window::SetHeightPercent(double percent) {
@@ -448,23 +332,13 @@ void Window::Invalidate(const RECT& rect) {
   ::InvalidateRect(hwnd_, &r, FALSE);
 }
 
-void Window::RegisterControlName(Control* control) {
-  if (control && !control->GetName().empty()) names_[control->GetName()] = control;
-}
+void Window::RegisterControlName(Control* control) { registry_.AddName(control); }
 
 void Window::UnregisterControl(Control* control) {
   if (!control) return;
-  for (auto it = names_.begin(); it != names_.end();) {
-    it = it->second == control ? names_.erase(it) : std::next(it);
-  }
-  for (auto it = option_groups_.begin(); it != option_groups_.end();) {
-    auto& members = it->second;
-    members.erase(std::remove(members.begin(), members.end(), control), members.end());
-    it = members.empty() ? option_groups_.erase(it) : std::next(it);
-  }
+  registry_.RemoveNamesOf(control);
   dispatcher_.Forget(control);
-  delayed_cleanup_.erase(std::remove(delayed_cleanup_.begin(), delayed_cleanup_.end(), control),
-                         delayed_cleanup_.end());
+  registry_.Unqueue(control);
   if (root_ == control) root_ = nullptr;
   if (shadow_.GetShadowBox() == control) shadow_.ForgetShadowBox();
 }
@@ -482,23 +356,24 @@ void Window::ReleaseCapture() {
 
 UINT_PTR Window::StartTimer(std::function<void()> task, UINT elapse_ms, bool repeat) {
   if (!hwnd_ || !task) return 0;
-  const UINT_PTR id = next_timer_id_++;
-  if (!::SetTimer(hwnd_, id, elapse_ms, nullptr)) return 0;
-  timers_[id] = Timer{std::move(task), repeat};
+  const UINT_PTR id = registry_.AddTimer(std::move(task), repeat);
+  if (!::SetTimer(hwnd_, id, elapse_ms, nullptr)) {
+    registry_.RemoveTimer(id);
+    return 0;
+  }
   return id;
 }
 
 void Window::StopTimer(UINT_PTR timer_id) {
-  if (timers_.erase(timer_id) && hwnd_) ::KillTimer(hwnd_, timer_id);
+  if (registry_.RemoveTimer(timer_id) && hwnd_) ::KillTimer(hwnd_, timer_id);
 }
 
 void Window::OnTimer(UINT_PTR id) {
-  auto it = timers_.find(id);
-  if (it == timers_.end()) return;
-  // Copied: the task may stop its own timer or start others.
-  std::function<void()> task = it->second.task;
-  if (!it->second.repeat) StopTimer(id);
-  task();
+  // A copy: the task may stop its own timer or start others.
+  const std::optional<ControlRegistry::Timer> timer = registry_.FindTimer(id);
+  if (!timer) return;
+  if (!timer->repeat) StopTimer(id);
+  timer->task();
 }
 
 void Window::SendMenuEvent(Control* control) {
@@ -508,74 +383,16 @@ void Window::SendMenuEvent(Control* control) {
 
 // --- the window procedure -----------------------------------------------------------
 
-LRESULT CALLBACK Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  // Every message is a boundary: nothing may escape into the system.
-  try {
-    Window* window = nullptr;
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-      window = static_cast<Window*>(create->lpCreateParams);
-      if (window) {
-        window->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-      }
-    } else {
-      window = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!window) return ::DefWindowProcW(hwnd, message, wparam, lparam);
-    return HandleNativeMessage(window, hwnd, message, wparam, lparam, false);
-  } catch (...) {
-    if (message == WM_CREATE) return -1;
-    if (message == WM_NCCREATE) return FALSE;
-    return 0;
+void Window::OnNativeWindowGone(HWND hwnd) {
+  if (subclassed_) {
+    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(chained_proc_));
+    subclassed_ = false;
   }
-}
-
-LRESULT CALLBACK Window::SuperClassProc(HWND hwnd, UINT message, WPARAM wparam,
-                                        LPARAM lparam) {
-  try {
-    Window* window = nullptr;
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-      window = static_cast<Window*>(create->lpCreateParams);
-      if (window) {
-        window->hwnd_ = hwnd;
-        ::SetPropW(hwnd, kObjectProperty, window);
-      }
-    } else {
-      window = static_cast<Window*>(::GetPropW(hwnd, kObjectProperty));
-    }
-    if (!window) return ::DefWindowProcW(hwnd, message, wparam, lparam);
-    return HandleNativeMessage(window, hwnd, message, wparam, lparam, true);
-  } catch (...) {
-    if (message == WM_CREATE) return -1;
-    if (message == WM_NCCREATE) return FALSE;
-    return 0;
-  }
-}
-
-LRESULT Window::HandleNativeMessage(Window* window, HWND hwnd, UINT message, WPARAM wparam,
-                                    LPARAM lparam, bool superclassed) {
-  if (message != WM_NCDESTROY) return window->RouteMessage(message, wparam, lparam);
-  const LRESULT result = ::CallWindowProcW(window->chained_proc_, hwnd, message, wparam, lparam);
-  if (superclassed) {
-    ::RemovePropW(hwnd, kObjectProperty);
-  } else {
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-  }
-  if (window->subclassed_) {
-    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window->chained_proc_));
-    window->subclassed_ = false;
-  }
-  if (window->paint_dc_) {
-    ::ReleaseDC(hwnd, window->paint_dc_);
-    window->paint_dc_ = nullptr;
-  }
-  window->timers_.clear();
-  window->mouse_captured_ = false;
-  window->hwnd_ = nullptr;
-  window->OnFinalMessage(hwnd);
-  return result;
+  painter_.ReleaseWindowDc();
+  registry_.ClearTimers();
+  mouse_captured_ = false;
+  hwnd_ = nullptr;
+  OnFinalMessage(hwnd);
 }
 
 LRESULT Window::CallChainedProc(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -593,8 +410,7 @@ LRESULT Window::DefaultRoute(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void Window::InitPaint() {
-  if (!paint_dc_ && hwnd_) paint_dc_ = ::GetDC(hwnd_);
-  if (!render_) render_ = RenderFactory()->CreateRenderContext();
+  painter_.Init(hwnd_);
   window_os::RegisterTouch(hwnd_);
 }
 
@@ -628,14 +444,14 @@ bool Window::DispatchToControls(UINT message, WPARAM wparam, LPARAM lparam, LRES
       return true;
     }
     case WM_TIMER:
-      if (timers_.count(wparam)) {
+      if (registry_.FindTimer(wparam)) {
         OnTimer(wparam);
         result = 0;
         return true;
       }
       return false;
     case kMsgDelayedCleanup:
-      DeleteQueuedControls();
+      registry_.DeleteQueued();
       result = 0;
       return true;
     case WM_COMMAND:
@@ -698,10 +514,8 @@ void Window::EnsureLayout() {
 }
 
 LRESULT Window::OnPaint() {
-  if (::IsIconic(hwnd_) || !root_ || !render_) {
-    PAINTSTRUCT ps;
-    ::BeginPaint(hwnd_, &ps);
-    ::EndPaint(hwnd_, &ps);
+  if (::IsIconic(hwnd_) || !root_ || !painter_.render()) {
+    base::unique_hdc_paint nothing_to_draw(hwnd_);
     return 0;
   }
   if (needs_layout_ && (root_->IsAutoWidth() || root_->IsAutoHeight())) {
@@ -717,26 +531,10 @@ LRESULT Window::OnPaint() {
     ::ValidateRect(hwnd_, nullptr);
     return 0;
   }
-  RECT client{};
-  ::GetClientRect(hwnd_, &client);
-  if (layered_) {
-    // Parts outside the virtual screen never get an update region of their
-    // own, yet UpdateLayeredWindow shows the whole bitmap: paint them too.
-    RECT window_rect{};
-    ::GetWindowRect(hwnd_, &window_rect);
-    const int vx = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int vy = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int vr = vx + ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    const int vb = vy + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    if (window_rect.left < vx) update.left = client.left;
-    if (window_rect.top < vy) update.top = client.top;
-    if (window_rect.right > vr) update.right = client.right;
-    if (window_rect.bottom > vb) update.bottom = client.bottom;
-  }
+  if (layered_) update = WindowPainter::AddOffscreenParts(hwnd_, update);
 
-  PAINTSTRUCT ps;
-  HDC paint_dc = ::BeginPaint(hwnd_, &ps);
-  const double started = PerformanceSeconds();
+  base::unique_hdc_paint paint(hwnd_);
+  const double started = WindowPainter::Now();
   const bool first_paint = first_paint_;
   if (needs_layout_) {
     EnsureLayout();
@@ -747,106 +545,16 @@ LRESULT Window::OnPaint() {
   }
   if (first_paint_) first_paint_ = false;
   if (first_paint) base::MarkStartupPhase("first layout");
-  if (RenderTree(&update)) {
-    const double rendered = PerformanceSeconds();
-    if (first_paint) base::MarkStartupPhase("first tree paint");
-    Present(paint_dc, update);
-    if (first_paint) {
-      base::MarkStartupPhase("first layered update");
-      base::FinishStartupTrace();
-    }
-    ++paint_times_.paints;
-    paint_times_.render_seconds += rendered - started;
-    paint_times_.present_seconds += PerformanceSeconds() - rendered;
-  }
-  ::EndPaint(hwnd_, &ps);
+  TreeFrame frame;
+  frame.hwnd = hwnd_;
+  frame.root = root_;
+  frame.layered = layered_;
+  frame.alpha = window_alpha_;
+  frame.render_offset = render_offset_;
+  frame.shadow = &shadow_;
+  frame.alpha_fix_corner = alpha_fix_corner_;
+  painter_.PaintAndPresent(frame, paint.get(), update, first_paint, started);
   return 0;
-}
-
-bool Window::RenderTree(RECT* update_rect) {
-  RECT& update = *update_rect;
-  RECT client{};
-  ::GetClientRect(hwnd_, &client);
-  const int width = client.right - client.left;
-  const int height = client.bottom - client.top;
-  if (width <= 0 || height <= 0 || !root_) return false;
-  if (render_->Resize(width, height)) {
-    render_->Clear();
-    update = client;
-  }
-  render_->SetRenderTransparent(layered_);
-  if (layered_) render_->ClearAlpha(update, 0);
-
-  render_->SetClip(update);
-  const POINT old_origin = render_->OffsetWindowOrg(render_offset_);
-  root_->Paint(render_.get(), update);
-  render_->SetWindowOrg(old_origin);
-  render_->ClearClip();
-  if (!layered_) return true;
-
-  // Text and edges that GDI draws leave alpha 0; give those pixels their
-  // alpha back, but keep the window's transparent corners.
-  if (shadow_.IsAttached() && render_offset_.x == 0 && render_offset_.y == 0) {
-    ShadowBox* box = shadow_.GetShadowBox();
-    Control* content = box && box->GetCount() > 0 ? box->GetItemAt(0) : root_;
-    RECT fix{};
-    if (::IntersectRect(&fix, &update, &content->GetPos())) {
-      const SIZE round = content->GetBorderRound();
-      const RECT corners{round.cx, round.cy, round.cx, round.cy};
-      render_->RestoreAlpha(fix, corners);
-    }
-  } else if (alpha_fix_corner_.left > 0 || alpha_fix_corner_.top > 0 ||
-             alpha_fix_corner_.right > 0 || alpha_fix_corner_.bottom > 0) {
-    RECT inner = root_->GetPos();
-    inner.left += alpha_fix_corner_.left;
-    inner.top += alpha_fix_corner_.top;
-    inner.right -= alpha_fix_corner_.right;
-    inner.bottom -= alpha_fix_corner_.bottom;
-    RECT fix{};
-    if (::IntersectRect(&fix, &update, &inner)) render_->RestoreAlpha(fix, RECT{0, 0, 0, 0});
-  }
-  return true;
-}
-
-void Window::Present(HDC paint_dc, const RECT& update) {
-  if (!layered_) {
-    ::BitBlt(paint_dc, update.left, update.top, update.right - update.left,
-             update.bottom - update.top, render_->GetDC(), update.left, update.top, SRCCOPY);
-    return;
-  }
-  RECT client{};
-  ::GetClientRect(hwnd_, &client);
-  RECT window_rect{};
-  ::GetWindowRect(hwnd_, &window_rect);
-  POINT destination{window_rect.left, window_rect.top};
-  SIZE size{client.right - client.left, client.bottom - client.top};
-  POINT source{0, 0};
-  BLENDFUNCTION blend{AC_SRC_OVER, 0, window_alpha_, AC_SRC_ALPHA};
-  // The system keeps what the window showed before, so only the rectangle
-  // painted now needs blending and sending to the display: a progress step
-  // is a few hundred pixels of a window of 650 thousand. The whole window
-  // goes when nothing was presented at this size yet or the window's alpha
-  // changed, since then every pixel on screen is stale.
-  RECT dirty = update;
-  if (presented_size_.cx != size.cx || presented_size_.cy != size.cy ||
-      presented_alpha_ != window_alpha_) {
-    dirty = client;
-  }
-  UPDATELAYEREDWINDOWINFO info{};
-  info.cbSize = sizeof(info);
-  info.pptDst = &destination;
-  info.psize = &size;
-  info.hdcSrc = render_->GetDC();
-  info.pptSrc = &source;
-  info.pblend = &blend;
-  info.dwFlags = ULW_ALPHA;
-  info.prcDirty = &dirty;
-  if (::UpdateLayeredWindowIndirect(hwnd_, &info)) {
-    presented_size_ = size;
-    presented_alpha_ = window_alpha_;
-  } else {
-    presented_size_ = SIZE{0, 0};
-  }
 }
 
 }  // namespace ui

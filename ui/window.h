@@ -1,10 +1,12 @@
 // One native top-level window and the control tree it shows.
 //
-// Window registers its class, creates the HWND, owns the root control and
-// the render context, routes Win32 messages to controls (ControlDispatcher)
-// and paints the tree: BitBlt for a plain window, UpdateLayeredWindow with
-// per-pixel alpha for a layered one. WindowImplBase adds the skinned-window
-// behaviour (skin building, caption dragging, system buttons) on top.
+// Window creates the HWND (from the class WindowClass registers), owns the
+// root control, keeps the skin's frame settings, runs timers and the alpha
+// fades, routes Win32 messages to controls (ControlDispatcher) and paints
+// the tree when the system asks (WindowPainter draws and presents it). Names,
+// classes, timer tasks and delayed deletes live in its ControlRegistry.
+// WindowImplBase adds the skinned-window behaviour (skin building, caption
+// dragging, system buttons) on top.
 //
 // Lifetime: the object outlives its HWND. When the native window is destroyed
 // OnFinalMessage runs and, by default, deletes the object, so windows are
@@ -17,24 +19,25 @@
 
 #include <windows.h>
 
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/weak_callback.h"
 #include "ui/control_dispatcher.h"
 #include "ui/control_host.h"
+#include "ui/control_registry.h"
 #include "ui/event_args.h"
 #include "ui/fade_animation.h"
 #include "ui/shadow.h"
 #include "ui/ui_message_filter.h"
+#include "ui/window_paint.h"
 
 namespace ui {
 
 class Box;
 class Control;
 class IRenderContext;
+class WindowClass;
 
 // The private message that deletes controls queued for delayed deletion.
 constexpr UINT kMsgDelayedCleanup = WM_APP + 1;
@@ -74,17 +77,9 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   BYTE GetWindowAlpha() const { return window_alpha_; }
   bool IsClosing() const { return closing_; }
 
-  // What the window's paints have cost since it was created: each WM_PAINT
-  // that drew, split into bringing the tree into the bitmap (layout pass,
-  // tree paint, alpha repair) and handing the bitmap to the screen
-  // (UpdateLayeredWindow, or the BitBlt). Kept so the cost of a repaint can
-  // be measured on the real paint path.
-  struct PaintTimes {
-    long long paints = 0;
-    double render_seconds = 0;
-    double present_seconds = 0;
-  };
-  const PaintTimes& GetPaintTimes() const { return paint_times_; }
+  // What the window's paints have cost since it was created.
+  using PaintTimes = ui::PaintTimes;
+  const PaintTimes& GetPaintTimes() const { return painter_.times(); }
 
   // --- the control tree -----------------------------------------------------
   // Installs `root` (owned from now on); an earlier root is queued for
@@ -97,10 +92,6 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   void InitControls(Control* control, Box* parent = nullptr);
   // The control is deleted after the current message has been handled.
   void QueueDelayedDelete(Control* control);
-  // Groups of option buttons, by group name.
-  bool AddOptionGroup(const std::wstring& group, Control* control);
-  std::vector<Control*>* GetOptionGroup(const std::wstring& group);
-  void RemoveOptionGroup(const std::wstring& group, Control* control);
   // Window-local classes of the skin (its Class elements).
   void AddClass(const std::wstring& name, const std::wstring& attributes);
   // Handlers of the window-close event, raised from OnFinalMessage.
@@ -156,7 +147,7 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   // --- IControlHost ---------------------------------------------------------
   HWND GetHWND() const override { return hwnd_; }
   Control* GetRoot() const override { return root_; }
-  IRenderContext* GetRenderContext() const override { return render_.get(); }
+  IRenderContext* GetRenderContext() const override { return painter_.render(); }
   void Invalidate(const RECT& rect) override;
   void RequestLayout() override { needs_layout_ = true; }
   void RegisterControlName(Control* control) override;
@@ -201,22 +192,13 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   bool subclassed_ = false;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  static LRESULT CALLBACK SuperClassProc(HWND hwnd, UINT message, WPARAM wparam,
-                                         LPARAM lparam);
-  static LRESULT HandleNativeMessage(Window* window, HWND hwnd, UINT message, WPARAM wparam,
-                                     LPARAM lparam, bool superclassed);
-  bool RegisterWindowClass();
-  bool RegisterSuperClass();
+  // Binds the HWND on WM_NCCREATE and reports its end on WM_NCDESTROY.
+  friend class WindowClass;
 
+  // The native window is gone (WM_NCDESTROY, after the object was unbound
+  // from it): lets go of what belonged to it and runs OnFinalMessage.
+  void OnNativeWindowGone(HWND hwnd);
   LRESULT OnPaint();
-  // Paints the laid-out tree into the bitmap within `update` (which grows to
-  // the client area when the bitmap was resized) and, for a layered window,
-  // repairs the alpha GDI text cleared. False when there is nothing to paint.
-  bool RenderTree(RECT* update);
-  // Shows the painted bitmap: BitBlt, or UpdateLayeredWindow.
-  void Present(HDC paint_dc, const RECT& update);
-  void DeleteQueuedControls();
   void DetachTreePointers(Control* control);
   void OnTimer(UINT_PTR id);
   // Runs the alpha fade towards 255 (forward) or 0 from a step timer.
@@ -234,17 +216,11 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   RECT caption_rect_{0, 0, 0, 0};
   double height_percent_ = 0;
 
-  HDC paint_dc_ = nullptr;  // GetDC of the window, released in WM_NCDESTROY
-  std::unique_ptr<IRenderContext> render_;
+  WindowPainter painter_;
   bool layered_ = false;
   BYTE window_alpha_ = 255;
-  // What the last successful layered presentation showed, so the next one
-  // can send only what changed.
-  SIZE presented_size_{0, 0};
-  BYTE presented_alpha_ = 255;
   POINT render_offset_{0, 0};
   bool first_paint_ = false;
-  PaintTimes paint_times_;
   bool needs_layout_ = false;
   bool mouse_captured_ = false;
   bool closing_ = false;
@@ -252,22 +228,12 @@ class Window : public base::SupportWeakCallback, public IControlHost {
 
   ControlDispatcher dispatcher_;
   std::wstring resource_sub_path_;
-  std::map<std::wstring, Control*> names_;
-  std::map<std::wstring, std::vector<Control*>> option_groups_;
-  std::map<std::wstring, std::wstring> classes_;
+  ControlRegistry registry_;
   std::vector<IUIMessageFilter*> filters_;
-  std::vector<Control*> delayed_cleanup_;
   std::vector<EventCallback> close_handlers_;
   Shadow shadow_;
   FadeAnimation fade_;
   UINT_PTR fade_timer_ = 0;
-
-  struct Timer {
-    std::function<void()> task;
-    bool repeat = false;
-  };
-  std::map<UINT_PTR, Timer> timers_;
-  UINT_PTR next_timer_id_ = 0x100;
 };
 
 }  // namespace ui

@@ -29,4 +29,34 @@ TEST(UniqueAnyTest, MoveTransfersOwnership) {
   EXPECT_EQ(b.get(), raw) << "self-move dropped the handle";
 }
 
+TEST(UniqueAnyTest, SelectionIsUndoneOnceByItsLastOwner) {
+  base::unique_hdc dc(::CreateCompatibleDC(nullptr));
+  ASSERT_TRUE(dc);
+  const HGDIOBJ stock = ::GetCurrentObject(dc.get(), OBJ_BITMAP);
+  base::unique_hbitmap first(::CreateCompatibleBitmap(dc.get(), 4, 4));
+  base::unique_hbitmap second(::CreateCompatibleBitmap(dc.get(), 4, 4));
+  ASSERT_TRUE(first && second);
+
+  // A moved selection stays in the DC until its new owner lets go.
+  base::unique_select_object held;
+  {
+    base::unique_select_object selection(dc.get(), first.get());
+    held = std::move(selection);
+  }
+  EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_BITMAP), first.get())
+      << "the moved-from owner undid the selection";
+
+  // Undone, the DC holds what it held before; a new selection after that
+  // is undone the same way.
+  held.reset();
+  EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_BITMAP), stock)
+      << "reset did not select the DC's original bitmap back";
+  held = base::unique_select_object(dc.get(), second.get());
+  EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_BITMAP), second.get());
+  held.reset();
+  EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_BITMAP), stock);
+  held.reset();
+  EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_BITMAP), stock) << "a repeated reset changed the DC";
+}
+
 }  // namespace

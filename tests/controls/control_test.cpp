@@ -185,7 +185,7 @@ TEST_F(AttributeTest, ClassAppliesWhereItStandsInTheAttributeSequence) {
 
   // A name the global table lacks comes from the window's own classes; the
   // global table wins when both have it.
-  ui::OffscreenHost host(10, 10);
+  test_support::OffscreenHost host(10, 10);
   host.AddClass(L"win_only", L"height=\"9\"");
   host.AddClass(L"ctl_wide", L"width=\"1\"");
   Control windowed;
@@ -275,7 +275,7 @@ TEST_F(EventTest, HandlerThatDestroysItsControlEndsTheDispatch) {
 }
 
 TEST_F(EventTest, EventRecordCarriesSenderTimeAndMousePoint) {
-  ui::OffscreenHost host(100, 100);
+  test_support::OffscreenHost host(100, 100);
   Box* root = new Box();
   Control* c = new Control();
   root->Add(c);
@@ -298,7 +298,7 @@ TEST_F(EventTest, EventRecordCarriesSenderTimeAndMousePoint) {
 }
 
 TEST_F(EventTest, InternalEventsGoStraightToTheControlsOwnHandling) {
-  ui::OffscreenHost host(50, 50);
+  test_support::OffscreenHost host(50, 50);
   Box* root = new Box();
   Control* c = new Control();
   root->Add(c);
@@ -347,7 +347,7 @@ TEST_F(EventTest, EventNamesMapToTheirNumbers) {
 class StateTest : public ControlsTest {};
 
 TEST_F(StateTest, PressAndReleaseInsideTriggersOnceReleaseOutsideDoesNot) {
-  ui::OffscreenHost host(200, 100);
+  test_support::OffscreenHost host(200, 100);
   Box* root = new Box();
   ProbeControl* c = new ProbeControl();
   c->SetFixedWidth(50);
@@ -382,7 +382,7 @@ TEST_F(StateTest, PressAndReleaseInsideTriggersOnceReleaseOutsideDoesNot) {
 }
 
 TEST_F(StateTest, DisabledControlStaysDisabledAndItsParentGetsTheMouse) {
-  ui::OffscreenHost host(200, 100);
+  test_support::OffscreenHost host(200, 100);
   ProbeBox* root = new ProbeBox();
   ProbeControl* c = new ProbeControl();
   c->SetFixedWidth(50);
@@ -416,7 +416,7 @@ TEST_F(StateTest, DisabledControlStaysDisabledAndItsParentGetsTheMouse) {
 }
 
 TEST_F(StateTest, MouseDisabledLabelLetsTheClickableBoxReceiveTheClick) {
-  ui::OffscreenHost host(400, 100);
+  test_support::OffscreenHost host(400, 100);
   Box* root = new Box();
   ui::ButtonBox* select = new ui::ButtonBox();
   select->SetName(L"select_btn");
@@ -450,7 +450,7 @@ TEST_F(StateTest, MouseDisabledLabelLetsTheClickableBoxReceiveTheClick) {
 }
 
 TEST_F(StateTest, BoxStaysHotWhileTheMouseMovesFromItsChildToItself) {
-  ui::OffscreenHost host(200, 100);
+  test_support::OffscreenHost host(200, 100);
   Box* root = new Box();
   Box* box = new Box();
   box->SetFixedWidth(100);
@@ -522,7 +522,7 @@ TEST_F(ControlsTest, HitTestFlagsAndSearchOrder) {
 // --- boxes ---------------------------------------------------------------------
 
 TEST_F(ControlsTest, AddRefusesNullAndEntersNamesInTheWindow) {
-  ui::OffscreenHost host(100, 100);
+  test_support::OffscreenHost host(100, 100);
   Box* root = new Box();
   host.AttachRoot(root);
   EXPECT_FALSE(root->Add(nullptr));
@@ -546,7 +546,7 @@ TEST_F(ControlsTest, AddRefusesNullAndEntersNamesInTheWindow) {
 }
 
 TEST_F(ControlsTest, ResizeEventAndInvalidationFollowPositionChanges) {
-  ui::OffscreenHost host(200, 200);
+  test_support::OffscreenHost host(200, 200);
   Box* root = new Box();
   Box* clip = new Box();
   clip->SetFixedWidth(50);

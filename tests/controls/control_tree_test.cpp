@@ -23,7 +23,7 @@ class ControlTreeTest : public ControlsTest {};
 TEST_F(ControlTreeTest, LayoutPassLeavesAHiddenSubtreeUntilItIsShown) {
   // root > panel (hidden) > row (fixed height) > cell: the cell's new margin
   // asks the row to arrange while the panel hides it.
-  ui::OffscreenHost host(300, 200);
+  test_support::OffscreenHost host(300, 200);
   VBox* root = new VBox();
   VBox* panel = new VBox();
   panel->SetFixedHeight(50);

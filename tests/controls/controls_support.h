@@ -11,7 +11,7 @@
 
 #include "ui/box.h"
 #include "ui/control.h"
-#include "ui/offscreen_host.h"
+#include "support/offscreen_host.h"
 
 namespace controls_test {
 

@@ -326,7 +326,7 @@ TEST_F(LayoutTest, EstimatesAreCachedUntilASizeWishChanges) {
 TEST_F(LayoutTest, ChangedSizeWishRearrangesTheNearestFixedAncestor) {
   // root (fixed) > auto column > child: growing the child must re-lay out
   // the root at the next pass, and the auto column grows with it.
-  ui::OffscreenHost host(300, 200);
+  test_support::OffscreenHost host(300, 200);
   VBox* root = new VBox();
   VBox* column = new VBox();
   column->SetFixedHeight(ui::kSizeAuto);

@@ -10,7 +10,7 @@
 #include "support/paths.h"
 #include "ui/box.h"
 #include "ui/control.h"
-#include "ui/offscreen_host.h"
+#include "support/offscreen_host.h"
 
 namespace controls_test {
 namespace {
@@ -24,7 +24,7 @@ std::string Hex(DWORD v) {
   return out.str();
 }
 
-::testing::AssertionResult PixelIs(const ui::OffscreenHost& host, int x, int y, DWORD argb) {
+::testing::AssertionResult PixelIs(const test_support::OffscreenHost& host, int x, int y, DWORD argb) {
   DWORD got = host.GetPixel(x, y);
   if (got == argb) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "pixel (" << x << "," << y << ") is " << Hex(got)
@@ -39,7 +39,7 @@ struct Scene {
     host.AttachRoot(root);
     host.PaintAll();
   }
-  ui::OffscreenHost host;
+  test_support::OffscreenHost host;
 };
 
 Control* Sized(int width, int height) {
@@ -282,7 +282,7 @@ TEST_F(PaintTest, HotFadeCrossesFromTheNormalToTheHotImage) {
 
 // The installer's start view in plain colours, saved for a look.
 TEST_F(PaintTest, ScreenshotOfAStartViewTree) {
-  ui::OffscreenHost host(988, 653);
+  test_support::OffscreenHost host(988, 653);
   ui::VBox* root = new ui::VBox();
   root->ApplyAttribute(L"bkcolor", L"white");
   root->ApplyAttribute(L"borderround", L"20,20");

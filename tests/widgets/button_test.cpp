@@ -45,7 +45,7 @@ class ButtonTest : public WidgetsTest {
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   }
 
-  std::unique_ptr<ui::OffscreenHost> host_;
+  std::unique_ptr<test_support::OffscreenHost> host_;
   ui::Box* root_ = nullptr;
   ui::Button* button_ = nullptr;
   ui::CheckBox* check_ = nullptr;

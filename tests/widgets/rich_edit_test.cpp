@@ -98,14 +98,14 @@ TEST_F(RichEditTest, ScrollBarsExistOnlyWhenAsked) {
 }
 
 // The rows of `rect` on the host's surface, to compare what is shown.
-std::vector<DWORD> PixelsOf(const ui::OffscreenHost& host, const RECT& rect) {
+std::vector<DWORD> PixelsOf(const test_support::OffscreenHost& host, const RECT& rect) {
   std::vector<DWORD> pixels;
   for (int y = rect.top; y < rect.bottom; ++y)
     for (int x = rect.left; x < rect.right; ++x) pixels.push_back(host.GetPixel(x, y));
   return pixels;
 }
 
-int InkedPixels(const ui::OffscreenHost& host, const RECT& rect) {
+int InkedPixels(const test_support::OffscreenHost& host, const RECT& rect) {
   int inked = 0;
   for (DWORD pixel : PixelsOf(host, rect)) inked += ((pixel >> 16) & 0xFF) < 0xC0;
   return inked;

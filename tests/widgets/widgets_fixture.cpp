@@ -54,13 +54,13 @@ const char kStrings[] =
   return started;
 }
 
-std::unique_ptr<ui::OffscreenHost> MakeHost(int width, int height) {
-  auto host = std::make_unique<ui::OffscreenHost>(width, height);
+std::unique_ptr<test_support::OffscreenHost> MakeHost(int width, int height) {
+  auto host = std::make_unique<test_support::OffscreenHost>(width, height);
   host->SetResourceSubPath(L"basic\\");
   return host;
 }
 
-ui::Control* BuildInto(ui::OffscreenHost& host, const std::wstring& xml) {
+ui::Control* BuildInto(test_support::OffscreenHost& host, const std::wstring& xml) {
   ui::SkinBuilder builder;
   ui::Control* root = builder.Create(xml, {}, &host);
   if (!root) return nullptr;
@@ -69,7 +69,7 @@ ui::Control* BuildInto(ui::OffscreenHost& host, const std::wstring& xml) {
   return root;
 }
 
-std::wstring SaveScreenshot(const ui::OffscreenHost& host, const std::wstring& name) {
+std::wstring SaveScreenshot(const test_support::OffscreenHost& host, const std::wstring& name) {
   const std::wstring path = test_support::ScreenshotFolder() + L"\\" + name + L".png";
   return host.SavePng(path) ? path : std::wstring();
 }

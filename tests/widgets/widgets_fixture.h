@@ -14,7 +14,7 @@
 
 #include "support/framework_start.h"
 #include "ui/control.h"
-#include "ui/offscreen_host.h"
+#include "support/offscreen_host.h"
 
 namespace widgets_test {
 
@@ -30,18 +30,18 @@ constexpr DWORD kButtonImage = 0xFF2080F0;
 
 // An off-screen window whose skin folder is "basic\", as the installer's
 // main window's is, so "../public/..." images resolve.
-std::unique_ptr<ui::OffscreenHost> MakeHost(int width, int height);
+std::unique_ptr<test_support::OffscreenHost> MakeHost(int width, int height);
 
 using test_support::WriteSkinFile;
 
 // Builds `xml` (a skin document) into a new root for `host`, attaches it and
 // lays it out. Null when the builder made nothing.
-ui::Control* BuildInto(ui::OffscreenHost& host, const std::wstring& xml);
+ui::Control* BuildInto(test_support::OffscreenHost& host, const std::wstring& xml);
 
 // Saves the host's surface under $ORVANE_BINARY_DIR/screenshots/<name>.png,
 // made opaque over white so a viewer shows what a window would. Returns the
 // path written, or empty.
-std::wstring SaveScreenshot(const ui::OffscreenHost& host, const std::wstring& name);
+std::wstring SaveScreenshot(const test_support::OffscreenHost& host, const std::wstring& name);
 
 class WidgetsTest : public ::testing::Test {
  protected:

@@ -1,24 +1,33 @@
-// A window for control trees that has no native window: it owns a root
-// control and a render context of a given size, runs layout passes and
-// paints like the window shell does, and turns simulated mouse input into
-// the events the window shell would send. Used by tests and benchmarks.
+// A window for control trees that has no native window, for tests and
+// benchmarks: it owns a root control and a render context of a given size,
+// runs layout passes and paints like the window shell does, and feeds
+// simulated mouse input to the product's ControlDispatcher, so controls get
+// exactly the events a real window would give them. Names, classes and timer
+// tasks live in a ControlRegistry as they do for a window; timers fire only
+// when FireTimers says so.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
+#include "ui/control_dispatcher.h"
 #include "ui/control_host.h"
+#include "ui/control_registry.h"
 
 namespace ui {
-
 class Control;
 class IRenderContext;
+}  // namespace test_support
 
-class OffscreenHost : public IControlHost {
+namespace test_support {
+
+using ui::Control;
+using ui::IRenderContext;
+
+class OffscreenHost : public ui::IControlHost {
  public:
   // A render context of width x height from the global render factory (or
   // a GDI+ context over the global font and colour tables when no factory
@@ -42,9 +51,9 @@ class OffscreenHost : public IControlHost {
   int GetLayoutPassCount() const { return layout_passes_; }
   bool IsLayoutRequested() const { return layout_needed_; }
 
-  // Simulated mouse input, client coordinates, as the window shell routes
-  // it: hover tracking with enter/leave, press with capture, release to the
-  // pressed control.
+  // Simulated mouse input, client coordinates, as WM_MOUSEMOVE,
+  // WM_LBUTTONDOWN and WM_LBUTTONUP through the dispatcher: hover with
+  // enter/leave, focus and press with capture, release to the pressed control.
   void MouseMove(POINT pt);
   void ButtonDown(POINT pt);
   void ButtonUp(POINT pt);
@@ -76,10 +85,10 @@ class OffscreenHost : public IControlHost {
   Control* FindControl(const std::wstring& name) const override;
   std::wstring GetClassAttributes(const std::wstring& class_name) const override;
   std::wstring GetResourceSubPath() const override { return sub_path_; }
-  Control* GetMouseOverControl() const override { return hover_; }
-  POINT GetLastMousePos() const override { return last_mouse_; }
-  Control* GetFocusControl() const override { return focus_; }
-  void SetFocusControl(Control* control) override { focus_ = control; }
+  Control* GetMouseOverControl() const override { return dispatcher_.hovered(); }
+  POINT GetLastMousePos() const override { return dispatcher_.last_mouse_pos(); }
+  Control* GetFocusControl() const override { return dispatcher_.focused(); }
+  void SetFocusControl(Control* control) override { dispatcher_.SetFocus(control); }
   void SetCapture() override { captured_ = true; }
   void ReleaseCapture() override { captured_ = false; }
   bool IsCaptured() const override { return captured_; }
@@ -90,33 +99,26 @@ class OffscreenHost : public IControlHost {
   // Window-level classes and the skin folder, as a skin's Window element
   // would give them.
   void AddClass(const std::wstring& name, const std::wstring& attributes) {
-    classes_[name] = attributes;
+    registry_.AddClass(name, attributes);
   }
   void SetResourceSubPath(const std::wstring& path) { sub_path_ = path; }
 
  private:
-  struct Timer {
-    std::function<void()> task;
-    bool repeat = false;
-  };
+  void Dispatch(UINT message, WPARAM wparam, POINT pt);
 
   int width_;
   int height_;
   std::unique_ptr<IRenderContext> render_;
+  ui::ControlRegistry registry_;
+  ui::ControlDispatcher dispatcher_{*this};
+  // Declared last so the tree goes first: its controls unregister themselves
+  // from the registry and the dispatcher.
   std::unique_ptr<Control> root_;
-  std::map<std::wstring, Control*> names_;
-  std::map<std::wstring, std::wstring> classes_;
-  std::map<UINT_PTR, Timer> timers_;
-  UINT_PTR next_timer_ = 1;
   std::wstring sub_path_;
   RECT invalid_{0, 0, 0, 0};
-  POINT last_mouse_{0, 0};
-  Control* hover_ = nullptr;
-  Control* pressed_ = nullptr;
-  Control* focus_ = nullptr;
   bool captured_ = false;
   bool layout_needed_ = false;
   int layout_passes_ = 0;
 };
 
-}  // namespace ui
+}  // namespace test_support

@@ -1,0 +1,76 @@
+#include "ui/control_registry.h"
+
+#include <algorithm>
+
+#include "ui/control.h"
+
+namespace ui {
+
+void ControlRegistry::AddName(Control* control) {
+  if (control && !control->GetName().empty()) names_[control->GetName()] = control;
+}
+
+void ControlRegistry::RemoveNamesOf(Control* control) {
+  for (auto it = names_.begin(); it != names_.end();) {
+    it = it->second == control ? names_.erase(it) : std::next(it);
+  }
+}
+
+Control* ControlRegistry::FindName(const std::wstring& name) const {
+  auto it = names_.find(name);
+  return it == names_.end() ? nullptr : it->second;
+}
+
+void ControlRegistry::AddClass(const std::wstring& name, const std::wstring& attributes) {
+  if (!name.empty()) classes_[name] = attributes;
+}
+
+std::wstring ControlRegistry::ClassAttributes(const std::wstring& name) const {
+  auto it = classes_.find(name);
+  return it == classes_.end() ? std::wstring() : it->second;
+}
+
+UINT_PTR ControlRegistry::AddTimer(std::function<void()> task, bool repeat) {
+  const UINT_PTR id = next_timer_id_++;
+  timers_[id] = Timer{std::move(task), repeat};
+  return id;
+}
+
+bool ControlRegistry::RemoveTimer(UINT_PTR id) { return timers_.erase(id) > 0; }
+
+std::optional<ControlRegistry::Timer> ControlRegistry::FindTimer(UINT_PTR id) const {
+  auto it = timers_.find(id);
+  if (it == timers_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::vector<UINT_PTR> ControlRegistry::TimerIds() const {
+  std::vector<UINT_PTR> ids;
+  for (const auto& entry : timers_) ids.push_back(entry.first);
+  return ids;
+}
+
+bool ControlRegistry::QueueDelete(Control* control) {
+  if (!control ||
+      std::find(delete_queue_.begin(), delete_queue_.end(), control) != delete_queue_.end()) {
+    return false;
+  }
+  delete_queue_.push_back(control);
+  return true;
+}
+
+void ControlRegistry::Unqueue(Control* control) {
+  delete_queue_.erase(std::remove(delete_queue_.begin(), delete_queue_.end(), control),
+                      delete_queue_.end());
+}
+
+void ControlRegistry::DeleteQueued() {
+  // Deleting may queue more (a control that removes its children).
+  while (!delete_queue_.empty()) {
+    std::vector<Control*> batch;
+    batch.swap(delete_queue_);
+    for (Control* control : batch) delete control;
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,90 @@
+// Painting a window's control tree: the render context the tree is drawn
+// into, and handing the drawn bitmap to the screen, by BitBlt for a plain
+// window or by UpdateLayeredWindow with per-pixel alpha for a layered one.
+//
+// The window decides when to paint (WM_PAINT, layout, the open fade); the
+// painter only draws and presents what it is given.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "base/unique_any.h"
+
+namespace ui {
+
+class Control;
+class IRenderContext;
+class Shadow;
+
+// What a window's paints have cost since it was created: each WM_PAINT that
+// drew, split into bringing the tree into the bitmap (layout pass, tree
+// paint, alpha repair) and handing the bitmap to the screen
+// (UpdateLayeredWindow, or the BitBlt). Kept so the cost of a repaint can be
+// measured on the real paint path.
+struct PaintTimes {
+  long long paints = 0;
+  double render_seconds = 0;
+  double present_seconds = 0;
+};
+
+// One paint's subject: the window, its tree and how it is shown.
+struct TreeFrame {
+  HWND hwnd = nullptr;
+  Control* root = nullptr;
+  bool layered = false;
+  BYTE alpha = 255;
+  POINT render_offset{0, 0};
+  const Shadow* shadow = nullptr;
+  // Insets of the root inside which a layered window's GDI alpha is repaired
+  // when no shadow frames the content.
+  RECT alpha_fix_corner{0, 0, 0, 0};
+};
+
+class WindowPainter {
+ public:
+  WindowPainter();
+  ~WindowPainter();
+  WindowPainter(const WindowPainter&) = delete;
+  WindowPainter& operator=(const WindowPainter&) = delete;
+
+  // Seconds on the performance counter, for timing paints.
+  static double Now();
+  // A layered window's update rectangle grown by the parts of the window
+  // outside the virtual screen: they never get an update region of their
+  // own, yet UpdateLayeredWindow shows the whole bitmap.
+  static RECT AddOffscreenParts(HWND hwnd, RECT update);
+
+  // Holds the window's DC for the window's life and makes the render context
+  // (once).
+  void Init(HWND hwnd);
+  // The native window is going: its DC is given back.
+  void ReleaseWindowDc() { window_dc_.reset(); }
+  IRenderContext* render() const { return render_.get(); }
+  const PaintTimes& times() const { return times_; }
+
+  // Renders the laid-out tree within `update` and presents it on `paint_dc`
+  // (from BeginPaint), counting the paint from `started` (Now() when the
+  // paint began). The first paint of a tree marks its startup phases. False
+  // when there was nothing to paint.
+  bool PaintAndPresent(const TreeFrame& frame, HDC paint_dc, RECT update, bool first_paint,
+                       double started);
+
+ private:
+  // Paints the tree into the bitmap within `update` (which grows to the
+  // client area when the bitmap was resized) and, for a layered window,
+  // repairs the alpha GDI text cleared. False when there is nothing to paint.
+  bool RenderTree(const TreeFrame& frame, RECT* update);
+  void Present(const TreeFrame& frame, HDC paint_dc, const RECT& update);
+
+  base::unique_hdc_window window_dc_;
+  std::unique_ptr<IRenderContext> render_;
+  // What the last successful layered presentation showed, so the next one
+  // can send only what changed.
+  SIZE presented_size_{0, 0};
+  BYTE presented_alpha_ = 255;
+  PaintTimes times_;
+};
+
+}  // namespace ui
