@@ -32,6 +32,10 @@ orvane_start_wineserver() {
   if [ -n "${ORVANE_DISPLAY:-}" ]; then
     ORVANE_WANT_DISPLAY=1 "$ORVANE_ROOT/tools/wine-run" "$warmup" </dev/null >/dev/null 2>&1 || true
   fi
+  # Holds Wine's desktop up until the session ends (see display-warmup.c);
+  # wineserver -k at the end takes it down.
+  ORVANE_WANT_DISPLAY=1 "$ORVANE_ROOT/tools/wine-run" "$warmup" stay </dev/null >/dev/null 2>&1 &
+  ORVANE_SESSION_PIDS+=($!)
 }
 
 # Xvfb picks a free display number itself and tells it on the given fd.

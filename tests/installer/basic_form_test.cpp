@@ -106,7 +106,10 @@ class BasicFormTest : public testing::Test {
   // Opens a form on the display; null when the window could not be made.
   TestForm* Open(std::wstring pick = std::wstring()) {
     auto* form = new TestForm(&outcome_, std::move(pick));
-    if (!form->OpenWindow(nullptr, L"BasicFormTest", 0x00CE0000, 0, true)) return nullptr;
+    if (!form->OpenWindow(nullptr, L"BasicFormTest", 0x00CE0000, 0, true)) {
+      ADD_FAILURE() << "the installer window was not created, last error " << ::GetLastError();
+      return nullptr;
+    }
     form->ShowOnScreen(true, true);
     form->CentreOnScreen();
     hwnd_ = form->GetHWND();
