@@ -251,7 +251,23 @@ class Picture:
         return tuple(found) if found else None
 
 
+def pointer_position():
+    out = subprocess.run(["xdotool", "getmouselocation", "--shell"], env=x_env(), capture_output=True,
+                         text=True, check=True).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return int(values["X"]), int(values["Y"])
+
+
+def move_pointer(x, y):
+    """Moves the pointer and returns once it is at (x, y). Not xdotool's
+    --sync: that waits for the pointer to move, which it never does when it
+    is there already, and gives up only after about 15 s."""
+    if pointer_position() == (x, y):
+        return
+    xdotool("mousemove", x, y)
+    wait_for(lambda: pointer_position() == (x, y), 10, f"the pointer never reached ({x}, {y})", interval=0.02)
+
+
 def click(x, y):
-    # --sync returns once the pointer is there, so the press lands on (x, y).
-    xdotool("mousemove", "--sync", x, y)
+    move_pointer(x, y)  # so that the press lands on (x, y)
     xdotool("click", "1")

@@ -194,7 +194,7 @@ def park_pointer():
     keeps it in its lighter hot colour, which is not the brand green the
     views are told by (and the question box's buttons lie over the install
     button)."""
-    harness.xdotool("mousemove", "--sync", 1, 1)
+    harness.move_pointer(1, 1)
 
 
 def start_view(installer, view, timeout=30):
