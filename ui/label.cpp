@@ -1,5 +1,6 @@
 #include "ui/label.h"
 
+#include <map>
 #include <type_traits>
 
 #include "ui/attribute_values.h"
@@ -139,35 +140,41 @@ std::wstring LabelTemplate<Base>::GetPaintStateTextColor(ControlStateType state)
 
 template <typename Base>
 void LabelTemplate<Base>::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"align") {
-    text_style_ = ApplyAlignWords(value, text_style_);
-    this->Invalidate();
-  } else if (name == L"endellipsis") {
-    if (ParseBoolAttribute(value))
-      text_style_ |= DT_END_ELLIPSIS;
-    else
-      text_style_ &= ~DT_END_ELLIPSIS;
-    this->Invalidate();
-  } else if (name == L"linelimit") {
-    SetLineLimit(ParseBoolAttribute(value));
-  } else if (name == L"singleline") {
-    SetSingleLine(ParseBoolAttribute(value));
-  } else if (name == L"text") {
-    SetText(value);
-  } else if (name == L"textid") {
-    SetTextId(value);
-  } else if (name == L"font") {
-    SetFont(value);
-  } else if (name == L"normaltextcolor") {
-    SetStateTextColor(kControlStateNormal, value);
-  } else if (name == L"hottextcolor") {
-    SetStateTextColor(kControlStateHot, value);
-  } else if (name == L"pushedtextcolor") {
-    SetStateTextColor(kControlStatePushed, value);
-  } else if (name == L"disabledtextcolor") {
-    SetStateTextColor(kControlStateDisabled, value);
-  } else if (name == L"textpadding") {
-    SetTextPadding(ParseRectAttribute(value));
+  using Value = const std::wstring&;
+  using Setter = void (*)(LabelTemplate&, Value);
+  // Inside the member so that the entries may reach the protected state.
+  static const std::map<std::wstring, Setter> kSetters = {
+      {L"align",
+       [](LabelTemplate& l, Value v) {
+         l.text_style_ = ApplyAlignWords(v, l.text_style_);
+         l.Invalidate();
+       }},
+      {L"endellipsis",
+       [](LabelTemplate& l, Value v) {
+         if (ParseBoolAttribute(v)) {
+           l.text_style_ |= DT_END_ELLIPSIS;
+         } else {
+           l.text_style_ &= ~DT_END_ELLIPSIS;
+         }
+         l.Invalidate();
+       }},
+      {L"linelimit", [](LabelTemplate& l, Value v) { l.SetLineLimit(ParseBoolAttribute(v)); }},
+      {L"singleline", [](LabelTemplate& l, Value v) { l.SetSingleLine(ParseBoolAttribute(v)); }},
+      {L"text", [](LabelTemplate& l, Value v) { l.SetText(v); }},
+      {L"textid", [](LabelTemplate& l, Value v) { l.SetTextId(v); }},
+      {L"font", [](LabelTemplate& l, Value v) { l.SetFont(v); }},
+      {L"normaltextcolor",
+       [](LabelTemplate& l, Value v) { l.SetStateTextColor(kControlStateNormal, v); }},
+      {L"hottextcolor", [](LabelTemplate& l, Value v) { l.SetStateTextColor(kControlStateHot, v); }},
+      {L"pushedtextcolor",
+       [](LabelTemplate& l, Value v) { l.SetStateTextColor(kControlStatePushed, v); }},
+      {L"disabledtextcolor",
+       [](LabelTemplate& l, Value v) { l.SetStateTextColor(kControlStateDisabled, v); }},
+      {L"textpadding", [](LabelTemplate& l, Value v) { l.SetTextPadding(ParseRectAttribute(v)); }},
+  };
+  auto it = kSetters.find(name);
+  if (it != kSetters.end()) {
+    it->second(*this, value);
   } else {
     Base::ApplyAttribute(name, value);
   }
