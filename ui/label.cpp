@@ -77,12 +77,27 @@ void LabelTemplate<Base>::SetTextId(const std::wstring& id) {
 
 template <typename Base>
 void LabelTemplate<Base>::TextChanged() {
-  if (this->IsAutoWidth() || this->IsAutoHeight()) {
-    this->SetEstimateStale();
-    this->ArrangeAncestor();
-  } else {
+  if (!this->IsAutoWidth() && !this->IsAutoHeight()) {
     this->Invalidate();
+    return;
   }
+  // A new text that measures as the old one did leaves every place in the
+  // layout as it is: repainting the label is enough. The progress figure
+  // changes each frame, and arranging its view each time repainted the whole
+  // view. Only a single-line label measures the same whatever room it has.
+  const bool measured = !this->IsEstimateStale();
+  const SIZE before = this->GetEstimateSize();
+  this->SetEstimateStale();
+  if constexpr (std::is_same_v<Base, Control>) {
+    if (measured && single_line_) {
+      const SIZE after = this->MeasureSize(0, 0);
+      if (after.cx == before.cx && after.cy == before.cy) {
+        this->Invalidate();
+        return;
+      }
+    }
+  }
+  this->ArrangeAncestor();
 }
 
 template <typename Base>

@@ -142,6 +142,25 @@ TEST_F(LabelTest, SettingTextOfAnAutoLabelRearrangesAndSameTextDoesNothing) {
   EXPECT_GT(label->GetWidth(), before);
 }
 
+TEST_F(LabelTest, ANewTextOfTheSameSizeRepaintsOnlyTheLabel) {
+  auto host = MakeHost(300, 100);
+  ASSERT_NE(BuildInto(*host, LR"(<Window><VBox><Label name="value" font="system_14" text="14%" width="50"/>
+      <Label name="below" font="system_14" text="下载中..."/></VBox></Window>)"), nullptr);
+  auto* value = static_cast<ui::Label*>(host->FindControl(L"value"));
+  host->LayoutIfNeeded();
+  host->ResetInvalidRect();
+  value->SetText(L"15%");
+  EXPECT_FALSE(host->IsLayoutRequested()) << "a text of the same size asked for a layout";
+  const RECT invalid = host->GetInvalidRect();
+  EXPECT_TRUE(::EqualRect(&invalid, &value->GetPos())) << "more than the label was repainted";
+
+  // A second line makes it taller: then the view below must move.
+  value->ApplyAttribute(L"singleline", L"false");
+  host->LayoutIfNeeded();
+  value->SetText(L"15%\n下载中");
+  EXPECT_TRUE(host->IsLayoutRequested());
+}
+
 TEST_F(LabelTest, PaintsInTheStateColourAndNotAtAllInAnUnknownColour) {
   auto host = MakeHost(200, 60);
   ASSERT_NE(BuildInto(*host, LR"(<Window><VBox>
