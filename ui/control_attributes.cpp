@@ -6,6 +6,7 @@
 #include <map>
 #include <utility>
 
+#include "ui/attribute_setters.h"
 #include "ui/attribute_values.h"
 #include "ui/control.h"
 #include "ui/control_host.h"
@@ -50,25 +51,27 @@ void ApplyWord(Value value, std::initializer_list<std::pair<const wchar_t*, T>> 
 }
 
 template <void (Control::*Set)(bool)>
-void SetBool(Control& control, Value value) {
-  (control.*Set)(ParseBoolAttribute(value));
-}
+constexpr AttributeSetter SetBool = attribute_setters::Bool<Control, Set>;
 
 template <void (Control::*Set)(const std::wstring&)>
-void SetText(Control& control, Value value) {
-  (control.*Set)(value);
-}
+constexpr AttributeSetter SetText = attribute_setters::Text<Control, Set>;
 
 template <void (Control::*Set)(ControlStateType, const std::wstring&), ControlStateType kState>
-void SetForState(Control& control, Value value) {
-  (control.*Set)(kState, value);
+constexpr AttributeSetter SetForState = attribute_setters::ForState<Control, Set, kState>;
+
+// A pixel count, or a pair of them, at the screen's scale.
+int ParseScaledInt(Value value) { return control_resources::ScaleForDpi(ParseIntAttribute(value)); }
+
+SIZE ParseScaledPair(Value value) {
+  const SIZE pair = ParsePairAttribute(value);
+  return SIZE{control_resources::ScaleForDpi(pair.cx), control_resources::ScaleForDpi(pair.cy)};
 }
 
 // One side of the per-side border widths.
 template <LONG RECT::*kSide>
 void SetBorderSide(Control& control, Value value) {
   RECT sizes = control.GetBorderSizes();
-  sizes.*kSide = control_resources::ScaleForDpi(ParseIntAttribute(value));
+  sizes.*kSide = ParseScaledInt(value);
   control.SetBorderSizes(sizes);
 }
 
@@ -105,22 +108,11 @@ void Control::ApplyAttribute(const std::wstring& name, const std::wstring& value
          else
            c.SetBorderSizes(control_resources::ScaleRectForDpi(ParseRectAttribute(v)));
        }},
-      {L"borderround",
-       [](Control& c, Value v) {
-         const SIZE round = ParsePairAttribute(v);
-         c.SetBorderRound(SIZE{control_resources::ScaleForDpi(round.cx),
-                               control_resources::ScaleForDpi(round.cy)});
-       }},
+      {L"borderround", [](Control& c, Value v) { c.SetBorderRound(ParseScaledPair(v)); }},
       {L"width", [](Control& c, Value v) { c.SetFixedWidth(ParseSizeValue(v)); }},
       {L"height", [](Control& c, Value v) { c.SetFixedHeight(ParseSizeValue(v)); }},
-      {L"minwidth",
-       [](Control& c, Value v) {
-         c.SetMinWidth(control_resources::ScaleForDpi(ParseIntAttribute(v)));
-       }},
-      {L"minheight",
-       [](Control& c, Value v) {
-         c.SetMinHeight(control_resources::ScaleForDpi(ParseIntAttribute(v)));
-       }},
+      {L"minwidth", [](Control& c, Value v) { c.SetMinWidth(ParseScaledInt(v)); }},
+      {L"minheight", [](Control& c, Value v) { c.SetMinHeight(ParseScaledInt(v)); }},
       {L"maxwidth", [](Control& c, Value v) { c.SetMaxWidth(ParseLimitValue(v)); }},
       {L"maxheight", [](Control& c, Value v) { c.SetMaxHeight(ParseLimitValue(v)); }},
       {L"state",
@@ -142,9 +134,8 @@ void Control::ApplyAttribute(const std::wstring& name, const std::wstring& value
        }},
       {L"renderoffset",
        [](Control& c, Value v) {
-         const SIZE offset = ParsePairAttribute(v);
-         c.SetRenderOffset(POINT{control_resources::ScaleForDpi(offset.cx),
-                                 control_resources::ScaleForDpi(offset.cy)});
+         const SIZE offset = ParseScaledPair(v);
+         c.SetRenderOffset(POINT{offset.cx, offset.cy});
        }},
       {L"normalcolor", SetForState<&Control::SetStateColor, kControlStateNormal>},
       {L"hotcolor", SetForState<&Control::SetStateColor, kControlStateHot>},

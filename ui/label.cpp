@@ -3,6 +3,7 @@
 #include <map>
 #include <type_traits>
 
+#include "ui/attribute_setters.h"
 #include "ui/attribute_values.h"
 #include "ui/control_host.h"
 #include "ui/control_resources.h"
@@ -155,6 +156,7 @@ std::wstring LabelTemplate<Base>::GetPaintStateTextColor(ControlStateType state)
 
 template <typename Base>
 void LabelTemplate<Base>::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
+  namespace set = attribute_setters;
   using Value = const std::wstring&;
   using Setter = void (*)(LabelTemplate&, Value);
   // Inside the member so that the entries may reach the protected state.
@@ -173,18 +175,18 @@ void LabelTemplate<Base>::ApplyAttribute(const std::wstring& name, const std::ws
          }
          l.Invalidate();
        }},
-      {L"linelimit", [](LabelTemplate& l, Value v) { l.SetLineLimit(ParseBoolAttribute(v)); }},
-      {L"singleline", [](LabelTemplate& l, Value v) { l.SetSingleLine(ParseBoolAttribute(v)); }},
-      {L"text", [](LabelTemplate& l, Value v) { l.SetText(v); }},
-      {L"textid", [](LabelTemplate& l, Value v) { l.SetTextId(v); }},
-      {L"font", [](LabelTemplate& l, Value v) { l.SetFont(v); }},
+      {L"linelimit", set::Bool<LabelTemplate, &LabelTemplate::SetLineLimit>},
+      {L"singleline", set::Bool<LabelTemplate, &LabelTemplate::SetSingleLine>},
+      {L"text", set::Text<LabelTemplate, &LabelTemplate::SetText>},
+      {L"textid", set::Text<LabelTemplate, &LabelTemplate::SetTextId>},
+      {L"font", set::Text<LabelTemplate, &LabelTemplate::SetFont>},
       {L"normaltextcolor",
-       [](LabelTemplate& l, Value v) { l.SetStateTextColor(kControlStateNormal, v); }},
-      {L"hottextcolor", [](LabelTemplate& l, Value v) { l.SetStateTextColor(kControlStateHot, v); }},
+       set::ForState<LabelTemplate, &LabelTemplate::SetStateTextColor, kControlStateNormal>},
+      {L"hottextcolor", set::ForState<LabelTemplate, &LabelTemplate::SetStateTextColor, kControlStateHot>},
       {L"pushedtextcolor",
-       [](LabelTemplate& l, Value v) { l.SetStateTextColor(kControlStatePushed, v); }},
+       set::ForState<LabelTemplate, &LabelTemplate::SetStateTextColor, kControlStatePushed>},
       {L"disabledtextcolor",
-       [](LabelTemplate& l, Value v) { l.SetStateTextColor(kControlStateDisabled, v); }},
+       set::ForState<LabelTemplate, &LabelTemplate::SetStateTextColor, kControlStateDisabled>},
       {L"textpadding", [](LabelTemplate& l, Value v) { l.SetTextPadding(ParseRectAttribute(v)); }},
   };
   auto it = kSetters.find(name);

@@ -89,12 +89,18 @@ def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], env=x_env(), check=True, capture_output=True)
 
 
+def xdotool_values(command, *args):
+    """The NAME=value lines an xdotool command prints with --shell, as ints."""
+    out = subprocess.run(["xdotool", command, "--shell", *map(str, args)], env=x_env(), capture_output=True,
+                         text=True, check=True).stdout
+    return {name: int(value) for name, value in (line.split("=", 1) for line in out.split() if "=" in line)
+            if value.lstrip("-").isdigit()}
+
+
 def window_geometry(window):
     """(x, y, width, height) of an X window."""
-    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(window)],
-                         env=x_env(), capture_output=True, text=True, check=True).stdout
-    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+    values = xdotool_values("getwindowgeometry", window)
+    return values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]
 
 
 def screenshot(name):
@@ -252,10 +258,8 @@ class Picture:
 
 
 def pointer_position():
-    out = subprocess.run(["xdotool", "getmouselocation", "--shell"], env=x_env(), capture_output=True,
-                         text=True, check=True).stdout
-    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-    return int(values["X"]), int(values["Y"])
+    values = xdotool_values("getmouselocation")
+    return values["X"], values["Y"]
 
 
 def move_pointer(x, y):
