@@ -36,8 +36,10 @@ testing::AssertionResult RunOnHost(const std::string& command) {
   return testing::AssertionSuccess();
 }
 
-RunningProgram::RunningProgram(const std::wstring& exe, int seconds) {
-  std::wstring line = L"\"" + exe + L"\" " + std::to_wstring(seconds);
+RunningProgram::RunningProgram(const std::wstring& exe, int seconds) : RunningProgram(exe, std::to_wstring(seconds)) {}
+
+RunningProgram::RunningProgram(const std::wstring& exe, const std::wstring& arguments) {
+  std::wstring line = L"\"" + exe + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -60,6 +62,12 @@ RunningProgram::~RunningProgram() {
 
 bool RunningProgram::Ended(DWORD milliseconds) const {
   return process_ && ::WaitForSingleObject(process_, milliseconds) == WAIT_OBJECT_0;
+}
+
+DWORD RunningProgram::exit_code() const {
+  DWORD code = STILL_ACTIVE;
+  if (process_) ::GetExitCodeProcess(process_, &code);
+  return code;
 }
 
 void CopyClientTo(const std::wstring& path) {

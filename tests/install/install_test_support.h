@@ -40,7 +40,9 @@ testing::AssertionResult RunOnHost(const std::string& command);
 // A started program, ended when this goes away.
 class RunningProgram {
  public:
+  // The stand-in client's argument: how many seconds it keeps running.
   explicit RunningProgram(const std::wstring& exe, int seconds = 60);
+  RunningProgram(const std::wstring& exe, const std::wstring& arguments);
   ~RunningProgram();
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
@@ -48,6 +50,8 @@ class RunningProgram {
   DWORD pid() const { return pid_; }
   // True when the program ends within `milliseconds`.
   bool Ended(DWORD milliseconds) const;
+  // The exit code once Ended; STILL_ACTIVE before.
+  DWORD exit_code() const;
 
  private:
   HANDLE process_ = nullptr;
