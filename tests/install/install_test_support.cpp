@@ -70,6 +70,28 @@ DWORD RunningProgram::exit_code() const {
   return code;
 }
 
+namespace {
+
+void AddTree(const std::wstring& folder, const std::wstring& prefix, std::map<std::wstring, std::string>& tree) {
+  for (const std::wstring& name : FolderNames(folder)) {
+    std::wstring path = folder + L"\\" + name;
+    if (IsFolder(path)) {
+      tree[prefix + name] = "<folder>";
+      AddTree(path, prefix + name + L"\\", tree);
+    } else {
+      tree[prefix + name] = ReadFileBytes(path);
+    }
+  }
+}
+
+}  // namespace
+
+std::map<std::wstring, std::string> TreeOf(const std::wstring& folder) {
+  std::map<std::wstring, std::string> tree;
+  AddTree(folder, L"", tree);
+  return tree;
+}
+
 void CopyClientTo(const std::wstring& path) {
   test_support::CreateFolders(path.substr(0, path.find_last_of(L'\\')));
   ASSERT_TRUE(::CopyFileW(ClientExe().c_str(), path.c_str(), FALSE)) << "cannot copy the client to " << ToAnsi(path);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,10 @@ class RunningProgram {
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
 };
+
+// Everything under `folder`, hidden files included: each file's path
+// relative to it with its bytes, each folder's with "<folder>".
+std::map<std::wstring, std::string> TreeOf(const std::wstring& folder);
 
 // A copy of the stand-in client at `path` (its folders created).
 void CopyClientTo(const std::wstring& path);

@@ -22,4 +22,9 @@ std::wstring ServedVersion() {
   return test_support::Wide(line);
 }
 
+std::wstring StoredPackage() {
+  return test_support::WindowsPath(test_support::Environment("ORVANE_SERVICE_DIR") + "/storage/download/latest/") +
+         ServedVersion() + L"\\orvanecloud.zip";
+}
+
 }  // namespace pipeline_test

@@ -12,4 +12,7 @@ std::wstring Host(const char* port_variable);
 // The version the local API answers: the first line of its api/version file.
 std::wstring ServedVersion();
 
+// The package the local storage holds for that version (release channel).
+std::wstring StoredPackage();
+
 }  // namespace pipeline_test
