@@ -1,4 +1,4 @@
-// The archive reader over the wide Win32 file functions, so that a package
+// The archive reader over the wide file functions, so that a package
 // in a folder whose name the ANSI code page cannot hold opens all the same.
 #pragma once
 
