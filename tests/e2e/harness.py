@@ -85,6 +85,25 @@ def windows_named(title):
     return [int(w) for w in result.stdout.split()]
 
 
+def windows_of(pid):
+    """X window ids of the visible top-level windows of the Wine process `pid`."""
+    if not DISPLAY:
+        return []
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+                            env=x_env(), capture_output=True, text=True)
+    return [int(w) for w in result.stdout.split()]
+
+
+def is_tool_tip(window):
+    """True for how Wine shows a tool tip on X: an owned window (type dialog)
+    without any frame. A question box is a normal window, and a system
+    dialog has its frame."""
+    out = subprocess.run(["xprop", "-display", DISPLAY, "-id", str(window), "_NET_WM_WINDOW_TYPE",
+                          "_MOTIF_WM_HINTS"], capture_output=True, text=True).stdout
+    motif = out.split("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = ")[-1].split(", ") if "_MOTIF" in out else []
+    return "_NET_WM_WINDOW_TYPE_DIALOG" in out and len(motif) > 2 and int(motif[2], 16) == 0
+
+
 def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], env=x_env(), check=True, capture_output=True)
 
