@@ -77,20 +77,16 @@ def x_env():
 
 
 def windows_named(title):
-    """X window ids whose title matches the regular expression `title`."""
-    if not DISPLAY:
-        return []
-    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
-                            env=x_env(), capture_output=True, text=True)
-    return [int(w) for w in result.stdout.split()]
+    return visible_windows("--name", title)
 
 
-def windows_of(pid):
-    """X window ids of the visible top-level windows of the Wine process `pid`."""
+def visible_windows(*criteria):
+    """X window ids of the visible windows xdotool finds by `criteria`
+    ("--name", a regular expression of the title; "--pid", a Wine process)."""
     if not DISPLAY:
         return []
-    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
-                            env=x_env(), capture_output=True, text=True)
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", *map(str, criteria)], env=x_env(),
+                            capture_output=True, text=True)
     return [int(w) for w in result.stdout.split()]
 
 

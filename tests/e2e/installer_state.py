@@ -63,25 +63,32 @@ def in_this_prefix(pid):
     return b"WINEPREFIX=" + str(PREFIX).encode() in environ
 
 
-def processes(matching):
-    """Process ids of this run's own prefix whose lower-case command line
-    satisfies `matching`."""
+def processes(pattern):
+    """Process ids of this run's own prefix whose command line (its Windows
+    one, for a Wine process) matches the regular expression `pattern`,
+    whatever the case."""
     found = []
     for entry in pathlib.Path("/proc").iterdir():
-        if not entry.name.isdigit():
-            continue
         try:
-            command = (entry / "cmdline").read_bytes().lower()
+            if entry.name.isdigit() and re.search(pattern.encode(), (entry / "cmdline").read_bytes(), re.I) and \
+                    in_this_prefix(entry.name):
+                found.append(int(entry.name))
         except OSError:
-            continue
-        if matching(command) and in_this_prefix(entry.name):
-            found.append(int(entry.name))
+            pass  # ended meanwhile
     return found
+
+
+def end_processes(pids):
+    for pid in pids:
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except OSError:
+            pass  # ended by itself meanwhile
 
 
 def clients_running():
     """Process ids of clients (any Orvane.exe but the installer)."""
-    return processes(lambda command: b"orvane.exe" in command and b"orvanesetup" not in command)
+    return processes(r"^(?!.*orvanesetup).*orvane\.exe")
 
 
 def client_running():
@@ -89,11 +96,7 @@ def client_running():
 
 
 def end_clients():
-    for pid in clients_running():
-        try:
-            os.kill(pid, signal.SIGKILL)
-        except OSError:
-            pass  # ended by itself meanwhile
+    end_processes(clients_running())
 
 
 def temp_packages():
@@ -157,8 +160,8 @@ def message_boxes():
     its question boxes, and any other box or system dialog whatever its size
     or title (tool tips, which come and go with the pointer, aside)."""
     main = set(harness.windows_named("^Orvane$"))
-    return [window for pid in processes(lambda command: b"orvanesetup" in command)
-            for window in harness.windows_of(pid) if window not in main and not harness.is_tool_tip(window)]
+    return [window for pid in processes("orvanesetup")
+            for window in harness.visible_windows("--pid", pid) if window not in main and not harness.is_tool_tip(window)]
 
 
 def box_button(box, which):

@@ -214,10 +214,6 @@ def press_install(installer, view):
     view.click(INSTALL_BTN)
 
 
-def process_ended(installer):
-    return not installer.running()
-
-
 def check_exit(installer, expected, what, timeout=20):
     code = installer.wait(timeout)
     check(code == expected, f"{what} ended the installer with {code}, not {expected}")

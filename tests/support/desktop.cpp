@@ -14,33 +14,26 @@ namespace test_support {
 
 testing::AssertionResult RunOnHost(const std::string& command, DWORD timeout_ms) {
   ScratchFolder scratch;
-  const std::string output = UnixPath(scratch / L"output.txt");
-  const std::string status = UnixPath(scratch / L"status");
+  const std::string output = UnixPath(scratch / L"output.txt"), status = UnixPath(scratch / L"status");
   // Wine starts host programs but gives no handle to wait on: the shell
   // leaves the exit code in a file, renamed into place once complete.
-  const std::string script = "( " + command + " ) >'" + output + "' 2>&1; echo $? >'" + status +
-                             ".tmp'; mv '" + status + ".tmp' '" + status + "'";
-  std::wstring line = L"Z:\\bin\\sh -c \"" + Wide(script) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
+  std::wstring line = L"Z:\\bin\\sh -c \"( " + Wide(command) + L" ) >'" + Wide(output) + L"' 2>&1; echo $? >'" +
+                      Wide(status) + L".tmp'; mv '" + Wide(status) + L".tmp' '" + Wide(status) + L"'\"";
+  STARTUPINFOW startup{sizeof(startup)};
   PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
     return testing::AssertionFailure() << "the host shell did not start for: " << command;
   }
   if (process.hThread) ::CloseHandle(process.hThread);
   if (process.hProcess) ::CloseHandle(process.hProcess);
   // The windows of this thread stay responsive while the command runs.
-  const std::wstring status_path = scratch / L"status";
-  if (!PumpUntil([&] { return Exists(status_path); }, timeout_ms)) {
+  if (!PumpUntil([&] { return Exists(scratch / L"status"); }, timeout_ms)) {
     return testing::AssertionFailure() << "the host command never finished: " << command;
   }
-  const std::string code = ReadFileBytes(status_path);
-  if (std::atoi(code.c_str()) != 0) {
-    return testing::AssertionFailure() << "the host command failed (exit " << code << "): " << command
-                                       << "\n" << ReadFileBytes(scratch / L"output.txt");
-  }
-  return testing::AssertionSuccess();
+  const std::string code = ReadFileBytes(scratch / L"status");
+  if (std::atoi(code.c_str()) == 0) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "the host command failed (exit " << code << "): " << command << "\n"
+                                     << ReadFileBytes(scratch / L"output.txt");
 }
 
 testing::AssertionResult Xdotool(const std::string& arguments) { return RunOnHost("xdotool " + arguments); }
@@ -58,10 +51,7 @@ bool PumpUntilInputHandled(POINT at) {
 testing::AssertionResult XClick(POINT at) {
   testing::AssertionResult sent =
       Xdotool("mousemove " + std::to_string(at.x) + " " + std::to_string(at.y) + " click 1");
-  if (!sent) return sent;
-  if (!PumpUntilInputHandled(at)) {
-    return testing::AssertionFailure() << "the click at " << at.x << "," << at.y << " never arrived";
-  }
+  if (sent && !PumpUntilInputHandled(at)) return testing::AssertionFailure() << "the click never arrived";
   return sent;
 }
 
@@ -90,10 +80,9 @@ bool PumpUntilPainted(HWND hwnd) {
 
 bool PumpUntilPostedTasksRan() {
   base::MessageLoop* loop = base::MessageLoop::Current();
-  if (!loop) return false;
   auto ran = std::make_shared<bool>(false);
-  loop->PostTask([ran] { *ran = true; });
-  return PumpUntil([&] { return *ran; }, 10000);
+  if (loop) loop->PostTask([ran] { *ran = true; });
+  return loop && PumpUntil([&] { return *ran; }, 10000);
 }
 
 namespace {
@@ -102,20 +91,18 @@ std::atomic<UINT_PTR> fired_timer{0};
 
 void CALLBACK NoteTimer(HWND, UINT, UINT_PTR id, DWORD) { fired_timer = id; }
 
-bool DesktopTakesAWindow() {
-  HWND probe = ::CreateWindowExW(0, L"STATIC", L"desktop probe", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                 nullptr, ::GetModuleHandleW(nullptr), nullptr);
-  if (!probe) return false;
-  ::DestroyWindow(probe);
-  return true;
+BOOL CALLBACK ReadStaticText(HWND child, LPARAM text) {
+  wchar_t name[32] = {}, buffer[512] = {};
+  ::GetClassNameW(child, name, 32);
+  ::GetWindowTextW(child, buffer, 512);
+  if (std::wstring(name) == L"Static" && buffer[0]) *reinterpret_cast<std::wstring*>(text) = buffer;
+  return TRUE;
 }
 
-void NotePlatformRetry(const std::string& what) {
-  std::fprintf(stderr, "PLATFORM RETRY: %s\n", what.c_str());
-  if (FILE* log = ::_wfopen((BuildFolder() + L"\\platform-retries.log").c_str(), L"ab")) {
-    std::fprintf(log, "%s: %s\n", GTEST_FLAG_GET(filter).c_str(), what.c_str());
-    std::fclose(log);
-  }
+bool DesktopTakesAWindow() {
+  HWND probe = ::CreateWindowExW(0, L"STATIC", L"desktop probe", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+  return probe && ::DestroyWindow(probe);
 }
 
 }  // namespace
@@ -129,17 +116,20 @@ bool PumpUntilTimerFires(UINT elapse_ms) {
 
 bool WaitForDesktop() {
   if (DesktopTakesAWindow()) return true;
-  const DWORD error = ::GetLastError();
+  const std::string what = "Wine's desktop refused the first window (error " + std::to_string(::GetLastError()) + ")";
   const bool taken = PumpUntil(DesktopTakesAWindow, 10000);
-  NotePlatformRetry("Wine's desktop refused the first window (error " + std::to_string(error) + ")" +
-                    (taken ? ", took one when asked again" : " and every one for 10 s"));
+  std::fprintf(stderr, "PLATFORM RETRY: %s%s\n", what.c_str(), taken ? ", took one later" : " for 10 s");
+  if (FILE* log = ::_wfopen((BuildFolder() + L"\\platform-retries.log").c_str(), L"ab")) {
+    std::fprintf(log, "%s: %s%s\n", GTEST_FLAG_GET(filter).c_str(), what.c_str(), taken ? "" : " for 10 s");
+    std::fclose(log);
+  }
   return taken;
 }
 
 HWND WaitForSystemDialog(const wchar_t* title, DWORD timeout_ms) {
   HWND dialog = nullptr;
-  for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < timeout_ms; ::Sleep(10)) {
-    if ((dialog = ::FindWindowW(L"#32770", title)) != nullptr) break;
+  for (const DWORD start = ::GetTickCount(); !dialog && ::GetTickCount() - start < timeout_ms; ::Sleep(10)) {
+    dialog = ::FindWindowW(L"#32770", title);
   }
   return dialog;
 }
@@ -148,17 +138,7 @@ SystemDialogAnswerer::SystemDialogAnswerer(const wchar_t* title)
     : thread_([this, title] {
         HWND dialog = WaitForSystemDialog(title);
         if (!dialog) return;
-        ::EnumChildWindows(
-            dialog,
-            [](HWND child, LPARAM self) -> BOOL {
-              wchar_t name[32] = {}, text[512] = {};
-              ::GetClassNameW(child, name, 32);
-              ::GetWindowTextW(child, text, 512);
-              auto* answerer = reinterpret_cast<SystemDialogAnswerer*>(self);
-              if (std::wstring(name) == L"Static" && text[0]) answerer->text_ = text;
-              return TRUE;
-            },
-            reinterpret_cast<LPARAM>(this));
+        ::EnumChildWindows(dialog, &ReadStaticText, reinterpret_cast<LPARAM>(&text_));
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         answered_ = true;
       }) {}

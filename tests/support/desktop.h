@@ -1,7 +1,6 @@
-// What tests on the display share: Linux programs (xdotool, ImageMagick)
-// run on the test display from inside Wine, message pumping that cannot
-// hang, system dialogs found and answered, and the one condition of Wine's
-// shared desktop that a test may meet through no fault of its own.
+// What tests on the display share: host programs (xdotool, ImageMagick) run
+// from inside Wine, pumping that cannot hang and waits on what input or a
+// change has caused, system dialogs answered, and Wine's desktop made ready.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,59 +13,50 @@
 
 namespace test_support {
 
-// Runs `command` with the host's /bin/sh and waits for it, pumping this
-// thread's messages; fails with the command's output when it does not exit
-// with 0 within `timeout_ms`.
+// Runs `command` with the host's /bin/sh, pumping this thread's messages;
+// fails with its output when it does not exit with 0 within `timeout_ms`.
 testing::AssertionResult RunOnHost(const std::string& command, DWORD timeout_ms = 180000);
 testing::AssertionResult Xdotool(const std::string& arguments);
-// A real left click at `at` (screen coordinates); returns once the press and
-// release have reached this thread's windows.
+// A real left click at `at` (screen coordinates), returning once handled.
 testing::AssertionResult XClick(POINT at);
-// Pumps until the pointer is at `at`, the left button is up and no input
-// waits in this thread's queue: what was typed or clicked has been handled.
+// Pumps until the pointer is at `at`, the left button is up and no input is
+// queued for this thread: what was clicked has been handled.
 bool PumpUntilInputHandled(POINT at);
 // Saves the whole display as $ORVANE_BINARY_DIR/screenshots/<name>.
 testing::AssertionResult SaveScreenshot(const std::string& name);
 
-// Pumps messages (and the loop's tasks) until `done` or the timeout; false
-// on the timeout.
+// Pumps messages (and the loop's tasks) until `done`; false on the timeout.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms = 5000);
-// Pumps until `hwnd` has nothing left to paint: a layout change has been laid
-// out and drawn.
+// Until `hwnd` has nothing left to paint (a change has been laid out and drawn).
 bool PumpUntilPainted(HWND hwnd);
-// Pumps until a task posted now to this thread's loop has run, and with it
-// every task posted before it.
+// Until a task posted now to this thread's loop, and so every earlier one, has run.
 bool PumpUntilPostedTasksRan();
-// Pumps until a timer of `elapse_ms` set now fires: by then every timer of
-// this thread due no later has fired too (a timer never fires early).
+// Until a timer of `elapse_ms` set now fires: by then every timer of this
+// thread due no later has fired too (a timer never fires early).
 bool PumpUntilTimerFires(UINT elapse_ms);
 
-// Returns once Wine's desktop takes a window. The shared desktop has been
-// seen to refuse a test program's first window while it was still coming
-// up; the first window of every display test is this probe, and a refusal
-// is waited out (at most 10 s), named on stderr and added to
+// Wine's shared desktop has been seen to refuse a program's first window
+// while coming up. Display tests make theirs here before any test runs; a
+// refusal is waited out (10 s at most) and named on stderr and in
 // $ORVANE_BINARY_DIR/platform-retries.log, which tools/test counts.
 bool WaitForDesktop();
 
-// A system dialog (class #32770) titled `title`, any title when null, as
-// soon as one shows within `timeout_ms`; null if none does. Any thread.
+// A system dialog (class #32770) titled `title` (any when null) once one
+// shows within `timeout_ms`, else null. Any thread.
 HWND WaitForSystemDialog(const wchar_t* title, DWORD timeout_ms = 10000);
 
 // Answers the first system dialog titled `title` (any when null) with OK
-// from a thread of its own, after reading its text.
+// from a thread of its own, after reading its message.
 class SystemDialogAnswerer {
  public:
   explicit SystemDialogAnswerer(const wchar_t* title = nullptr);
   ~SystemDialogAnswerer() { Finish(); }
-  SystemDialogAnswerer(const SystemDialogAnswerer&) = delete;
-  SystemDialogAnswerer& operator=(const SystemDialogAnswerer&) = delete;
   // Waits for the answer; true when a dialog was seen and answered.
   bool Finish();
-  // The dialog's message (its last static text that is not empty).
   const std::wstring& text() const { return text_; }
 
  private:
-  std::wstring text_;
+  std::wstring text_;  // the last static text that is not empty
   std::atomic<bool> answered_{false};
   std::thread thread_;
 };

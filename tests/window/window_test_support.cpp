@@ -73,12 +73,8 @@ testing::AssertionResult XDrag(POINT from, POINT to) {
 }
 
 bool CaptureScreen(const std::wstring& name, Screenshot* shot) {
-  const std::string dir = test_support::BinaryDir() + "/screenshots";
-  const std::string file = dir + "/" + test_support::Utf8(name);
-  if (!RunOnHost("mkdir -p " + dir + " && import -display $DISPLAY -window root " + file)) {
-    return false;
-  }
-  Gdiplus::Bitmap bitmap(test_support::WindowsPath(file).c_str());
+  if (!test_support::SaveScreenshot(test_support::Utf8(name))) return false;
+  Gdiplus::Bitmap bitmap((test_support::ScreenshotFolder() + L"\\" + name).c_str());
   if (bitmap.GetLastStatus() != Gdiplus::Ok) return false;
   shot->width = static_cast<int>(bitmap.GetWidth());
   shot->height = static_cast<int>(bitmap.GetHeight());

@@ -30,7 +30,6 @@ constexpr DWORD kBackground = 0xFF2060A0;  // "bk_blue"
 constexpr DWORD kButton = 0xFFE0A020;      // "btn_orange"
 constexpr DWORD kCaption = 0xFF208040;     // "caption_green"
 
-using test_support::RunOnHost;
 using test_support::XClick;
 using test_support::Xdotool;
 // Presses the left button at `from` (screen coordinates), moves in steps to
