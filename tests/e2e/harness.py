@@ -90,14 +90,21 @@ def visible_windows(*criteria):
     return [int(w) for w in result.stdout.split()]
 
 
-def is_tool_tip(window):
-    """True for how Wine shows a tool tip on X: an owned window (type dialog)
-    without any frame. A question box is a normal window, and a system
-    dialog has its frame."""
-    out = subprocess.run(["xprop", "-display", DISPLAY, "-id", str(window), "_NET_WM_WINDOW_TYPE",
-                          "_MOTIF_WM_HINTS"], capture_output=True, text=True).stdout
+def viewable(window):
+    """True while the X window `window` is there and shown."""
+    result = subprocess.run(["xwininfo", "-display", DISPLAY, "-id", str(window)], capture_output=True, text=True)
+    return result.returncode == 0 and "IsViewable" in result.stdout
+
+
+def tool_tip_or_gone(window):
+    """True for how Wine shows a tool tip on X, an owned window (type dialog)
+    without any frame, and for a window gone meanwhile. A question box is a
+    normal window, and a system dialog has its frame."""
+    result = subprocess.run(["xprop", "-display", DISPLAY, "-id", str(window), "_NET_WM_WINDOW_TYPE",
+                             "_MOTIF_WM_HINTS"], capture_output=True, text=True)
+    out = result.stdout
     motif = out.split("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = ")[-1].split(", ") if "_MOTIF" in out else []
-    return "_NET_WM_WINDOW_TYPE_DIALOG" in out and len(motif) > 2 and int(motif[2], 16) == 0
+    return result.returncode != 0 or "_NET_WM_WINDOW_TYPE_DIALOG" in out and len(motif) > 2 and int(motif[2], 16) == 0
 
 
 def xdotool(*args):

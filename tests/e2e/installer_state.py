@@ -53,14 +53,16 @@ def reg_query(key, value):
 
 
 def in_this_prefix(pid):
-    """True for a process of this run's own Wine prefix; other checkouts on
-    the machine run programs of the same names in prefixes of their own,
-    which are none of this run's business."""
+    """True for a process of one of this run's own Wine prefixes (the
+    build's, and a network namespace's beside it); other checkouts on the
+    machine run programs of the same names in prefixes of their own, which
+    are none of this run's business."""
     try:
         environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
     except OSError:
         return False
-    return b"WINEPREFIX=" + str(PREFIX).encode() in environ
+    own = b"WINEPREFIX=" + str(harness.BINARY_DIR).encode() + b"/"
+    return any(entry.startswith(own) for entry in environ)
 
 
 def processes(pattern):
@@ -160,8 +162,20 @@ def message_boxes():
     its question boxes, and any other box or system dialog whatever its size
     or title (tool tips, which come and go with the pointer, aside)."""
     main = set(harness.windows_named("^Orvane$"))
-    return [window for pid in processes("orvanesetup")
-            for window in harness.visible_windows("--pid", pid) if window not in main and not harness.is_tool_tip(window)]
+    return [window for pid in processes("orvanesetup") for window in harness.visible_windows("--pid", pid)
+            if window not in main and not harness.tool_tip_or_gone(window)]
+
+
+def question_boxes():
+    """The installer's own question boxes among message_boxes(): those of the box's size."""
+    found = []
+    for window in message_boxes():
+        try:
+            if harness.window_geometry(window)[2:] == MSG_BOX_SIZE:
+                found.append(window)
+        except subprocess.CalledProcessError:
+            pass  # gone between the search and the question
+    return found
 
 
 def box_button(box, which):

@@ -7,7 +7,8 @@ import zipfile
 import harness
 import window_view as wv
 from harness import check, wait_for
-from installer_state import INSTALL_DIR, LOCATION_KEY, UNINSTALL_KEY, client_running, reg_query, released_package, sha256
+from installer_state import (INSTALL_DIR, LOCATION_KEY, UNINSTALL_KEY, client_running, reg_query, released_package,
+                             sha256)
 from served_packages import temp_package
 
 
