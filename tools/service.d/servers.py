@@ -90,7 +90,7 @@ class BaseHandler(http.server.BaseHTTPRequestHandler):
         absolute form (a client talking through a proxy's tunnel may send
         one) counts by its path, as every server must accept it."""
         target = self.path
-        if "://" in target.split("/", 1)[0] + "/":
+        if target.lower().startswith(("http://", "https://")):
             target = urllib.parse.urlsplit(target).path or "/"
         return target.split("?", 1)[0]
 
