@@ -143,7 +143,9 @@ bool ControlDispatcher::Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRE
         Control* pressed = pressed_;
         pressed_ = nullptr;
         host_.ReleaseCapture();
-        SendTo(pressed, kEventMouseButtonUp, 0, 0, last_mouse_pos_);
+        // Released away from every control: a press cut short by the focus
+        // going elsewhere (Alt+Tab, another window) must not click.
+        SendTo(pressed, kEventMouseButtonUp, 0, 0, POINT{-1, -1});
       }
       return false;
     case WM_SETCURSOR: {

@@ -12,6 +12,7 @@
 #include "base/now_ticks.h"
 #include "base/ui_message_loop.h"
 #include "loop_test_support.h"
+#include "support/desktop.h"
 
 namespace {
 
@@ -85,15 +86,6 @@ struct TestWindow {
 std::vector<std::string>* TestWindow::log = nullptr;
 std::atomic<int> TestWindow::count{0};
 const wchar_t* TestWindow::box_title = L"";
-
-// Waits for the system message box with this title to appear (any thread).
-HWND FindBox(const wchar_t* title, DWORD timeout_ms = 10000) {
-  for (DWORD waited = 0; waited < timeout_ms; waited += 5) {
-    if (HWND box = ::FindWindowW(L"#32770", title)) return box;
-    ::Sleep(5);
-  }
-  return nullptr;
-}
 
 bool WaitUntil(const std::atomic<bool>& flag, DWORD timeout_ms = 10000) {
   for (DWORD waited = 0; waited < timeout_ms && !flag; waited += 2) ::Sleep(2);
@@ -223,7 +215,7 @@ TEST(WinUIMessagePumpTest, AMessageBoxInATaskKeepsMessagesFlowingAndNoOtherTaskR
     // Another thread plays the user: it finds the box, posts a task, a
     // delayed task and window messages while it is open, then presses OK.
     closer = std::thread([&] {
-      HWND box = FindBox(L"OrvaneBaseTaskBox");
+      HWND box = test_support::WaitForSystemDialog(L"OrvaneBaseTaskBox");
       box_found = box != nullptr;
       if (!box) return;
       proxy->PostTask([&] {
@@ -236,8 +228,9 @@ TEST(WinUIMessagePumpTest, AMessageBoxInATaskKeepsMessagesFlowingAndNoOtherTaskR
         loop.QuitWhenIdle();
       }, 1000);
       for (int i = 0; i < 5; ++i) ::PostMessageW(window.hwnd.get(), kCountMessage, 0, 0);
+      // The box's loop takes posted messages in order: once the last window
+      // message is in, so is the have-work message posted before them.
       for (int waited = 0; waited < 5000 && TestWindow::count < 5; waited += 2) ::Sleep(2);
-      ::Sleep(100);  // time enough for a wrongly nested task and the timer
       messages_while_open = TestWindow::count.load();
       ran_while_open = other_task_ran.load();
       ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -264,7 +257,7 @@ TEST(WinUIMessagePumpTest, TasksAndTimersKeepRunningInAModalLoopOutsideAnyTask) 
   std::atomic<bool> task_ran{false}, delayed_ran{false}, box_found{false};
   std::atomic<bool> both_ran_while_open{false};
   std::thread closer([&] {
-    HWND box = FindBox(L"OrvaneBaseWindowBox");
+    HWND box = test_support::WaitForSystemDialog(L"OrvaneBaseWindowBox");
     box_found = box != nullptr;
     if (!box) return;
     proxy->PostTask([&] {

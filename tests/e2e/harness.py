@@ -77,12 +77,34 @@ def x_env():
 
 
 def windows_named(title):
-    """X window ids whose title matches the regular expression `title`."""
+    return visible_windows("--name", title)
+
+
+def visible_windows(*criteria):
+    """X window ids of the visible windows xdotool finds by `criteria`
+    ("--name", a regular expression of the title; "--pid", a Wine process)."""
     if not DISPLAY:
         return []
-    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
-                            env=x_env(), capture_output=True, text=True)
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", *map(str, criteria)], env=x_env(),
+                            capture_output=True, text=True)
     return [int(w) for w in result.stdout.split()]
+
+
+def viewable(window):
+    """True while the X window `window` is there and shown."""
+    result = subprocess.run(["xwininfo", "-display", DISPLAY, "-id", str(window)], capture_output=True, text=True)
+    return result.returncode == 0 and "IsViewable" in result.stdout
+
+
+def tool_tip_or_gone(window):
+    """True for how Wine shows a tool tip on X, an owned window (type dialog)
+    without any frame, and for a window gone meanwhile. A question box is a
+    normal window, and a system dialog has its frame."""
+    result = subprocess.run(["xprop", "-display", DISPLAY, "-id", str(window), "_NET_WM_WINDOW_TYPE",
+                             "_MOTIF_WM_HINTS"], capture_output=True, text=True)
+    out = result.stdout
+    motif = out.split("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = ")[-1].split(", ") if "_MOTIF" in out else []
+    return result.returncode != 0 or "_NET_WM_WINDOW_TYPE_DIALOG" in out and len(motif) > 2 and int(motif[2], 16) == 0
 
 
 def xdotool(*args):

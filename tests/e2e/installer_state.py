@@ -32,40 +32,65 @@ def reg(*args):
     return wine("reg", *args, "/reg:32")
 
 
+# What reg.exe says, in the tests' Chinese locale, of a key or a value that is not there.
+REG_NOT_FOUND = ("找不到所指定的注册表项", "找不到所指定的注册表值")
+
+
 def reg_query(key, value):
-    out = reg("query", key, "/v", value).stdout.decode("utf-8", "replace")
-    for line in out.splitlines():
+    """The data of `value` under `key`; None when the key or the value is not
+    there. Raises when reg.exe fails in any other way: a broken query must
+    not pass for "nothing registered"."""
+    result = reg("query", key, "/v", value)
+    out = result.stdout.decode("gbk", "replace")
+    if result.returncode == 1 and any(words in out for words in REG_NOT_FOUND):
+        return None
+    for line in out.splitlines() if result.returncode == 0 else ():
         parts = line.split(None, 2)
-        if len(parts) == 3 and parts[0] == value:
-            return parts[2].strip()
-    return None
+        if len(parts) >= 2 and parts[0] == value:
+            return parts[2].strip() if len(parts) == 3 else ""
+    raise harness.Failure(f"reg query {key} /v {value} failed (exit {result.returncode}): "
+                          f"{out.strip()} {result.stderr.decode('gbk', 'replace').strip()}")
 
 
 def in_this_prefix(pid):
-    """True for a process of this run's own Wine prefix; other checkouts on
-    the machine run programs of the same names in prefixes of their own,
-    which are none of this run's business."""
+    """True for a process of one of this run's own Wine prefixes (the
+    build's, and a network namespace's beside it); other checkouts on the
+    machine run programs of the same names in prefixes of their own, which
+    are none of this run's business."""
     try:
         environ = pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0")
     except OSError:
         return False
-    return b"WINEPREFIX=" + str(PREFIX).encode() in environ
+    own = b"WINEPREFIX=" + str(harness.BINARY_DIR).encode() + b"/"
+    return any(entry.startswith(own) for entry in environ)
+
+
+def processes(pattern):
+    """Process ids of this run's own prefix whose command line (its Windows
+    one, for a Wine process) matches the regular expression `pattern`,
+    whatever the case."""
+    found = []
+    for entry in pathlib.Path("/proc").iterdir():
+        try:
+            if entry.name.isdigit() and re.search(pattern.encode(), (entry / "cmdline").read_bytes(), re.I) and \
+                    in_this_prefix(entry.name):
+                found.append(int(entry.name))
+        except OSError:
+            pass  # ended meanwhile
+    return found
+
+
+def end_processes(pids):
+    for pid in pids:
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except OSError:
+            pass  # ended by itself meanwhile
 
 
 def clients_running():
-    """Process ids of clients (any Orvane.exe but the installer) started in
-    this run's own prefix."""
-    found = []
-    for entry in pathlib.Path("/proc").iterdir():
-        if not entry.name.isdigit():
-            continue
-        try:
-            command = (entry / "cmdline").read_bytes().lower()
-        except OSError:
-            continue
-        if b"orvane.exe" in command and b"orvanesetup" not in command and in_this_prefix(entry.name):
-            found.append(int(entry.name))
-    return found
+    """Process ids of clients (any Orvane.exe but the installer)."""
+    return processes(r"^(?!.*orvanesetup).*orvane\.exe")
 
 
 def client_running():
@@ -73,11 +98,7 @@ def client_running():
 
 
 def end_clients():
-    for pid in clients_running():
-        try:
-            os.kill(pid, signal.SIGKILL)
-        except OSError:
-            pass  # ended by itself meanwhile
+    end_processes(clients_running())
 
 
 def temp_packages():
@@ -128,9 +149,8 @@ def log_lines(installer):
 
 
 # The installer's message box opens 358 x 208 (the skin's 330 x 180 and its
-# shadow) and has no window title: its 提示 is a label drawn inside it. Its
-# buttons are 84 x 32, in a row 30 px from the right and 20 px from the
-# bottom edge, 10 px apart.
+# shadow). Its buttons are 84 x 32, in a row 30 px from the right and 20 px
+# from the bottom edge, 10 px apart.
 MSG_BOX_SIZE = (358, 208)
 BOX_BUTTON_SIZE = (84, 32)
 BOX_BUTTON_GAP = 10
@@ -138,9 +158,18 @@ BOX_ROW_RIGHT, BOX_ROW_BOTTOM = 30, 20
 
 
 def message_boxes():
-    """The installer's message boxes on the display: untitled windows of the box's size."""
+    """Every window an installer has on the display besides its main window:
+    its question boxes, and any other box or system dialog whatever its size
+    or title (tool tips, which come and go with the pointer, aside)."""
+    main = set(harness.windows_named("^Orvane$"))
+    return [window for pid in processes("orvanesetup") for window in harness.visible_windows("--pid", pid)
+            if window not in main and not harness.tool_tip_or_gone(window)]
+
+
+def question_boxes():
+    """The installer's own question boxes among message_boxes(): those of the box's size."""
     found = []
-    for window in harness.windows_named("^$"):
+    for window in message_boxes():
         try:
             if harness.window_geometry(window)[2:] == MSG_BOX_SIZE:
                 found.append(window)

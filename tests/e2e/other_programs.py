@@ -3,12 +3,11 @@
 by their Windows command line, and only those of this run's own prefix
 (other checkouts on the machine run programs of the same names)."""
 
-import os
 import pathlib
 import subprocess
 
 import harness
-from installer_state import DRIVE_C, in_this_prefix
+from installer_state import DRIVE_C, end_processes, processes
 
 STAND_IN = harness.BINARY_DIR / "testclient" / "Orvane.exe"
 
@@ -20,18 +19,13 @@ def windows_path(path):
 
 def start_program(path, *args):
     """Starts a Windows program under Wine without a display, by its Windows
-    path, so that its command line (what pgrep sees) is that path."""
+    path, so that its command line is that path."""
     return subprocess.Popen([str(harness.WINE_RUN), windows_path(path), *args], stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
 
 
-def pids(pattern):
-    out = subprocess.run(["pgrep", "-f", pattern], capture_output=True, text=True).stdout
-    return [int(pid) for pid in out.split() if in_this_prefix(int(pid))]
-
-
 def running(pattern):
-    return bool(pids(pattern))
+    return bool(processes(pattern))
 
 
 def end_started(programs, patterns):
@@ -40,8 +34,4 @@ def end_started(programs, patterns):
         program.kill()
         program.wait()
     for pattern in patterns:
-        for pid in pids(pattern):
-            try:
-                os.kill(pid, 9)
-            except ProcessLookupError:
-                pass
+        end_processes(processes(pattern))

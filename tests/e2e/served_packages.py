@@ -28,9 +28,19 @@ def temp_folder():
     return folders[0]
 
 
+def date_stamp():
+    """Today as the installer names the package it asks for and keeps (2026_12_09)."""
+    return datetime.date.today().strftime("%Y_%m_%d")
+
+
+def current_version():
+    """The version the API answers now."""
+    return VERSION_FILE.read_text().split()[0]
+
+
 def temp_package():
     """Where the installer downloads today's package."""
-    return temp_folder() / (datetime.date.today().strftime("%Y_%m_%d") + ".zip")
+    return temp_folder() / (date_stamp() + ".zip")
 
 
 def good_package():

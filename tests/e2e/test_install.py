@@ -2,14 +2,14 @@
 skinned window, the package from the local service's nginx storage, and the
 results checked on disk, in the registry and in the process list."""
 
-import datetime
 import zipfile
 
 import harness
 import window_view as wv
 from harness import check, wait_for
-from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, UNINSTALL_KEY, client_running, reg_query,
-                             released_package, sha256)
+from installer_state import (INSTALL_DIR, LOCATION_KEY, UNINSTALL_KEY, client_running, reg_query, released_package,
+                             sha256)
+from served_packages import temp_package
 
 
 def test_a_complete_install_from_the_local_service(prefix, installers):
@@ -26,15 +26,16 @@ def test_a_complete_install_from_the_local_service(prefix, installers):
     view.wait_for_finished(30, "no green done button on the finished view")
     harness.screenshot("install_finished_view")
 
-    stamp = datetime.date.today().strftime("%Y_%m_%d")
-    downloaded = list(DRIVE_C.glob(f"users/*/Temp/{stamp}.zip"))
-    check(downloaded, f"no {stamp}.zip in the temporary folder")
+    downloaded = temp_package()
+    check(downloaded.exists(), f"no {downloaded.name} in the temporary folder")
     source = released_package()
     check(source is not None, "the local service has no released package")
-    check(sha256(downloaded[0]) == sha256(source), "the downloaded package differs from the stored one")
-    with zipfile.ZipFile(source) as archive:
+    check(sha256(downloaded) == sha256(source), "the downloaded package differs from the stored one")
+    # Names without the zip's UTF-8 flag are in the code page of Chinese Windows.
+    with zipfile.ZipFile(source, metadata_encoding="gbk") as archive:
+        check(not all(entry.filename.isascii() for entry in archive.infolist()), "the package has no Chinese name")
         for entry in archive.infolist():
-            if entry.is_dir() or not entry.filename.isascii():
+            if entry.is_dir():
                 continue
             installed = INSTALL_DIR / entry.filename
             check(installed.exists(), f"{entry.filename} was not installed")

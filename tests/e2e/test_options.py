@@ -4,7 +4,6 @@ command line switches to the test API and the development channel (and
 still installs), and done_btn with run_check cleared ends without starting
 the client. Real X clicks, the local service's API and nginx storage."""
 
-import datetime
 import re
 import shutil
 
@@ -13,6 +12,7 @@ import window_view as wv
 from harness import check, holds_for, wait_for
 from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, SERVICE_DIR, UNINSTALL_KEY, clients_running,
                              installer_window, log_lines, reg, reg_query)
+from served_packages import current_version, date_stamp
 
 STORED_FOLDER = r"C:\OrvaneTest\client"
 STORED_DIR = DRIVE_C / "OrvaneTest"
@@ -39,9 +39,7 @@ def asked_host_and_url(installer):
 
 def package_path(channel):
     """The storage path of today's package of the version the API answers, in `channel`."""
-    stamp = datetime.date.today().strftime("%Y_%m_%d")
-    version = (SERVICE_DIR / "api" / "version").read_text().split()[0]
-    return f"/{channel}/{version}/orvanecloud.zip?name={stamp}"
+    return f"/{channel}/{current_version()}/orvanecloud.zip?name={date_stamp()}"
 
 
 def access_log():

@@ -6,7 +6,7 @@ waits shared by the window tests."""
 
 import harness
 from harness import check, wait_for
-from installer_state import BRAND_GREEN, box_button, installer_window, message_boxes
+from installer_state import BRAND_GREEN, box_button, installer_window, message_boxes, question_boxes
 
 WINDOW_SIZE = (988, 653)
 SCREEN_SIZE = (1280, 800)
@@ -165,7 +165,7 @@ class MessageBox:
     def answer(self, which):
         """Clicks the "yes" or "no" button and waits until the box has gone."""
         harness.click(*box_button(self.window, which))
-        wait_for(lambda: self.window not in message_boxes(), 10,
+        wait_for(lambda: not harness.viewable(self.window), 10,
                  f"the question box stayed open after its {which} button was clicked")
         park_pointer()
 
@@ -182,7 +182,7 @@ def wait_for_message_box(timeout=20, message="no question box appeared", install
     def find():
         if installer is not None:
             check(installer.running(), f"the installer ended (exit code {installer.process.poll()}): {message}")
-        found = message_boxes()
+        found = question_boxes()
         return found[0] if found else None
     box = wait_for(find, timeout, message)
     wait_for(lambda: faded_in(box, BOX_WHITE, "box_probe"), 10, "the question box never faded in fully")
@@ -212,10 +212,6 @@ def press_install(installer, view):
     """Clicks the install button of the collapsed start view once it shows."""
     start_view(installer, view)
     view.click(INSTALL_BTN)
-
-
-def process_ended(installer):
-    return not installer.running()
 
 
 def check_exit(installer, expected, what, timeout=20):

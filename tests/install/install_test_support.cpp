@@ -1,40 +1,8 @@
 #include "install_test_support.h"
 
-#include <cstdlib>
-
-#include "base/unique_any.h"
-
 namespace install_test {
 
 std::wstring ClientExe() { return test_support::BuildFolder() + L"\\testclient\\Orvane.exe"; }
-
-testing::AssertionResult RunOnHost(const std::string& command) {
-  ScratchFolder scratch;
-  std::string output = UnixPath(scratch / L"output.txt");
-  std::string marker = UnixPath(scratch / L"status");
-  std::string script = "( " + command + " ) >'" + output + "' 2>&1; echo $? >'" + marker + ".tmp'; mv '" +
-                       marker + ".tmp' '" + marker + "'";
-  std::wstring line = L"/bin/sh -c \"" + FromAnsi(script) + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-    return testing::AssertionFailure() << "the host shell did not start for: " << command;
-  }
-  // A host program comes without handles; close them should there be any.
-  base::unique_handle process(info.hProcess), thread(info.hThread);
-  std::wstring status_path = scratch / L"status";
-  for (int waited = 0; !Exists(status_path); waited += 50) {
-    if (waited > 180000) return testing::AssertionFailure() << "the host command never finished: " << command;
-    ::Sleep(50);
-  }
-  std::string status = ReadFileBytes(status_path);
-  if (std::atoi(status.c_str()) != 0) {
-    return testing::AssertionFailure() << "the host command failed (exit " << status << "): " << command << "\n"
-                                       << ReadFileBytes(scratch / L"output.txt");
-  }
-  return testing::AssertionSuccess();
-}
 
 RunningProgram::RunningProgram(const std::wstring& exe, int seconds) {
   std::wstring line = L"\"" + exe + L"\" " + std::to_wstring(seconds);

@@ -1,6 +1,6 @@
-// Shared helpers of the install tests: host (Linux) tools run from inside
-// Wine, the stand-in client and programs started from it, and the shared
-// helpers the install tests use by their short names.
+// Shared helpers of the install tests: the stand-in client and programs
+// started from it, and the shared helpers the install tests use by their
+// short names (host commands among them).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ansi_text.h"
+#include "support/desktop.h"
 #include "support/files.h"
 #include "support/paths.h"
 #include "support/scratch_folder.h"
@@ -20,6 +21,7 @@ namespace install_test {
 using app::FromAnsi;
 using app::ToAnsi;
 using test_support::Exists;
+using test_support::RunOnHost;
 using test_support::FolderNames;
 using test_support::IsFolder;
 using test_support::ReadFileBytes;
@@ -31,11 +33,6 @@ using test_support::WriteFileBytes;
 
 // The build's stand-in client (version 4.3.21.7).
 std::wstring ClientExe();
-
-// Runs `command` with the host's /bin/sh and waits for it (Wine gives no
-// handle to a host process, so the shell leaves its exit code in a file).
-// Fails the test with the command's output when it does not exit with 0.
-testing::AssertionResult RunOnHost(const std::string& command);
 
 // A started program, ended when this goes away.
 class RunningProgram {

@@ -287,6 +287,35 @@ TEST_F(RegistrationTest, RegistrationWritesBothShortcutsTheLocationAndTheEntry) 
   EXPECT_TRUE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", name, KEY_WOW64_32KEY));
 }
 
+TEST_F(RegistrationTest, AMachineKeyThatCannotBeCreatedLeavesTheRestRegistered) {
+  ASSERT_TRUE(SUCCEEDED(com_.result()));
+  std::wstring folder = temp_ / L"orvanecloud";
+  CopyClientTo(folder + L"\\Orvane.exe");
+  {
+    // HKLM stands for a volatile key while the registration runs: the
+    // uninstall key, not volatile, cannot be created under it.
+    constexpr wchar_t kVolatile[] = L"Software\\OrvaneTestVolatileMachine";
+    base::unique_hkey volatile_key;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kVolatile, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                                nullptr, volatile_key.put(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegOverridePredefKey(HKEY_LOCAL_MACHINE, volatile_key.get()), ERROR_SUCCESS);
+    base::unique_hkey probe;
+    const LSTATUS created = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                              KEY_WRITE | KEY_WOW64_32KEY, nullptr, probe.put(), nullptr);
+    EXPECT_NE(ERROR_SUCCESS, created) << "the stand-in machine key took the uninstall key after all";
+    app::RegisterInstallation(folder);
+    ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kVolatile);
+  }
+  EXPECT_EQ(Log(), (std::vector<std::wstring>{L"success\xFF1A" L"Add shortcut to desktop",
+                                              L"success\xFF1A" L"Add shortcut to start menu"}));
+  EXPECT_EQ(ReadLocation(), folder) << "the user's install location was not written";
+  RegistryValue name;
+  EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName", name, KEY_WOW64_32KEY))
+      << "an uninstall entry appeared although its key could not be made";
+}
+
 TEST_F(RegistrationTest, ShortcutIsReplacedAndFailsInAMissingFolder) {
   ASSERT_TRUE(SUCCEEDED(com_.result()));
   std::wstring link_path = temp_ / L"Orvane.lnk";

@@ -5,7 +5,10 @@
 // The folder picker, the client launch and the process end are the test's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
+#include <future>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -14,6 +17,8 @@
 #include "app/install_view.h"
 #include "app/registration_in_progress.h"
 #include "installer_test_support.h"
+#include "support/scratch_folder.h"
+#include "support/setup_log_reader.h"
 #include "ui/box.h"
 #include "ui/check_box.h"
 #include "ui/label.h"
@@ -22,8 +27,8 @@
 namespace {
 
 using installer_test::ClickControl;
-using installer_test::PumpFor;
 using installer_test::PumpUntil;
+using installer_test::PumpUntilPainted;
 using installer_test::RunOnUiThread;
 
 // The installer window's names and the margins the code changes; plain
@@ -74,6 +79,8 @@ struct Outcome {
   // When set: whether that registration had finished when the process ended.
   const std::atomic<bool>* registered = nullptr;
   bool registered_at_end = false;
+  // When set: runs as the window's close message arrives.
+  std::function<void()> on_close;
 };
 
 class TestForm : public app::BasicForm {
@@ -89,6 +96,10 @@ class TestForm : public app::BasicForm {
   void EndProcess() override {
     ++outcome_->ends;
     if (outcome_->registered) outcome_->registered_at_end = *outcome_->registered;
+  }
+  LRESULT OnCloseMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override {
+    if (outcome_->on_close) outcome_->on_close();
+    return app::BasicForm::OnCloseMessage(message, wparam, lparam, handled);
   }
 
  private:
@@ -128,13 +139,11 @@ class BasicFormTest : public testing::Test {
   }
 
   // Moves the form to its finished view, as the install task does, and lets
-  // the view's fade-in end; false when the view never showed.
+  // it be laid out and drawn; false when the view never showed.
   static bool ShowFinished(TestForm* form) {
     form->FindControl(L"begin_state")->SetVisible(false);
     form->ShowFinishedView();
-    if (!PumpUntil([&] { return Shown(form, L"finally_state"); })) return false;
-    PumpFor(500);
-    return true;
+    return PumpUntil([&] { return Shown(form, L"finally_state"); }) && PumpUntilPainted(form->GetHWND());
   }
 
   static std::wstring DirText(TestForm* form) {
@@ -187,10 +196,9 @@ TEST_F(BasicFormTest, CustomOptionsShowTheFolderAndAChosenRootGetsTheProductFold
     EXPECT_EQ(40, TopMargin(form, L"install_btn"));
     EXPECT_FALSE(Shown(form, L"logo_row_icon")) << "the small logo shows beside the big one";
 
-    PumpFor(200);
+    ASSERT_TRUE(PumpUntilPainted(hwnd_));
     ASSERT_TRUE(ClickControl(form, L"select_btn"));
-    ASSERT_TRUE(PumpUntil([&] { return outcome_.picks == 1; })) << "the folder picker never opened";
-    PumpFor(100);
+    ASSERT_EQ(1, outcome_.picks) << "the folder picker never opened";
     EXPECT_EQ(L"E:\\orvanecloud", form->GetInstallFolder())
         << "a drive root would have spread the client over the drive";
     EXPECT_EQ(L"E:\\orvanecloud", DirText(form));
@@ -211,10 +219,9 @@ TEST_F(BasicFormTest, ACancelledPickerKeepsTheFolder) {
     form->SetInstallFolder(L"D:\\Orvane");
     ASSERT_TRUE(ClickControl(form, L"show_change_icon"));
     ASSERT_TRUE(PumpUntil([&] { return Shown(form, L"change_area"); }));
-    PumpFor(200);
+    ASSERT_TRUE(PumpUntilPainted(hwnd_));
     ASSERT_TRUE(ClickControl(form, L"select_btn"));
-    ASSERT_TRUE(PumpUntil([&] { return outcome_.picks == 1; }));
-    PumpFor(100);
+    ASSERT_EQ(1, outcome_.picks);
     EXPECT_EQ(L"D:\\Orvane", form->GetInstallFolder());
     EXPECT_EQ(L"D:\\Orvane", DirText(form));
   });
@@ -244,8 +251,8 @@ TEST_F(BasicFormTest, CloseInTheStartViewAsksFirstAndOnlyYesEnds) {
 
     ASSERT_TRUE(ClickControl(box_window, L"btn_no"));
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(box); })) << "取消 left the box open";
-    PumpFor(500);
-    EXPECT_EQ(0, outcome_.ends) << "取消 ended the installer";
+    ASSERT_TRUE(installer_test::PumpUntilPostedTasksRan()) << "the answer's task never ran";
+    EXPECT_TRUE(form->GetRoot()->IsVisible()) << "取消 began to close the installer";
     EXPECT_TRUE(::IsWindow(hwnd_));
     EXPECT_TRUE(::IsWindowEnabled(hwnd_));
 
@@ -338,30 +345,46 @@ TEST_F(BasicFormTest, StatusAndProgressFromTheWorkerReachTheInstallingViewInOrde
 }
 
 TEST_F(BasicFormTest, EndingFromTheFinishedViewWaitsForTheRegistrationInProgress) {
-  RunOnUiThread([this] {
-    TestForm* form = Open();
-    ASSERT_NE(nullptr, form);
-    ASSERT_TRUE(ShowFinished(form));
-
-    // The finished view shows while the worker still writes the shortcuts
-    // and registry values; this one takes a while, as a slow shell would.
-    std::atomic<bool> holding{false}, registered{false};
-    outcome_.registered = &registered;
-    std::thread worker([&] {
-      app::RegistrationInProgress registering;
-      holding = true;
-      ::Sleep(1500);
-      registered = true;
+  test_support::ScratchFolder folder;
+  test_support::WorkingFolder working(folder.path());  // for setup.log
+  const std::wstring kStillRunning = L"Registration still running at exit";
+  // The finished view shows while the worker still writes the shortcuts and
+  // registry values. This registration holds until the test lets it go: as
+  // the window's close arrives, or only after the installer has ended.
+  for (bool released_at_close : {true, false}) {
+    SCOPED_TRACE(released_at_close ? "released at the close" : "never released");
+    outcome_ = Outcome{};
+    RunOnUiThread([&] {
+      TestForm* form = Open();
+      ASSERT_NE(nullptr, form);
+      ASSERT_TRUE(ShowFinished(form));
+      std::promise<void> release;
+      std::atomic<bool> holding{false}, registered{false};
+      outcome_.registered = &registered;
+      if (released_at_close) outcome_.on_close = [&] { release.set_value(); };
+      std::thread worker([&, let_go = release.get_future()] {
+        app::RegistrationInProgress registering;
+        holding = true;
+        let_go.wait();
+        registered = true;
+      });
+      EXPECT_TRUE(PumpUntil([&] { return holding.load(); }));
+      EXPECT_FALSE(app::WaitForRegistrationToEnd(10)) << "a registration in progress was not seen";
+      EXPECT_TRUE(ClickControl(form, L"done_btn"));
+      EXPECT_TRUE(PumpUntil([&] { return outcome_.ends == 1; }, 15000)) << "done_btn did not end the installer";
+      EXPECT_EQ(released_at_close, outcome_.registered_at_end)
+          << (released_at_close ? "the installer ended in the middle of the registration"
+                                : "the test's registration ended by itself");
+      const auto log = test_support::SetupLogMessages();
+      EXPECT_EQ(!released_at_close, std::find(log.begin(), log.end(), kStillRunning) != log.end())
+          << "the ending did not wait for the registration, or timed out on a finished one";
+      if (!released_at_close) release.set_value();
+      worker.join();
+      outcome_.registered = nullptr;
+      EXPECT_TRUE(app::WaitForRegistrationToEnd(0)) << "the finished registration still counts as running";
+      ::DestroyWindow(hwnd_);
     });
-    EXPECT_TRUE(PumpUntil([&] { return holding.load(); }));
-    EXPECT_FALSE(app::WaitForRegistrationToEnd(10)) << "a registration in progress was not seen";
-    EXPECT_TRUE(ClickControl(form, L"done_btn"));
-    EXPECT_TRUE(PumpUntil([&] { return outcome_.ends == 1; })) << "done_btn did not end the installer";
-    EXPECT_TRUE(outcome_.registered_at_end) << "the installer ended in the middle of the registration";
-    worker.join();
-    outcome_.registered = nullptr;
-    EXPECT_TRUE(app::WaitForRegistrationToEnd(0)) << "the finished registration still counts as running";
-  });
+  }
 }
 
 }  // namespace

@@ -25,8 +25,9 @@ void WriteSkin(const std::wstring& relative_path, const std::string& bytes);
 // thread; tasks posted to it run while `body` waits with PumpUntil.
 void RunOnUiThread(const std::function<void()>& body);
 
-using test_support::PumpFor;
 using test_support::PumpUntil;
+using test_support::PumpUntilPainted;
+using test_support::PumpUntilPostedTasksRan;
 using test_support::SaveScreenshot;
 using test_support::Xdotool;
 

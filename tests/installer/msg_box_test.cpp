@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <thread>
 
 #include "app/msg_box.h"
 #include "installer_test_support.h"
@@ -53,7 +52,8 @@ TEST_F(MsgBoxTest, LongContentGrowsTheTextAreaWhileTheBoxKeepsItsSize) {
     for (int i = 0; i < 6; ++i) long_text += L"安装尚未完成，您确定要退出安装吗？";
     HWND long_box = Present(owner.hwnd(), long_text, L"确定", L"取消", &long_answer);
     ASSERT_NE(nullptr, long_box);
-    installer_test::PumpFor(300);
+    ASSERT_TRUE(test_support::WaitForOpenFade(*WindowOf(short_box)) &&
+                test_support::WaitForOpenFade(*WindowOf(long_box)));
 
     for (HWND box : {short_box, long_box}) {
       RECT rect{};
@@ -84,7 +84,7 @@ TEST_F(MsgBoxTest, LongContentGrowsTheTextAreaWhileTheBoxKeepsItsSize) {
     ::GetClientRect(long_box, &client);
     EXPECT_EQ(client.bottom - 20, long_window->FindControl(L"btn_no")->GetPos().bottom);
     ::DestroyWindow(short_box);  // it lies over the long one
-    installer_test::PumpFor(200);
+    ASSERT_TRUE(installer_test::PumpUntilPainted(long_box));
     installer_test::SaveScreenshot("installer_msgbox_long.png");
     // The real wheel message over the text scrolls it.
     POINT over_text{long_text_pos.left + 20, long_text_pos.top + 10};
@@ -92,7 +92,7 @@ TEST_F(MsgBoxTest, LongContentGrowsTheTextAreaWhileTheBoxKeepsItsSize) {
     ::SendMessageW(long_box, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)),
                    MAKELPARAM(over_text.x, over_text.y));
     EXPECT_GT(long_edit->GetTextScrollPos().y, 0) << "the wheel did not scroll the text";
-    installer_test::PumpFor(200);
+    ASSERT_TRUE(installer_test::PumpUntilPainted(long_box));
     installer_test::SaveScreenshot("installer_msgbox_long_scrolled.png");
 
     ::DestroyWindow(long_box);
@@ -162,7 +162,7 @@ TEST_F(MsgBoxTest, TwoBoxesOverOneOwnerAndABoxClosedByTheSystem) {
     ::PostMessageW(a, WM_CLOSE, 0, 0);
     ::PostMessageW(b, WM_CLOSE, 0, 0);
     EXPECT_TRUE(PumpUntil([&] { return Gone(a) && Gone(b); }, 3000));
-    installer_test::PumpFor(100);
+    ASSERT_TRUE(installer_test::PumpUntilPostedTasksRan());
     EXPECT_FALSE(first.ret.has_value()) << "a box closed by the system answered";
     EXPECT_FALSE(second.ret.has_value());
     EXPECT_TRUE(::IsWindowEnabled(owner.hwnd())) << "the owner stayed disabled";
@@ -174,18 +174,11 @@ TEST_F(MsgBoxTest, NoSkinMeansNoBoxAndAnUntouchedOwner) {
     OwnerWindow owner;
     installer_test::WriteSkin(L"msgbox\\msgbox.xml", "<Window><VBox>");
     // The shell reports the broken skin in a system box; dismiss it.
-    std::thread([] {
-      for (int i = 0; i < 200; ++i) {
-        if (HWND box = ::FindWindowW(L"#32770", nullptr)) {
-          ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-          return;
-        }
-        ::Sleep(25);
-      }
-    }).detach();
+    test_support::SystemDialogAnswerer answerer;
     Answer answer;
     HWND hwnd = Present(owner.hwnd(), L"x", L"确定", L"取消", &answer);
     installer_test::WriteSkin(L"msgbox\\msgbox.xml", kMsgBoxSkin);
+    EXPECT_TRUE(answerer.Finish()) << "the broken skin was not reported";
     EXPECT_EQ(nullptr, hwnd);
     EXPECT_TRUE(::IsWindowEnabled(owner.hwnd()));
   });

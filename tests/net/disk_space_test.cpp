@@ -89,9 +89,9 @@ TEST(DiskSpace, VolumeThatCannotBeAskedCountsAsRoomy) {
 class SmallVolume {
  public:
   SmallVolume() : unixPath_(test_support::BinaryDir() + "/disk_small_volume") {
-    test_support::RunLinux("mkdir -p " + unixPath_ + " && mount -t tmpfs -o size=256k tmpfs " + unixPath_);
+    EXPECT_TRUE(test_support::RunOnHost("mkdir -p " + unixPath_ + " && mount -t tmpfs -o size=256k tmpfs " + unixPath_));
   }
-  ~SmallVolume() { test_support::RunLinux("umount " + unixPath_ + " || umount -l " + unixPath_); }
+  ~SmallVolume() { test_support::RunOnHost("umount " + unixPath_ + " || umount -l " + unixPath_); }
   SmallVolume(const SmallVolume&) = delete;
   SmallVolume& operator=(const SmallVolume&) = delete;
 

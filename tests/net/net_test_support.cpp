@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <future>
 #include <random>
 #include <thread>
@@ -15,21 +14,9 @@
 #include "support/setup_log_reader.h"
 
 namespace net_test {
-int ServicePort(const char* variable) {
-  int port = std::atoi(test_support::Environment(variable).c_str());
-  if (port <= 0) ADD_FAILURE() << variable << " is not set; run the tests through tools/test";
-  return port;
-}
-
 int ProxyPort() { return ServicePort("ORVANE_PROXY_PORT"); }
 
 int ClosedPort() { return ServicePort("ORVANE_CLOSED_PORT"); }
-
-std::wstring ServiceDir() {
-  std::string dir = test_support::Environment("ORVANE_SERVICE_DIR");
-  if (dir.empty()) ADD_FAILURE() << "ORVANE_SERVICE_DIR is not set; run the tests through tools/test";
-  return test_support::WindowsPath(dir);
-}
 
 std::wstring StorageDir() { return ServiceDir() + L"\\storage"; }
 
@@ -43,22 +30,32 @@ std::string RandomBytes(size_t size, unsigned seed) {
 std::string Sha256(const std::string& bytes) {
   HCRYPTPROV provider = 0;
   HCRYPTHASH hash = 0;
-  std::string hex;
-  if (!::CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) return hex;
-  if (::CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash)) {
-    ::CryptHashData(hash, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), 0);
-    BYTE digest[32];
-    DWORD length = sizeof(digest);
-    if (::CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0)) {
-      char two[3];
-      for (DWORD i = 0; i < length; ++i) {
-        std::snprintf(two, sizeof(two), "%02x", digest[i]);
-        hex += two;
-      }
-    }
-    ::CryptDestroyHash(hash);
+  BYTE digest[32];
+  DWORD length = sizeof(digest);
+  const char* failed = nullptr;
+  if (!::CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+    failed = "CryptAcquireContextW";
+  } else if (!::CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash)) {
+    failed = "CryptCreateHash";
+  } else if (!::CryptHashData(hash, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), 0)) {
+    failed = "CryptHashData";
+  } else if (!::CryptGetHashParam(hash, HP_HASHVAL, digest, &length, 0) || length != sizeof(digest)) {
+    failed = "CryptGetHashParam";
   }
-  ::CryptReleaseContext(provider, 0);
+  const DWORD error = ::GetLastError();
+  if (hash) ::CryptDestroyHash(hash);
+  if (provider) ::CryptReleaseContext(provider, 0);
+  // An oracle that failed quietly would make two failures compare equal.
+  if (failed) {
+    ADD_FAILURE() << "the system's SHA-256 failed in " << failed << ", error " << error;
+    return "<no digest>";
+  }
+  std::string hex;
+  char two[3];
+  for (BYTE b : digest) {
+    std::snprintf(two, sizeof(two), "%02x", b);
+    hex += two;
+  }
   return hex;
 }
 

@@ -13,23 +13,24 @@
 #include "app/ansi_text.h"
 #include "app/progress_sink.h"
 #include "support/scratch_folder.h"
+#include "support/service.h"
 
 namespace net_test {
 
-// A port of the local service as tools/env.sh names it (ORVANE_API_PORT, ...).
-int ServicePort(const char* variable);
+using test_support::ServiceDir;
+using test_support::ServicePort;
 // The proxy that answers 407 to everything (ORVANE_PROXY_PORT).
 int ProxyPort();
 // A loopback port where nothing listens (ORVANE_CLOSED_PORT, kept free by
 // tools/service).
 int ClosedPort();
 
-// The service's state folder and its served storage, as Windows paths.
-std::wstring ServiceDir();
+// The service's served storage, Windows form.
 std::wstring StorageDir();
 
 std::string RandomBytes(size_t size, unsigned seed);
 // Hex SHA-256 by the system's provider: an answer independent of app::Sha256.
+// Fails the test when the provider fails.
 std::string Sha256(const std::string& bytes);
 
 // Places `bytes` in the storage as t/<name> and answers that path ("/t/<name>").

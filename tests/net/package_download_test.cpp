@@ -25,13 +25,12 @@ constexpr uint32_t kPackageSize = 100000;
 const std::string kFreeBytes = "4294967296";
 
 std::wstring StorageUrl(const std::string& path) {
-  return L"https://localhost:" + std::to_wstring(net_test::ServicePort("ORVANE_STORAGE_PORT")) +
-         app::FromAnsi(path);
+  return L"https://" + test_support::ServiceHost("ORVANE_STORAGE_PORT") + app::FromAnsi(path);
 }
 
 std::wstring FaultUrl(const std::string& fault, const std::string& path) {
-  return L"https://localhost:" + std::to_wstring(net_test::ServicePort("ORVANE_FAULT_PORT")) + L"/" +
-         app::FromAnsi(fault) + app::FromAnsi(path);
+  return L"https://" + test_support::ServiceHost("ORVANE_FAULT_PORT") + L"/" + app::FromAnsi(fault) +
+         app::FromAnsi(path);
 }
 
 // The download with a fixed free-space answer, so the disk-check lines are

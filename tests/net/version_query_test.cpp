@@ -34,15 +34,10 @@ class NoDefaultProxy : public ::testing::Environment {
 const auto* const kNoDefaultProxy = ::testing::AddGlobalTestEnvironment(new NoDefaultProxy);
 
 std::wstring ApiHost(const wchar_t* name = L"localhost") {
-  return std::wstring(name) + L":" + std::to_wstring(net_test::ServicePort("ORVANE_API_PORT"));
+  return test_support::ServiceHost("ORVANE_API_PORT", name);
 }
 
-// The version the local API answers (the first line of api/version).
-std::string ServedVersion() {
-  std::string text = test_support::ReadFileBytes(net_test::ServiceDir() + L"\\api\\version");
-  size_t end = text.find_first_of("\r\n");
-  return end == std::string::npos ? text : text.substr(0, end);
-}
+using test_support::ServedVersion;
 
 std::wstring OddPath(const char* mode) {
   return L"/odd/" + app::FromAnsi(mode) + app::kClientVersionPath;

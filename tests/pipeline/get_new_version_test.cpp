@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "app/ansi_text.h"
 #include "app/package_choice.h"
 #include "app/package_location.h"
 #include "app/wall_clock.h"
@@ -14,7 +15,6 @@ namespace app {
 namespace {
 
 using pipeline_test::Host;
-using pipeline_test::ServedVersion;
 
 // 2026-12-31 23:59:59 local time: the date changes with the next second.
 std::time_t LastSecondOf2026() {
@@ -30,7 +30,7 @@ std::time_t LastSecondOf2026() {
 }
 
 TEST(GetNewVersion, TestModeAsksTheTestHostAndFillsUrlAndPath) {
-  std::wstring version = ServedVersion();
+  std::wstring version = app::FromAnsi(test_support::ServedVersion());
   ASSERT_FALSE(version.empty()) << "the local API has no version file";
   std::wstring api = Host("ORVANE_API_PORT");
   {

@@ -1,15 +1,15 @@
-// What the pipeline tests share: the local service's hosts and version.
+// What the pipeline tests share: the local service's hosts by address.
 #pragma once
 
 #include <string>
 
+#include "support/service.h"
+
 namespace pipeline_test {
 
-// "127.0.0.1:<port>" of the local service's port variable (ORVANE_API_PORT,
-// ORVANE_STORAGE_PORT, ...); port 1, where nothing answers, when unset.
-std::wstring Host(const char* port_variable);
-
-// The version the local API answers: the first line of its api/version file.
-std::wstring ServedVersion();
+// "127.0.0.1:<port>" of the local service's port variable (ORVANE_API_PORT, ...).
+inline std::wstring Host(const char* port_variable) {
+  return test_support::ServiceHost(port_variable, L"127.0.0.1");
+}
 
 }  // namespace pipeline_test

@@ -59,6 +59,9 @@ class OffscreenHost : public ui::IControlHost {
   void ButtonUp(POINT pt);
   // Move, press and release at one point.
   void Click(POINT pt);
+  // A keyboard or focus message (WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_KILLFOCUS)
+  // through the dispatcher, as the window hands it on.
+  void Key(UINT message, WPARAM wparam = 0) { Dispatch(message, wparam, POINT{0, 0}); }
   // What the window's mouse hit test finds at `pt`.
   Control* ControlAt(POINT pt) const;
 

@@ -71,15 +71,54 @@ TEST_F(ButtonTest, ReleaseOutsideSendsNoClickAndLeavesTheButtonNormal) {
   EXPECT_EQ(button_->GetState(), ui::kControlStateNormal);
 }
 
-TEST_F(ButtonTest, SpaceAndReturnClickAKeyboardEnabledButton) {
-  button_->SendEvent(ui::kEventKeyDown, VK_SPACE, 0, VK_SPACE);
-  button_->SendEvent(ui::kEventKeyDown, VK_RETURN, 0, VK_RETURN);
-  button_->SendEvent(ui::kEventKeyDown, 'A', 0, L'A');
-  EXPECT_EQ(clicks_.size(), 2u) << "space and return should click, other keys not";
+TEST_F(ButtonTest, KeysReachTheFocusedControlAndTabCyclesThroughTheStops) {
+  std::wstring typed;
+  button_->AttachEvent(ui::kEventChar, [&typed](ui::EventArgs* event) {
+    typed += event->keyChar;
+    return true;
+  });
+  // With nothing focused a key goes nowhere; Tab moves along the stops.
+  host_->Key(WM_KEYDOWN, VK_SPACE);
+  EXPECT_TRUE(clicks_.empty()) << "a key clicked with nothing focused";
+  host_->SetFocusControl(button_);
+  host_->Key(WM_KEYDOWN, VK_TAB);
+  EXPECT_EQ(host_->GetFocusControl(), check_);
+  host_->Key(WM_KEYDOWN, VK_TAB);
+  EXPECT_EQ(host_->GetFocusControl(), button_) << "Tab did not wrap round to the first stop";
+  BYTE keys[256] = {};
+  ASSERT_TRUE(::GetKeyboardState(keys));
+  keys[VK_SHIFT] = 0x80;
+  ::SetKeyboardState(keys);
+  host_->Key(WM_KEYDOWN, VK_TAB);
+  keys[VK_SHIFT] = 0;
+  ::SetKeyboardState(keys);
+  EXPECT_EQ(host_->GetFocusControl(), check_) << "Shift+Tab did not wrap round backwards";
+  EXPECT_TRUE(clicks_.empty()) << "moving the focus clicked";
 
+  // Space and return click the focused button; other keys do not, and
+  // typed characters arrive as characters.
+  host_->Key(WM_KEYDOWN, VK_TAB);
+  host_->Key(WM_KEYDOWN, VK_SPACE);
+  host_->Key(WM_KEYUP, VK_SPACE);
+  host_->Key(WM_KEYDOWN, VK_RETURN);
+  host_->Key(WM_KEYDOWN, 'A');
+  host_->Key(WM_CHAR, L'a');
+  EXPECT_EQ(clicks_, std::vector<ui::Control*>(2, button_)) << "space and return should click, other keys not";
+  EXPECT_EQ(typed, L"a");
   button_->ApplyAttribute(L"keyboard", L"false");
-  button_->SendEvent(ui::kEventKeyDown, VK_SPACE, 0, VK_SPACE);
+  host_->Key(WM_KEYDOWN, VK_SPACE);
   EXPECT_EQ(clicks_.size(), 2u) << "a button without keyboard input clicked on space";
+}
+
+TEST_F(ButtonTest, LosingTheFocusMidPressReleasesWithoutAClick) {
+  host_->MouseMove(Inside(button_));
+  host_->ButtonDown(Inside(button_));
+  ASSERT_TRUE(host_->IsCaptured());
+  host_->Key(WM_KILLFOCUS);
+  EXPECT_FALSE(host_->IsCaptured()) << "the window kept the mouse after losing the focus";
+  EXPECT_NE(button_->GetState(), ui::kControlStatePushed) << "the button stayed pushed";
+  host_->ButtonUp(Inside(button_));
+  EXPECT_TRUE(clicks_.empty()) << "a press cut short by the focus going away clicked";
 }
 
 TEST_F(ButtonTest, DisabledOrHiddenButtonDoesNotClick) {

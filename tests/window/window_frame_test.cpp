@@ -97,9 +97,9 @@ TEST(WindowFrame, ShadowRestoresAlphaUpToTheContentsRoundCorner) {
   ui::Control* content = window->FindControl(L"content");
   ASSERT_NE(nullptr, content);
   ui::IRenderContext* render = window->GetRenderContext();
-  ASSERT_TRUE(PumpUntil([&] { return content->GetWidth() > 0 && render->GetWidth() > 0; }, 3000))
+  ASSERT_TRUE(PumpUntil([&] { return window->GetPaintTimes().paints > 0 && !::GetUpdateRect(hwnd, nullptr, FALSE); },
+                        3000))
       << "the window never painted";
-  PumpFor(100);
   ::GdiFlush();
   auto alpha = [&](int x, int y) {
     return render->GetBits()[(static_cast<size_t>(y) * render->GetWidth() + x) * 4 + 3];

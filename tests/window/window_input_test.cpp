@@ -48,7 +48,7 @@ TEST(WindowInput, EachControlShowsItsOwnTooltipAsTheMouseMovesBetweenThem) {
   OpenedWindow w;
   OpenTwoButtons(w);
   ASSERT_TRUE(Xdotool("mousemove 5 5"));
-  PumpFor(200);
+  ASSERT_TRUE(test_support::PumpUntilInputHandled(POINT{5, 5}));
   const wchar_t* names[] = {L"first", L"second", L"first"};
   const wchar_t* tips[] = {L"第一个按钮的提示", L"第二个按钮的提示", L"第一个按钮的提示"};
   for (int i = 0; i < 3; ++i) {

@@ -82,9 +82,7 @@ TEST(WindowScreenshot, LayeredWindowShowsControlsRoundCornersAndShadow) {
   ASSERT_NE(nullptr, hwnd);
   window->ShowOnScreen(true, true);
   ::SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  ASSERT_TRUE(PumpUntil([&] { return window->GetWindowAlpha() == 255; }, 3000))
-      << "the fade-in never reached full opacity";
-  PumpFor(300);
+  ASSERT_TRUE(test_support::WaitForOpenFade(*window)) << "the fade-in never reached full opacity";
 
   // The skin's size plus the default shadow's 14 pixels on each side.
   const RECT frame = WindowRect(hwnd);
@@ -143,7 +141,6 @@ TEST(WindowScreenshot, LayeredWindowShowsControlsRoundCornersAndShadow) {
 
   ::DestroyWindow(hwnd);
   ::DestroyWindow(backdrop);
-  PumpFor(50);
 }
 
 }  // namespace

@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "base/unique_any.h"
 #include "ui/box.h"
@@ -34,7 +32,6 @@ constexpr char kCaptionSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
 
 void Close(OpenedWindow& w) {
   if (w.hwnd && ::IsWindow(w.hwnd)) ::DestroyWindow(w.hwnd);
-  PumpFor(50);
 }
 
 LRESULT HitAt(HWND hwnd, int x, int y) {
@@ -88,7 +85,6 @@ TEST(WindowShell, SizeBoxDecidesWhetherTheBorderResizes) {
   RECT before = WindowRect(fixed.hwnd);
   ASSERT_TRUE(XDrag(POINT{before.right - 1, before.top + 150},
                     POINT{before.right + 60, before.top + 150}));
-  PumpFor(200);
   RECT after = WindowRect(fixed.hwnd);
   EXPECT_EQ(before.right - before.left, after.right - after.left)
       << "a window with size box 0 was resized by its border";
@@ -115,7 +111,7 @@ TEST(WindowShell, SizeBoxDecidesWhetherTheBorderResizes) {
 
   // A maximised window ignores its size box.
   ::ShowWindow(resizable.hwnd, SW_MAXIMIZE);
-  PumpFor(200);
+  ASSERT_TRUE(PumpUntil([&] { return ::IsZoomed(resizable.hwnd) && !::GetUpdateRect(resizable.hwnd, nullptr, FALSE); }));
   RECT client{};
   ::GetClientRect(resizable.hwnd, &client);
   EXPECT_NE(HTRIGHT, HitAt(resizable.hwnd, client.right - 2, client.bottom / 2));
@@ -144,9 +140,9 @@ TEST(WindowShell, RoundCornerRegionFollowsEverySizeChange) {
   expect_rounded(300, 200, "after shrinking");
   // Minimising keeps the region of the last real size.
   ::ShowWindow(w.hwnd, SW_MINIMIZE);
-  PumpFor(100);
+  ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(w.hwnd) != FALSE; }));
   ::ShowWindow(w.hwnd, SW_RESTORE);
-  PumpFor(100);
+  ASSERT_TRUE(PumpUntil([&] { return !::IsIconic(w.hwnd) && !::GetUpdateRect(w.hwnd, nullptr, FALSE); }));
   expect_rounded(300, 200, "after minimise and restore");
   Close(w);
 }
@@ -205,7 +201,7 @@ TEST(WindowShell, WindowDestroyedDuringItsCloseDelayGetsNoLateClose) {
   w.window->RequestClose(IDOK);
   ::DestroyWindow(w.hwnd);  // deletes the object at once
   ASSERT_TRUE(w.log.final_message);
-  PumpFor(500);
+  ASSERT_TRUE(test_support::PumpUntilTimerFires(300)) << "a timer of the close delay never fired";
   EXPECT_EQ(0, w.log.close_messages) << "a destroyed window received its delayed WM_CLOSE";
 }
 
@@ -276,49 +272,6 @@ TEST(WindowShell, CentresOnTheWorkAreaOrOverItsOwner) {
   Close(w);
 }
 
-// Waits for the load-failure box on another thread, reads its text and
-// presses its OK button.
-class FailureBoxWatcher {
- public:
-  FailureBoxWatcher()
-      : thread_([this] {
-          const DWORD start = ::GetTickCount();
-          while (::GetTickCount() - start < 10000) {
-            HWND box = ::FindWindowW(L"#32770", L"Fablet");
-            if (box) {
-              ::EnumChildWindows(box, &FailureBoxWatcher::ReadStatic,
-                                 reinterpret_cast<LPARAM>(this));
-              ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-              found_ = true;
-              return;
-            }
-            ::Sleep(20);
-          }
-        }) {}
-  ~FailureBoxWatcher() {
-    if (thread_.joinable()) thread_.join();
-  }
-  // Joins the watcher; true when a box was seen.
-  bool Finish() {
-    if (thread_.joinable()) thread_.join();
-    return found_;
-  }
-  std::wstring text;
-
- private:
-  static BOOL CALLBACK ReadStatic(HWND child, LPARAM self) {
-    wchar_t name[32] = {};
-    ::GetClassNameW(child, name, 32);
-    wchar_t buffer[512] = {};
-    ::GetWindowTextW(child, buffer, 512);
-    auto* watcher = reinterpret_cast<FailureBoxWatcher*>(self);
-    if (std::wstring(name) == L"Static" && buffer[0]) watcher->text = buffer;
-    return TRUE;
-  }
-  std::atomic<bool> found_{false};
-  std::thread thread_;
-};
-
 TEST(WindowShell, BrokenSkinShowsTheLoadFailureBoxAndMakesNoWindow) {
   WriteSkin(L"broken", L"malformed.xml", "<Window size=\"300,200\"><VBox bkcolor=\"bk_blue\"></Window");
   // Hostile skins that are well-formed: one that includes itself, and one
@@ -333,11 +286,11 @@ TEST(WindowShell, BrokenSkinShowsTheLoadFailureBoxAndMakesNoWindow) {
     SCOPED_TRACE(testing::Message() << "skin broken\\" << std::string(file, file + wcslen(file)));
     WindowLog log;
     auto* window = new TestWindow(L"broken", file, &log, L"OrvaneBrokenWindow");
-    FailureBoxWatcher watcher;
+    test_support::SystemDialogAnswerer watcher(L"Fablet");
     HWND hwnd = window->Open();  // the object is gone when this fails
     EXPECT_EQ(nullptr, hwnd) << "a window was created from a broken skin";
     ASSERT_TRUE(watcher.Finish()) << "no \"Fablet\" message box appeared";
-    EXPECT_EQ(L"Failed to load xml file broken\\" + std::wstring(file), watcher.text);
+    EXPECT_EQ(L"Failed to load xml file broken\\" + std::wstring(file), watcher.text());
     EXPECT_FALSE(log.skin_loaded);
     EXPECT_TRUE(log.final_message) << "the window object was not released";
     EXPECT_EQ(nullptr, ::FindWindowW(L"OrvaneBrokenWindow", nullptr));

@@ -55,25 +55,26 @@ void WriteSkin(const std::wstring& folder, const std::wstring& file, const std::
       << "could not write the skin " << test_support::Utf8(file);
 }
 
-bool XDrag(POINT from, POINT to) {
-  std::string script = "mousemove " + std::to_string(from.x) + " " + std::to_string(from.y) +
-                       " sleep 0.1 mousedown 1 sleep 0.1";
+testing::AssertionResult XDrag(POINT from, POINT to) {
+  // One command: a drag by the caption runs the system's move loop inside
+  // this thread's dispatch, which returns only with the release. X delivers
+  // the steps in order, so none needs a pause before the next.
+  std::string script = "mousemove " + std::to_string(from.x) + " " + std::to_string(from.y) + " mousedown 1";
   for (int step = 1; step <= 4; ++step) {
     const LONG x = from.x + (to.x - from.x) * step / 4;
     const LONG y = from.y + (to.y - from.y) * step / 4;
-    script += " mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.05";
+    script += " mousemove " + std::to_string(x) + " " + std::to_string(y);
   }
-  script += " sleep 0.1 mouseup 1";
-  return Xdotool(script);
+  testing::AssertionResult sent = Xdotool(script + " mouseup 1");
+  if (sent && !test_support::PumpUntilInputHandled(to)) {
+    return testing::AssertionFailure() << "the drag's release never arrived";
+  }
+  return sent;
 }
 
 bool CaptureScreen(const std::wstring& name, Screenshot* shot) {
-  const std::string dir = test_support::BinaryDir() + "/screenshots";
-  const std::string file = dir + "/" + test_support::Utf8(name);
-  if (!RunLinux("mkdir -p " + dir + " && import -display $DISPLAY -window root " + file)) {
-    return false;
-  }
-  Gdiplus::Bitmap bitmap(test_support::WindowsPath(file).c_str());
+  if (!test_support::SaveScreenshot(test_support::Utf8(name))) return false;
+  Gdiplus::Bitmap bitmap((test_support::ScreenshotFolder() + L"\\" + name).c_str());
   if (bitmap.GetLastStatus() != Gdiplus::Ok) return false;
   shot->width = static_cast<int>(bitmap.GetWidth());
   shot->height = static_cast<int>(bitmap.GetHeight());

@@ -30,12 +30,11 @@ constexpr DWORD kBackground = 0xFF2060A0;  // "bk_blue"
 constexpr DWORD kButton = 0xFFE0A020;      // "btn_orange"
 constexpr DWORD kCaption = 0xFF208040;     // "caption_green"
 
-using test_support::RunLinux;
 using test_support::XClick;
 using test_support::Xdotool;
 // Presses the left button at `from` (screen coordinates), moves in steps to
-// `to` and releases there.
-bool XDrag(POINT from, POINT to);
+// `to` and releases there; returns once the release has been handled.
+testing::AssertionResult XDrag(POINT from, POINT to);
 
 // Captures the whole test display to $ORVANE_BINARY_DIR/screenshots/<name>
 // and loads it; pixels are 0x00RRGGBB, row after row.
@@ -47,7 +46,6 @@ struct Screenshot {
 };
 bool CaptureScreen(const std::wstring& name, Screenshot* shot);
 
-using test_support::PumpFor;
 using test_support::PumpUntil;
 
 // What happened to a TestWindow; outlives the window (which deletes itself).
