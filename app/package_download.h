@@ -29,7 +29,9 @@ struct DownloadOptions {
   std::chrono::milliseconds receiveTimeout{20000};
   // Free space of the volume that receives the package.
   FreeSpaceQuery freeSpace = QueryFreeSpace;
-  // Opens the session each attempt starts with (a WinINet HINTERNET).
+  // Opens the session each attempt starts with (a WinINet HINTERNET). Only a
+  // test has reason to give another: nothing on a working system makes
+  // InternetOpenW fail.
   std::function<void*()> openSession = OpenDownloadSession;
 };
 

@@ -35,10 +35,11 @@ struct UrlRequest {
 // What InternetOpenUrlW does for an http(s) URL: sends a GET with `headers`
 // (none when empty) and the flags given, and answers the request once its
 // headers are in; an empty request when the URL does not open. Not
-// InternetOpenUrlW itself: WinINet gives the connection it makes no way to
-// set its time limits (options set on its request handle come too late, and
-// this Wine does not carry the session's own down to it), so a silent server
-// would hold a read for good. The limits are set on the connection made here.
+// InternetOpenUrlW itself: time limits reach a connection only when set on
+// it, or on its request before that is sent, and InternetOpenUrlW sends at
+// once; the session's own limits, which should carry over, do not under this
+// Wine, so a server that falls silent would hold a read there for good. The
+// limits are set on the connection made here.
 UrlRequest OpenUrlRequest(HINTERNET internet, const std::wstring& url, const std::wstring& headers,
                           DWORD flags, const RequestTimeouts& timeouts);
 
