@@ -1,4 +1,4 @@
-// The check the download makes before it writes a package.
+// The check made before a package is written or unpacked: is there room?
 #pragma once
 
 #include <cstdint>
@@ -8,17 +8,17 @@
 namespace app {
 
 // Answers the free bytes available to the caller on the volume of
-// `directory` (a narrow path in the system code page), or false when the
-// volume cannot be queried.
-using FreeSpaceQuery = std::function<bool(const std::string& directory, uint64_t* freeBytesToCaller)>;
+// `directory`, or false when the volume cannot be queried.
+using FreeSpaceQuery = std::function<bool(const std::wstring& directory, uint64_t* freeBytesToCaller)>;
 
-// The system's answer (GetDiskFreeSpaceExA).
-bool QueryFreeSpace(const std::string& directory, uint64_t* freeBytesToCaller);
+// The system's answer (GetDiskFreeSpaceExW).
+bool QueryFreeSpace(const std::wstring& directory, uint64_t* freeBytesToCaller);
 
-// True when the volume of `directory` has fewer free bytes than `size`. A
-// volume that cannot be queried counts as roomy, so a failing query never
-// blocks an install. Logs the free bytes and the size.
-bool IsDiskSpaceInsufficient(int32_t size, const std::string& directory);
-bool IsDiskSpaceInsufficient(int32_t size, const std::string& directory, const FreeSpaceQuery& query);
+// True when the volume of the folder `directory` has fewer free bytes than
+// `size`. Sizes are 64-bit, so a package of 2 GiB or more is compared as the
+// number it is. A volume that cannot be queried counts as roomy, so a failing
+// query never blocks an install. Logs the free bytes and the size.
+bool IsDiskSpaceInsufficient(uint64_t size, const std::wstring& directory);
+bool IsDiskSpaceInsufficient(uint64_t size, const std::wstring& directory, const FreeSpaceQuery& query);
 
 }  // namespace app

@@ -9,10 +9,10 @@
 #include <optional>
 #include <string>
 
-#include "app/ansi_text.h"
 #include "app/package_location.h"
 #include "app/setup_log.h"
 #include "app/sha256.h"
+#include "app/wininet_request.h"
 #include "base/unique_any.h"
 #include "base/unique_wininet.h"
 
@@ -43,10 +43,10 @@ constexpr int kMaxRestarts = 3;
 constexpr size_t kFileBufferSize = 64 * 1024;
 
 // The volume that matters is the one the package is written to.
-std::string PackageDirectory() {
+std::wstring PackageDirectory() {
   size_t slash = packagePath.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return ".\\";
-  return ToAnsi(packagePath.substr(0, slash + 1));
+  if (slash == std::wstring::npos) return L".\\";
+  return packagePath.substr(0, slash + 1);
 }
 
 // Size of an existing local package; 0 when there is none.
@@ -75,15 +75,26 @@ DWORD StatusCode(HINTERNET request) {
   return status;
 }
 
-// True when the answer continues the file at `offset`: a partial answer
-// whose Content-Range, if it has one, starts there.
+// True when the answer continues the file at `offset`. A partial answer
+// must say where its bytes start, and start at `offset`: one that does not
+// say could hold any part of the package. Past the first byte only a partial
+// answer continues the file; from the first byte any other answer is the
+// download itself (the storage's error answers are told apart by size).
 bool ContinuesAt(HINTERNET request, uint32_t offset) {
-  if (StatusCode(request) != HTTP_STATUS_PARTIAL_CONTENT) return false;
+  if (StatusCode(request) != HTTP_STATUS_PARTIAL_CONTENT) return offset == 0;
   wchar_t range[128] = {};
   DWORD size = sizeof(range) - sizeof(wchar_t);
-  if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_RANGE, range, &size, nullptr)) return true;
+  if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_RANGE, range, &size, nullptr)) return false;
   const std::wstring expected = L"bytes " + std::to_wstring(offset) + L"-";
   return std::wcsncmp(range, expected.c_str(), expected.size()) == 0;
+}
+
+// A proxy that wants credentials answers every request alike, and none are
+// configured: asking again would only repeat its answer.
+bool ProxyRefused(HINTERNET request) {
+  if (StatusCode(request) != HTTP_STATUS_PROXY_AUTH_REQ) return false;
+  WriteSetupLog(L"The proxy asks for credentials.");
+  return true;
 }
 
 void ReportProgress(ProgressSink& sink, uint32_t downloaded, uint32_t size) {
@@ -134,11 +145,11 @@ InstallResult WriteFailed() {
 }
 
 InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
+  const RequestTimeouts timeouts{options.connectTimeout, options.receiveTimeout};
   int attempts = 0;
   int restarts = 0;
   while (attempts < kMaxAttempts) {
-    unique_hinternet internet(
-        ::InternetOpenW(L"Download", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    unique_hinternet internet(options.openSession ? static_cast<HINTERNET>(options.openSession()) : nullptr);
     if (!internet) {
       WriteSetupLog(L"Failed to open internet connection.");
       Pause(options);
@@ -146,9 +157,10 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
       continue;
     }
 
+    SetRequestTimeouts(internet.get(), timeouts);
+
     // This request only tells the size; its body is never read.
-    unique_hinternet sizeRequest(
-        ::InternetOpenUrlW(internet.get(), downloadUrl.c_str(), nullptr, 0, kRequestFlags, 0));
+    UrlRequest sizeRequest = OpenUrlRequest(internet.get(), downloadUrl, L"", kRequestFlags, timeouts);
     if (!sizeRequest) {
       WriteSetupLog(L"Failed to open URL.");
       internet.reset();
@@ -156,6 +168,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
       if (++attempts == kMaxAttempts) return InstallResult::OpenUrlFailed;
       continue;
     }
+    if (ProxyRefused(sizeRequest.get())) return InstallResult::OpenUrlFailed;
 
     DWORD size = 0;
     DWORD sizeLength = sizeof(size);
@@ -175,7 +188,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
     WriteSetupLog(L"fileSize");
     WriteSetupLog(std::to_wstring(size));
 
-    if (IsDiskSpaceInsufficient(static_cast<int32_t>(size), PackageDirectory(), options.freeSpace)) {
+    if (IsDiskSpaceInsufficient(size, PackageDirectory(), options.freeSpace)) {
       return InstallResult::OutOfDisk;
     }
 
@@ -201,17 +214,15 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
       std::wstring rangeHeader = L"Range: bytes=" + std::to_wstring(downloaded) + L"-";
       WriteSetupLog(L"rangeHeader");
       WriteSetupLog(rangeHeader);
-      unique_hinternet ranged(::InternetOpenUrlW(internet.get(), downloadUrl.c_str(),
-                                                 rangeHeader.c_str(),
-                                                 static_cast<DWORD>(rangeHeader.size()),
-                                                 kRequestFlags, 0));
+      UrlRequest ranged = OpenUrlRequest(internet.get(), downloadUrl, rangeHeader, kRequestFlags, timeouts);
       if (!ranged || size == kRangeFailedSize) return InstallResult::RangeOpenFailed;
+      if (ProxyRefused(ranged.get())) return InstallResult::RangeOpenFailed;
 
-      // Anything but a partial answer from the asked offset does not continue
-      // the file, so appending it would corrupt the package: start over instead.
-      if (downloaded > 0 && !ContinuesAt(ranged.get(), downloaded)) {
+      // An answer that does not continue the file at the count reached would
+      // corrupt the package if appended: start over instead.
+      if (!ContinuesAt(ranged.get(), downloaded)) {
         WriteSetupLog(L"Range not honoured, starting over.");
-        ranged.reset();
+        ranged.Close();
         if (++restarts > kMaxRestarts) return InstallResult::RangeOpenFailed;
         if (!CloseFile(file)) return WriteFailed();
         file = OpenPackageFile(L"wb");
@@ -221,6 +232,8 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
         continue;
       }
 
+      // A read that fails, also one the storage left unanswered past the
+      // receive limit, ends this answer; the rest is asked for below.
       const uint32_t before = downloaded;
       DWORD read = 0;
       while (::InternetReadFile(ranged.get(), buffer, kChunkSize, &read) && read > 0) {
@@ -230,7 +243,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
         ReportProgress(sink, downloaded, size);
         if (downloaded >= size) break;
       }
-      ranged.reset();
+      ranged.Close();
 
       if (downloaded == before) {
         if (++emptyAnswers >= kMaxEmptyAnswers) {
@@ -243,7 +256,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
     }
 
     if (!CloseFile(file)) return WriteFailed();
-    sizeRequest.reset();
+    sizeRequest.Close();
     internet.reset();
     WriteSetupLog(L"=========================");
     WriteSetupLog(L"Download finished.");
@@ -260,6 +273,12 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
 }
 
 }  // namespace
+
+void* OpenDownloadSession() {
+  // PRECONFIG: the proxy the user's system names, as a browser would use;
+  // a network that lets traffic out only through it has no other way out.
+  return ::InternetOpenW(L"Download", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+}
 
 InstallResult DownloadPackage(ProgressSink& sink) { return DownloadPackage(sink, DownloadOptions{}); }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 #include "app/disk_space.h"
 #include "app/install_result.h"
@@ -9,11 +10,29 @@
 
 namespace app {
 
+// The WinINet session of a download, opened with the download's settings
+// (agent "Download", the user's system proxy); null with the last error set
+// when it cannot be opened.
+void* OpenDownloadSession();
+
 struct DownloadOptions {
   // Pause after each failed attempt to reach the storage.
   std::chrono::milliseconds retryPause{2000};
+  // How long a connection to the storage may take to open. Long enough for a
+  // slow or lossy network to retransmit its first packets a few times.
+  std::chrono::milliseconds connectTimeout{20000};
+  // How long the storage may stay silent: before an answer's headers and
+  // between the pieces of its body. A body that stops this long is taken for
+  // a dead connection and the rest is asked for anew, which costs only a new
+  // request; a mobile or Wi-Fi network pausing for a few seconds is well
+  // inside it.
+  std::chrono::milliseconds receiveTimeout{20000};
   // Free space of the volume that receives the package.
   FreeSpaceQuery freeSpace = QueryFreeSpace;
+  // Opens the session each attempt starts with (a WinINet HINTERNET). Only a
+  // test has reason to give another: nothing on a working system makes
+  // InternetOpenW fail.
+  std::function<void*()> openSession = OpenDownloadSession;
 };
 
 // Fetches `downloadUrl` into `packagePath` over WinINet, continuing a partial

@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "app/package_choice.h"
+#include "app/setup_log.h"
 #include "app/thread_ids.h"
+#include "app/version_query.h"
 #include "base/thread_registry.h"
 #include "base/unique_any.h"
 
@@ -28,9 +30,15 @@ class QueryDone {
   base::unique_handle event_;
 };
 
+// The query bounds itself; the margin covers the rest of GetNewVersion and a
+// platform wait that overruns its limit a little.
+constexpr std::chrono::milliseconds kStartupWaitLimit = kVersionQueryTimeLimit + std::chrono::milliseconds(5000);
+
 }  // namespace
 
-void GetNewVersionWhile(const std::function<void()>& work) {
+void GetNewVersionWhile(const std::function<void()>& work) { GetNewVersionWhile(work, kStartupWaitLimit); }
+
+void GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit) {
   auto done = std::make_shared<QueryDone>();
   // The waiting side keeps the event open on its own: the task's reference
   // may be the last one and close it right after signalling.
@@ -53,7 +61,12 @@ void GetNewVersionWhile(const std::function<void()>& work) {
     GetNewVersion();
     return;
   }
-  ::WaitForSingleObject(event.get(), INFINITE);
+  // The window must come up even if the query never ends. Stopping to wait
+  // is safe: only the worker reads what the query writes, and it runs the
+  // query to its end before any install task.
+  if (::WaitForSingleObject(event.get(), static_cast<DWORD>(limit.count())) == WAIT_TIMEOUT) {
+    WriteSetupLog(L"The version query did not end in time; the window opens without it");
+  }
 }
 
 }  // namespace app

@@ -31,9 +31,11 @@ void SplitHost(const std::wstring& host, std::wstring* name, int* port) {
   *port = value;
 }
 
-// Characters that stand in a URL path segment as they are.
+// Characters that stand in a URL path segment as they are. "." and ".."
+// would not: they name this folder and the one above it.
 bool IsSafeVersion(const std::string& version) {
   if (version.empty() || version.size() > kMaxVersionLength) return false;
+  if (version == "." || version == "..") return false;
   for (char c : version) {
     bool ok = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
               c == '.' || c == '-' || c == '_' || c == '~' || c == '+';
@@ -47,6 +49,7 @@ std::string PostVersionQuestion(const std::wstring& host, const std::wstring& pa
   int port = kDefaultPort;
   SplitHost(host, &name, &port);
   WinHttpClient client(name, port, true, L"WinHttpClient", L"", L"", L"", L"");
+  client.SetTimeLimit(kVersionQueryTimeLimit);
   HttpResponse response;
   // Whatever Post says, the body decides: an error status may still carry the answer.
   client.Post(path, kContentTypeHeader, std::string(kQueryBody, sizeof(kQueryBody) - 1), response);

@@ -1,6 +1,7 @@
 // Asks the service's API which client version is current.
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -9,18 +10,25 @@ namespace app {
 // The API's path for the question.
 inline constexpr wchar_t kClientVersionPath[] = L"/api/orv/desktop/user/getClientVersion";
 
+// The longest the question may take in all: connecting, the TLS handshake,
+// sending and the answer. The window shows only after it, so a user looks
+// at nothing for this long when the API does not answer; a healthy answer
+// takes well under a second, a slow or lossy network a few.
+inline constexpr std::chrono::milliseconds kVersionQueryTimeLimit{10000};
+
 // Posts {"clientType":4} to `host` ("name" or "name:port"; the port defaults
 // to 443) over HTTPS and answers the `data.versionNo` string of the JSON
 // answer, or nothing when there is no answer or no usable version in it.
 // The status code is not consulted: an error answer that carries a version
-// still yields it. Blocks until WinHTTP gives up.
+// still yields it. Blocks for kVersionQueryTimeLimit at most.
 std::optional<std::string> QueryClientVersion(const std::wstring& host);
 // The same question at another path of the host.
 std::optional<std::string> QueryClientVersion(const std::wstring& host, const std::wstring& path);
 
 // The version of an answer body (parsed up to its first NUL byte). A version
-// is accepted only as a short string of URL-safe characters, because it is
-// pasted into the package URL as it is.
+// is accepted only as a short string of URL-safe characters that is not a
+// dot segment ("." or ".."), because it is pasted into the package URL's
+// path as it is.
 std::optional<std::string> ParseClientVersion(const std::string& body);
 
 // What the answer says about the current release: its version and, when the

@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
+#include "app/winhttp_proxy.h"
 #include "base/unique_winhttp.h"
 
 namespace app {
@@ -36,6 +38,35 @@ std::wstring WithErrorCode(const wchar_t* text, DWORD error) {
   return text + std::to_wstring(error);
 }
 
+// The end of a Post's time. WinHTTP only bounds each wait on its own, so a
+// server that answers a little at a time, or a proxy exchange that takes
+// several passes, could outlast any single limit: every wait is given only
+// the time that is left.
+class Deadline {
+ public:
+  explicit Deadline(std::chrono::milliseconds limit) : end_(std::chrono::steady_clock::now() + limit) {}
+
+  // Limits the request's next wait to the time left; false, with WinHTTP's
+  // timeout error, once none is left.
+  bool Arm(HINTERNET request) const {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - std::chrono::steady_clock::now());
+    if (left.count() <= 0) {
+      ::SetLastError(ERROR_WINHTTP_TIMEOUT);
+      return false;
+    }
+    int ms = static_cast<int>(std::min<long long>(left.count(), 0x7fffffff));
+    ::WinHttpSetTimeouts(request, ms, ms, ms, ms);
+    // Under Wine the wait for the answer's headers (and for the TLS
+    // handshake) follows this option, not the receive timeout.
+    DWORD response = static_cast<DWORD>(ms);
+    ::WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &response, sizeof(response));
+    return true;
+  }
+
+ private:
+  std::chrono::steady_clock::time_point end_;
+};
+
 }  // namespace
 
 WinHttpClient::WinHttpClient(std::wstring host, int port, bool secure, std::wstring userAgent,
@@ -53,9 +84,12 @@ WinHttpClient::WinHttpClient(std::wstring host, int port, bool secure, std::wstr
 bool WinHttpClient::Post(const std::wstring& path, const std::wstring& headers,
                          const std::string& body, HttpResponse& response) {
   response.statusCode = 0;
+  const Deadline deadline(timeLimit_);
 
-  unique_winhttp session(::WinHttpOpen(userAgent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  const WinHttpProxy proxy = ChooseWinHttpProxy();
+  unique_winhttp session(::WinHttpOpen(userAgent_.c_str(), proxy.accessType,
+                                       proxy.proxy.empty() ? WINHTTP_NO_PROXY_NAME : proxy.proxy.c_str(),
+                                       proxy.bypass.empty() ? WINHTTP_NO_PROXY_BYPASS : proxy.bypass.c_str(), 0));
   if (!session) {
     response.errorText = L"WinHttpOpen fails!";
     return false;
@@ -90,14 +124,15 @@ bool WinHttpClient::Post(const std::wstring& path, const std::wstring& headers,
       }
     }
 
-    if (!::WinHttpSendRequest(request.get(), extraHeaders, extraHeadersLength, bodyData,
-                              bodyLength, bodyLength, 0)) {
+    if (!deadline.Arm(request.get()) ||
+        !::WinHttpSendRequest(request.get(), extraHeaders, extraHeadersLength, bodyData, bodyLength,
+                              bodyLength, 0)) {
       response.errorText = L"WinHttpSendRequest fails!";
       if (::GetLastError() == ERROR_WINHTTP_RESEND_REQUEST && ++resends <= kMaxResends) continue;
       outcome = false;
       break;
     }
-    if (!::WinHttpReceiveResponse(request.get(), nullptr)) {
+    if (!deadline.Arm(request.get()) || !::WinHttpReceiveResponse(request.get(), nullptr)) {
       response.errorText = L"WinHttpReceiveResponse fails!";
       if (::GetLastError() == ERROR_WINHTTP_RESEND_REQUEST && ++resends <= kMaxResends) continue;
       outcome = false;
@@ -131,7 +166,7 @@ bool WinHttpClient::Post(const std::wstring& path, const std::wstring& headers,
     int failedReads = 0;
     for (;;) {
       DWORD available = 0;
-      if (!::WinHttpQueryDataAvailable(request.get(), &available)) {
+      if (!deadline.Arm(request.get()) || !::WinHttpQueryDataAvailable(request.get(), &available)) {
         response.errorText = WithErrorCode(L"Error in WinHttpQueryDataAvailable: ", ::GetLastError());
         break;
       }
@@ -139,7 +174,7 @@ bool WinHttpClient::Post(const std::wstring& path, const std::wstring& headers,
       if (available == 0) break;
       std::string chunk(available, '\0');
       DWORD read = 0;
-      if (!::WinHttpReadData(request.get(), chunk.data(), available, &read)) {
+      if (!deadline.Arm(request.get()) || !::WinHttpReadData(request.get(), chunk.data(), available, &read)) {
         response.errorText = WithErrorCode(L"Error in WinHttpReadData: ", ::GetLastError());
         if (++failedReads >= kMaxFailedReads) break;
         continue;

@@ -2,6 +2,7 @@
 // authentication round trips WinHTTP asks for.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -24,12 +25,21 @@ class WinHttpClient {
                 std::wstring proxyUserName, std::wstring proxyPassword,
                 std::wstring serverUserName, std::wstring serverPassword);
 
+  // Unless set otherwise, a Post gives up after this long in all.
+  static constexpr std::chrono::milliseconds kDefaultTimeLimit{30000};
+
   // Sends `body` to `path` with `headers` (CR LF separated; empty means none)
-  // through the system's default proxy. True when a response arrived and its
-  // status and headers were read, whatever the status: a 407 that no
-  // credentials could answer comes back as true with statusCode 407.
+  // through WinHTTP's default proxy, or the user's system proxy when that
+  // default names none. True when a response arrived and its status and
+  // headers were read, whatever the status: a 407 that no credentials could
+  // answer comes back as true with statusCode 407. The whole exchange
+  // (connecting, sending, every authentication pass, reading the answer)
+  // ends within the time limit; what has not arrived by then is a failure of
+  // the step that waited for it, with the platform's timeout error.
   bool Post(const std::wstring& path, const std::wstring& headers, const std::string& body,
             HttpResponse& response);
+
+  void SetTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
 
  private:
   std::wstring host_;
@@ -40,6 +50,7 @@ class WinHttpClient {
   std::wstring proxyPassword_;
   std::wstring serverUserName_;
   std::wstring serverPassword_;
+  std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
 };
 
 }  // namespace app

@@ -190,10 +190,7 @@ std::wstring ClosestExistingFolder(const std::wstring& path) {
 }
 
 bool VolumeLacksRoom(uint64_t needed, const std::wstring& target) {
-  // FIXME: the disk-space check takes a narrow folder and a signed 32-bit
-  // size; the wide, 64-bit form replaces this conversion.
-  int32_t size = needed > INT32_MAX ? INT32_MAX : static_cast<int32_t>(needed);
-  return IsDiskSpaceInsufficient(size, ToAnsi(ClosestExistingFolder(target)));
+  return IsDiskSpaceInsufficient(needed, ClosestExistingFolder(target));
 }
 
 // Every entry in archive order; the first that fails ends the extraction.

@@ -16,11 +16,12 @@ def follows(lines, *expected):
     return any(tuple(lines[i:i + n]) == expected for i in range(len(lines) - n + 1))
 
 
-def open_installer(installers, name=None, network=None, folder=None):
+def open_installer(installers, name=None, network=None, folder=None, args=(), window_timeout=90):
     """Starts an installer (in `folder`, else in a fresh working folder
-    `name`) and returns it with its view once the start view shows."""
-    installer = installers.start(name, folder=folder, network=network)
-    view = window_view.settled_window()
+    `name`, with command-line `args`) and returns it with its view once the
+    start view shows."""
+    installer = installers.start(name, folder=folder, network=network, args=args)
+    view = window_view.settled_window(window_timeout)
     window_view.start_view(installer, view)
     return installer, view
 

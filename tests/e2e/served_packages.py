@@ -105,9 +105,9 @@ def replace_package(stored, package):
         path.write_bytes(package)
 
 
-def service(command):
-    result = subprocess.run([str(SERVICE), command], capture_output=True, text=True)
-    check(result.returncode == 0, f"tools/service {command} failed: {result.stderr.strip()}")
+def service(*command):
+    result = subprocess.run([str(SERVICE), *command], capture_output=True, text=True)
+    check(result.returncode == 0, f"tools/service {' '.join(command)} failed: {result.stderr.strip()}")
 
 
 def access_log():

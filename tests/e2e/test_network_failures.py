@@ -1,17 +1,20 @@
 """The installer's network prompt with the real window and real servers: the
 storage goes away halfway through a download and the retry resumes where the
 partial package ends; a storage that refuses every connection while the API
-answers ends in the network prompt after the download's attempts run out."""
+answers ends in the network prompt after the download's attempts run out.
+And the network's silences: a storage that stops sending mid-body is asked
+for the rest, an API that never answers still lets the window come up."""
 
 import subprocess
+import zipfile
 
 import pytest
 
 import harness
 from failure_prompts import finish_install, follows, open_installer, prompt
 from harness import check, wait_for
-from installer_state import INSTALL_DIR, log_lines, sha256
-from served_packages import large_package, served_version, service, temp_package
+from installer_state import INSTALL_DIR, SERVICE_DIR, log_lines, sha256
+from served_packages import good_package, large_package, served_version, service, temp_package
 from window_view import press_install
 
 NETWORK_PROMPT_LOG = "Failed to open URL with Range header."
@@ -60,6 +63,46 @@ def test_a_download_cut_off_halfway_resumes_on_retry(prefix, installers, storage
               "the resumed package differs from the stored one")
         wait_for(lambda: (INSTALL_DIR / "data" / "bulk" / "part64.bin").exists(), 30,
                  "the resumed package was not installed")
+
+
+def test_a_storage_that_falls_silent_mid_body_is_asked_for_the_rest(prefix, installers, storage_back):
+    """The fault storage in the storage's place sends the first 100 KiB of
+    the package, then nothing, keeping the connection open."""
+    package = good_package()
+    hush = 100 * 1024
+    check(len(package) > hush, f"the released package has only {len(package)} bytes")
+    with served_version("e2e-hush", package) as stored:
+        service("storage-fault", f"hush/{hush}")
+        installer, view = open_installer(installers, "network_silent_storage")
+        press_install(installer, view)
+        finish_install(installer, "the download from a storage that fell silent")
+        lines = log_lines(installer)
+        ranges = [lines[i + 1] for i, line in enumerate(lines[:-1]) if line == "rangeHeader"]
+        check(len(ranges) == 2 and ranges[0] == "Range: bytes=0-",
+              f"the download did not ask again once after the silence: {ranges}")
+        resumed = int(ranges[1].removeprefix("Range: bytes=").rstrip("-"))
+        check(0 < resumed <= hush, f"the rest was asked for from byte {resumed}, not from what had come")
+        check(sha256(temp_package()) == sha256(stored[0]), "the downloaded package differs from the stored one")
+        with zipfile.ZipFile(stored[0]) as archive:
+            check((INSTALL_DIR / "Orvane.exe").read_bytes() == archive.read("Orvane.exe"),
+                  "the installed client differs from the one in the package")
+
+
+def test_an_api_that_never_answers_still_brings_up_the_window(prefix, installers):
+    """The API takes the version question and never answers: the window
+    comes up once the question's limit has passed, and the install asks
+    again (answered by then) and installs."""
+    silent = SERVICE_DIR / "api" / "silent"
+    silent.touch()
+    try:
+        installer, view = open_installer(installers, "network_silent_api", window_timeout=40)
+        check("GetNewVersion: no version from the API" in log_lines(installer),
+              "the window came up without the query having given up")
+    finally:
+        silent.unlink(missing_ok=True)
+    press_install(installer, view)
+    finish_install(installer, "the install after a start-up without a version")
+    check(log_lines(installer).count("GetNewVersion=>domain") == 2, "the install did not ask for the version again")
 
 
 @pytest.mark.timeout(600)

@@ -38,15 +38,19 @@ std::wstring FaultUrl(const std::string& fault, const std::string& path) {
 struct DownloadRun {
   InstallResult result;
   std::vector<double> reports;
-  std::string askedDirectory;
+  std::wstring askedDirectory;
 };
 
-DownloadRun Download(uint64_t freeBytes = 4294967296ULL) {
-  DownloadRun run{};
-  net_test::RecordingSink sink;
+app::DownloadOptions WithoutPauses() {
   app::DownloadOptions options;
   options.retryPause = std::chrono::milliseconds(0);
-  options.freeSpace = [&run, freeBytes](const std::string& directory, uint64_t* free) {
+  return options;
+}
+
+DownloadRun Download(uint64_t freeBytes = 4294967296ULL, app::DownloadOptions options = WithoutPauses()) {
+  DownloadRun run{};
+  net_test::RecordingSink sink;
+  options.freeSpace = [&run, freeBytes](const std::wstring& directory, uint64_t* free) {
     run.askedDirectory = directory;
     *free = freeBytes;
     return true;
@@ -122,7 +126,7 @@ TEST_F(PackageDownload, FreshDownloadStartsAtZeroAndReportsEveryChunk) {
                                       Finished(kPackageSize, kPackageSize), kSuccessEnd}));
 
   // The disk check is asked about the folder the package is written to.
-  EXPECT_EQ(app::FromAnsi(run.askedDirectory), dir_->path() + L"\\");
+  EXPECT_EQ(run.askedDirectory, dir_->path() + L"\\");
 
   // Chunks are at most 1024 bytes and each one is reported, rising to 100.
   ASSERT_GE(run.reports.size(), 98u) << "fewer reports than 1024-byte chunks";
@@ -199,6 +203,31 @@ TEST_F(PackageDownload, PartialAnswerFromAnotherOffsetIsStartedOverToo) {
   ExpectIdenticalToOriginal();
   Lines lines = dir_->LogLines();
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Range not honoured, starting over."), 1);
+
+  // A partial answer that does not say where its bytes start (here: the whole
+  // package again) is never appended, also not from the first byte; a storage
+  // that keeps answering so ends the download after a few fresh starts.
+  ::DeleteFileW(dir_->File(L"setup.log").c_str());
+  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
+  app::downloadUrl = FaultUrl("nocontentrange", storagePath_);
+  EXPECT_EQ(Download().result, InstallResult::RangeOpenFailed);
+  EXPECT_EQ(Local().size(), 0u) << "bytes of an answer without Content-Range were kept";
+  lines = dir_->LogLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Range not honoured, starting over."), 4);
+}
+
+TEST_F(PackageDownload, StorageFallingSilentMidBodyIsAskedForTheRest) {
+  // The storage sends 40 KiB, then nothing, holding the connection open:
+  // past the receive limit that answer ends, and a new ranged request
+  // continues from the count reached within the same attempt.
+  app::DownloadOptions options = WithoutPauses();
+  options.receiveTimeout = std::chrono::milliseconds(1000);
+  app::downloadUrl = FaultUrl("hush/40960", storagePath_);
+  DownloadRun run = Download(4294967296ULL, options);
+  EXPECT_EQ(run.result, InstallResult::Success);
+  ExpectIdenticalToOriginal();
+  EXPECT_EQ(dir_->LogLines(), Concat({StartLines(0, kPackageSize), Range(0), Range(40960),
+                                      Finished(kPackageSize, kPackageSize), kSuccessEnd}));
 }
 
 TEST_F(PackageDownload, AnswersThatEndWithoutDataAreBounded) {
@@ -248,6 +277,36 @@ TEST_F(PackageDownload, UrlThatNeverOpensIsTriedSixtyTimes) {
   EXPECT_EQ(run.result, InstallResult::OpenUrlFailed);
   EXPECT_EQ(dir_->LogLines(), Lines(60, "Failed to open URL."));
   EXPECT_TRUE(run.reports.empty());
+}
+
+TEST_F(PackageDownload, InternetHandleThatNeverOpensIsTriedSixtyTimes) {
+  // Failures to open the session and the URL count on one counter; the
+  // kind of the sixtieth decides the result.
+  int opened = 0;
+  app::DownloadOptions options = WithoutPauses();
+  options.openSession = [&opened]() -> void* {
+    ++opened;
+    ::SetLastError(ERROR_INTERNET_INTERNAL_ERROR);
+    return nullptr;
+  };
+  DownloadRun run = Download(4294967296ULL, options);
+  EXPECT_EQ(run.result, InstallResult::InternetOpenFailed);
+  EXPECT_EQ(opened, 60);
+  EXPECT_EQ(dir_->LogLines(), Lines(60, "Failed to open internet connection."));
+  EXPECT_TRUE(run.reports.empty());
+  EXPECT_EQ(::GetFileAttributesW(app::packagePath.c_str()), INVALID_FILE_ATTRIBUTES);
+
+  ::DeleteFileW(dir_->File(L"setup.log").c_str());
+  opened = 0;
+  options.openSession = [&opened]() -> void* {
+    if (++opened < 60) return nullptr;
+    return app::OpenDownloadSession();
+  };
+  app::downloadUrl = L"https://localhost:" + std::to_wstring(net_test::ClosedPort()) + L"/p.zip";
+  EXPECT_EQ(Download(4294967296ULL, options).result, InstallResult::OpenUrlFailed);
+  Lines expected(59, "Failed to open internet connection.");
+  expected.push_back("Failed to open URL.");
+  EXPECT_EQ(dir_->LogLines(), expected);
 }
 
 TEST_F(PackageDownload, TooLittleSpaceStopsBeforeAnyTransfer) {

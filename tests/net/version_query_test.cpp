@@ -100,9 +100,13 @@ TEST(VersionQuery, AnswersWithoutUsableVersionYieldNone) {
   EXPECT_EQ(app::QueryClientVersion(ApiHost(), OddPath("unsafe-version")), std::nullopt);
   for (const char* body : {"", "{", "null", "{\"data\":[]}", "{\"data\":{\"versionNo\":\"\"}}",
                            "{\"data\":{\"versionNo\":\"1 2\"}}", "{\"data\":{\"versionNo\":\"a\\r\\nb\"}}",
-                           "{\"data\":{\"versionNo\":true}}", "{\"versionNo\":\"1.2.3\"}"}) {
+                           "{\"data\":{\"versionNo\":true}}", "{\"versionNo\":\"1.2.3\"}",
+                           "{\"data\":{\"versionNo\":\"..\"}}", "{\"data\":{\"versionNo\":\".\"}}"}) {
     EXPECT_EQ(app::ParseClientVersion(body), std::nullopt) << "body: " << body;
   }
+
+  // Dots that only look like a version still are one.
+  EXPECT_EQ(app::ParseClientVersion("{\"data\":{\"versionNo\":\"1..2\"}}"), "1..2");
 
   // No server at all: no version, and no long wait for a refused connection.
   EXPECT_EQ(app::QueryClientVersion(L"localhost:" + std::to_wstring(net_test::ClosedPort())),
@@ -152,6 +156,34 @@ TEST(WinHttpClient, FailuresAreReportedWithTheirText) {
   app::HttpResponse untrusted;
   EXPECT_FALSE(wrongName.Post(app::kClientVersionPath, L"", "", untrusted));
   EXPECT_EQ(untrusted.errorText, L"WinHttpSendRequest fails!");
+}
+
+TEST(WinHttpClient, AnswerThatDoesNotComeInTimeEndsThePost) {
+  const int port = net_test::ServicePort("ORVANE_API_PORT");
+
+  // A server that takes the request and never answers: no response.
+  app::WinHttpClient silent(L"localhost", port, true, L"WinHttpClient", L"", L"", L"", L"");
+  silent.SetTimeLimit(std::chrono::milliseconds(1500));
+  app::HttpResponse none;
+  bool posted = true;
+  net_test::RunWithReaper(60, "Post to a server that never answers did not end",
+                          [&] { posted = silent.Post(OddPath("silent"), L"", "{}", none); });
+  EXPECT_FALSE(posted);
+  EXPECT_EQ(none.statusCode, 0);
+  EXPECT_TRUE(none.errorText == L"WinHttpSendRequest fails!" || none.errorText == L"WinHttpReceiveResponse fails!")
+      << app::ToAnsi(none.errorText);
+
+  // A server that sends its answer a byte at a time, each well inside any
+  // single wait: the limit holds for the whole answer, not for each byte.
+  app::WinHttpClient dripping(L"localhost", port, true, L"WinHttpClient", L"", L"", L"", L"");
+  dripping.SetTimeLimit(std::chrono::milliseconds(1500));
+  app::HttpResponse partial;
+  net_test::RunWithReaper(60, "Post to a server that answers a byte at a time did not end",
+                          [&] { posted = dripping.Post(OddPath("drip"), L"", "{}", partial); });
+  EXPECT_TRUE(posted) << "the answer's status and headers had arrived";
+  EXPECT_EQ(partial.statusCode, 200);
+  EXPECT_EQ(partial.errorText.rfind(L"Error in WinHttp", 0), 0u) << app::ToAnsi(partial.errorText);
+  EXPECT_EQ(app::ParseClientVersion(partial.body), std::nullopt) << "the whole answer arrived: " << partial.body;
 }
 
 TEST(WinHttpClient, ServerAuthenticationIsAnsweredWithTheCredentials) {

@@ -14,6 +14,8 @@
 #include "app/package_location.h"
 #include "app/startup_version.h"
 #include "app/thread_ids.h"
+#include "base/thread_registry.h"
+#include "base/unique_any.h"
 #include "support/files.h"
 
 namespace app {
@@ -56,6 +58,32 @@ TEST(GetNewVersionWhile, WithoutAWorkerTheQueryRunsHereAfterTheWork) {
   GetNewVersionWhile([&] { during_work = QueryEndsLogged(); });
   EXPECT_EQ(during_work, before);
   EXPECT_EQ(QueryEndsLogged(), before + 1);
+  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+}
+
+TEST(GetNewVersionWhile, AQueryThatDoesNotEndInTimeIsNotWaitedFor) {
+  // The worker is held busy, so the query cannot even start: the caller
+  // stops waiting after its limit and says so, and the query still runs on
+  // the worker, before the worker's next task.
+  MiscThread worker(kWorkerThreadId);
+  ASSERT_TRUE(worker.Start(base::kDefault));
+  base::unique_handle gate(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(gate.is_valid());
+  HANDLE held = gate.get();
+  ASSERT_TRUE(base::ThreadRegistry::PostTask(kWorkerThreadId, [held] { ::WaitForSingleObject(held, 60000); }));
+  downloadUrl.clear();
+  const size_t before = QueryEndsLogged();
+  GetNewVersionWhile([] {}, std::chrono::milliseconds(200));
+  EXPECT_EQ(QueryEndsLogged(), before) << "the caller waited for a query that could not run";
+  EXPECT_NE(test_support::ReadFileBytes(L"setup.log").find("The version query did not end in time"),
+            std::string::npos);
+
+  ::SetEvent(held);
+  base::unique_handle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  HANDLE signal = ended.get();
+  ASSERT_TRUE(base::ThreadRegistry::PostTask(kWorkerThreadId, [signal] { ::SetEvent(signal); }));
+  ASSERT_EQ(::WaitForSingleObject(signal, 60000), WAIT_OBJECT_0) << "the worker never got past the query";
+  EXPECT_EQ(QueryEndsLogged(), before + 1) << "the query did not run on the worker before its next task";
   EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
 }
 

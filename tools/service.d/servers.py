@@ -4,7 +4,8 @@
 - API (HTTPS): answers the client version question. The version is the first
   line of $SERVICE_DIR/api/version, read on every request; a version file that
   is there but empty makes the answer carry no version at all (a release that
-  is not published yet). The answer names the SHA-256 of the version's package
+  is not published yet). While $SERVICE_DIR/api/silent exists the API takes
+  every request and never answers it. The answer names the SHA-256 of the version's package
   in the storage (`data.sha256`), or the first line of $SERVICE_DIR/api/sha256
   when that file is there (a test's wrong digest), or none when the storage
   has no package for the version. Odd answers for the tests live under
@@ -15,7 +16,10 @@
 - Proxy (plain HTTP): answers every request with 407 and logs its request
   line to $SERVICE_DIR/proxy.log.
 
-The ports are the ORVANE_*_PORT variables of tools/env.sh.
+The ports are the ORVANE_*_PORT variables of tools/env.sh. With
+--storage-fault FAULT the process is instead a storage that misbehaves: the
+fault storage on the storage's own port, with FAULT in front of every path
+(tools/service storage-fault).
 
 Every server binds loopback addresses only. The process ends when
 tools/service stop kills it, when its pid file stops naming it, or after
@@ -28,12 +32,14 @@ import http.server
 import json
 import os
 import re
+import select
 import socket
 import socketserver
 import ssl
 import sys
 import threading
 import time
+import urllib.parse
 
 MAX_LIFETIME = 8 * 3600
 STALL_LIMIT = 120
@@ -78,6 +84,28 @@ class BaseHandler(http.server.BaseHTTPRequestHandler):
 
     def log_message(self, format, *args):
         pass
+
+    def request_path(self):
+        """The path of the request target without its query; a target in
+        absolute form (a client talking through a proxy's tunnel may send
+        one) counts by its path, as every server must accept it."""
+        target = self.path
+        if target.lower().startswith(("http://", "https://")):
+            target = urllib.parse.urlsplit(target).path or "/"
+        return target.split("?", 1)[0]
+
+    def hold_silent(self):
+        """Sends nothing and keeps the connection open until the client
+        hangs up (or STALL_LIMIT passes)."""
+        self.close_connection = True
+        deadline = time.monotonic() + STALL_LIMIT
+        while not stop_event.is_set() and time.monotonic() < deadline:
+            try:
+                readable, _, _ = select.select([self.connection], [], [], 0.5)
+                if readable and not self.connection.recv(4096):
+                    return
+            except (OSError, ValueError):
+                return
 
     def read_body(self):
         length = int(self.headers.get("Content-Length") or 0)
@@ -148,14 +176,20 @@ API_MODES = {
     "not-json": (502, b"<html><body>Bad Gateway</body></html>"),
     "array": (200, [{"data": {"versionNo": "1.2.3"}}]),
 }
+# Answers that are slow on purpose: "silent" never answers, "drip" sends its
+# body one byte at a time, each a while after the one before.
+SLOW_API_MODES = ("silent", "drip")
+DRIP_INTERVAL = 0.3
 BASIC_USER, BASIC_PASSWORD = "orvane", "s3cret"
 
 
 class ApiHandler(BaseHandler):
     def do_POST(self):
         request_body = self.read_body()
-        path = self.path.split("?", 1)[0]
+        path = self.request_path()
         version = current_version(self.service_dir)
+        if os.path.exists(os.path.join(self.service_dir, "api", "silent")):
+            return self.hold_silent()
         if path == VERSION_PATH:
             if not version:
                 return self.answer(200, json.dumps(API_MODES["no-version"][1]).encode())
@@ -165,6 +199,10 @@ class ApiHandler(BaseHandler):
             head = "".join("%s: %s\r\n" % (k, v) for k, v in self.headers.items())
             return self.answer(200, head.encode() + b"\r\n" + request_body, "text/plain")
         match = re.fullmatch(r"/odd/([a-z0-9-]+)" + re.escape(VERSION_PATH), path)
+        if match and match.group(1) == "silent":
+            return self.hold_silent()
+        if match and match.group(1) == "drip":
+            return self.drip(json.dumps(version_answer(version or DEFAULT_VERSION)).encode())
         if match and match.group(1) in API_MODES:
             status, body = API_MODES[match.group(1)]
             if body is None:
@@ -178,6 +216,21 @@ class ApiHandler(BaseHandler):
                 return self.answer(200, json.dumps(version_answer(version or DEFAULT_VERSION)).encode())
             return self.answer(401, b'{"code":401}', extra=[("WWW-Authenticate", 'Basic realm="orvane"')])
         return self.answer(404, b'{"code":404}')
+
+    def drip(self, body):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/json")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.flush()
+        for i in range(len(body)):
+            if stop_event.wait(DRIP_INTERVAL):
+                return
+            try:
+                self.wfile.write(body[i:i + 1])
+                self.wfile.flush()
+            except OSError:
+                return
 
 
 # ----------------------------------------------------------------------------- fault storage
@@ -193,13 +246,19 @@ class FaultHandler(BaseHandler):
     /empty/<rest>         200 with Content-Length 0
     /fixed/<N>/<any>      404 with a body of exactly N bytes, for every request
     /stall/<S>/<rest>     headers, then silence for S seconds (at most 120)
+    /hush/<N>/<rest>      an answer from the first byte sends N bytes, then
+                          nothing more, holding the connection open until the
+                          client hangs up; answers from later bytes come whole
+    /nocontentrange/<rest> answers a Range with 206 and the whole file, without
+                          saying so (no Content-Range)
     """
+    fault_prefix = ""
 
     def do_HEAD(self):
         self.do_GET()
 
     def do_GET(self):
-        path = self.path.split("?", 1)[0]
+        path = self.fault_prefix + self.request_path()
         parts = path.lstrip("/").split("/")
         fault = parts[0] if parts else ""
         try:
@@ -207,6 +266,10 @@ class FaultHandler(BaseHandler):
                 return self.fixed_size(int(parts[1]))
             if fault == "empty":
                 return self.answer(200, b"", "application/zip")
+            if fault == "hush" and len(parts) >= 3:
+                return self.serve(parts[2:], hush_at=int(parts[1]))
+            if fault == "nocontentrange":
+                return self.serve(parts[1:], wrong_start=True, content_range=False)
             if fault in ("drop", "stall") and len(parts) >= 3:
                 return self.serve(parts[2:], limit=int(parts[1]) if fault == "drop" else None,
                                   stall=min(int(parts[1]), STALL_LIMIT) if fault == "stall" else 0)
@@ -227,7 +290,8 @@ class FaultHandler(BaseHandler):
         body = head + b"x" * pad + tail if pad >= 0 else b"x" * size
         self.answer(404, body, "application/xml")
 
-    def serve(self, rest, limit=None, honour_range=True, stall=0, wrong_start=False):
+    def serve(self, rest, limit=None, honour_range=True, stall=0, wrong_start=False, content_range=True,
+              hush_at=None):
         storage = os.path.realpath(os.path.join(self.service_dir, "storage"))
         file_path = os.path.realpath(os.path.join(storage, *rest))
         if not file_path.startswith(storage + os.sep) or not os.path.isfile(file_path):
@@ -252,7 +316,7 @@ class FaultHandler(BaseHandler):
         self.send_header("Content-Type", "application/zip")
         self.send_header("Content-Length", str(size_to_send))
         self.send_header("Accept-Ranges", "bytes" if honour_range else "none")
-        if status == 206:
+        if status == 206 and content_range:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (start, start + size_to_send - 1, size))
         if limit is not None or stall:
             self.send_header("Connection", "close")
@@ -265,6 +329,9 @@ class FaultHandler(BaseHandler):
             self.close_connection = True
             return
         to_send = size_to_send if limit is None else min(limit, size_to_send)
+        hush = hush_at is not None and start == 0
+        if hush:
+            to_send = min(to_send, hush_at)
         with open(file_path, "rb") as f:
             f.seek(start)
             while to_send > 0:
@@ -273,6 +340,9 @@ class FaultHandler(BaseHandler):
                     break
                 self.wfile.write(chunk)
                 to_send -= len(chunk)
+        if hush:
+            self.wfile.flush()
+            return self.hold_silent()
         if limit is not None:
             self.wfile.flush()
             self.close_connection = True
@@ -353,8 +423,8 @@ def main():
     parser.add_argument("--service-dir", required=True)
     parser.add_argument("--cert", required=True)
     parser.add_argument("--key", required=True)
+    parser.add_argument("--storage-fault", help="be the storage, with this fault (e.g. hush/100000)")
     args = parser.parse_args()
-    ports = {name: environment_port(name) for name in ("API", "FAULT", "DEAD", "PROXY")}
 
     BaseHandler.service_dir = args.service_dir
     ProxyHandler.service_dir = args.service_dir
@@ -363,6 +433,16 @@ def main():
 
     servers = []
     dead_sockets = []
+    if args.storage_fault:
+        class FaultyStorage(FaultHandler):
+            fault_prefix = "/" + args.storage_fault.strip("/")
+
+        port = environment_port("STORAGE")
+        for address, family in loopback_addresses():
+            servers.append(make_server(address, family, port, FaultyStorage, context))
+        return run_servers(servers, dead_sockets, args.service_dir, "storage-fault")
+
+    ports = {name: environment_port(name) for name in ("API", "FAULT", "DEAD", "PROXY")}
     for address, family in loopback_addresses():
         servers.append(make_server(address, family, ports["API"], ApiHandler, context))
         servers.append(make_server(address, family, ports["FAULT"], FaultHandler, context))
@@ -373,14 +453,19 @@ def main():
         dead_sockets.append(dead)
     ProxyServer.address_family = socket.AF_INET
     servers.append(ProxyServer(("127.0.0.1", ports["PROXY"]), ProxyHandler))
+    return run_servers(servers, dead_sockets, args.service_dir, "servers")
 
+
+def run_servers(servers, dead_sockets, service_dir, name):
+    """Runs the servers until the watchdog says stop; <name>.pid and
+    <name>.ready in the service folder tell tools/service about them."""
     for server in servers:
         threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.5}, daemon=True).start()
 
-    pid_file = os.path.join(args.service_dir, "servers.pid")
+    pid_file = os.path.join(service_dir, name + ".pid")
     with open(pid_file, "w") as f:
         f.write(str(os.getpid()))
-    with open(os.path.join(args.service_dir, "servers.ready"), "w") as f:
+    with open(os.path.join(service_dir, name + ".ready"), "w") as f:
         f.write("ready\n")
     watchdog(pid_file, time.time())
     for server in servers:
