@@ -1,6 +1,5 @@
-// Conversions between wide text and the system ANSI code page, in which the
-// extraction and the disk-space check take their paths. Characters the code
-// page lacks become its default character.
+// Conversions between wide text and the system ANSI code page. Characters
+// the code page lacks become its default character.
 #pragma once
 
 #include <windows.h>
@@ -30,5 +29,11 @@ inline std::wstring FromAnsi(const std::string& text) {
   ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
   return wide;
 }
+
+// A path as the log shows it. The log's code page (936) would end a record
+// at the first character it lacks (an emoji, Hangul): the ANSI code page's
+// default character stands in for those instead, as it did when the paths
+// were handed over in that code page.
+inline std::wstring ForLog(const std::wstring& path) { return FromAnsi(ToAnsi(path)); }
 
 }  // namespace app

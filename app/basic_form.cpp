@@ -6,6 +6,7 @@
 
 #include "app/install_pipeline.h"
 #include "app/msg_box.h"
+#include "app/path_compare.h"
 #include "app/product.h"
 #include "app/registration.h"
 #include "app/registration_in_progress.h"
@@ -223,14 +224,10 @@ void BasicForm::PresentPrompt(const std::wstring& text, std::function<void(bool 
                 });
 }
 
-bool BasicForm::IsRootPath(const std::wstring& path) {
-  if (path.size() == 3) return path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-  if (path.size() == 1) return path[0] == L'\\' || path[0] == L'/';
-  return false;
-}
-
 std::wstring BasicForm::FolderForChoice(const std::wstring& chosen) {
-  return IsRootPath(chosen) ? chosen + kInstallFolderName : chosen;
+  if (chosen.empty() || SameIgnoringCase(LastComponent(chosen), kInstallFolderName)) return chosen;
+  bool ends_in_separator = chosen.back() == L'\\' || chosen.back() == L'/';
+  return chosen + (ends_in_separator ? L"" : L"\\") + kInstallFolderName;
 }
 
 std::wstring BasicForm::PickFolder() {

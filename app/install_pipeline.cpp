@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/ansi_text.h"
 #include "app/package_choice.h"
 #include "app/package_download.h"
 #include "app/package_location.h"
@@ -10,6 +9,7 @@
 #include "app/registration.h"
 #include "app/registration_in_progress.h"
 #include "app/setup_log.h"
+#include "app/sha256.h"
 #include "app/thread_ids.h"
 #include "app/zip_pack.h"
 #include "base/com_ptr.h"
@@ -72,26 +72,53 @@ std::optional<FailurePrompt> FailureFor(InstallResult result) {
   }
 }
 
+namespace {
+
+// A package the service names the digest of, and which the temporary folder
+// already holds whole: an earlier attempt fetched it, and what failed after
+// was the install, not the package.
+bool HoldsVerifiedPackage() {
+  if (packageSha256.empty() || ::GetFileAttributesW(packagePath.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  return Sha256OfFile(packagePath) == packageSha256;
+}
+
+}  // namespace
+
 InstallResult DownloadAndUnzipFile(InstallView& view, const std::wstring& folder) {
   view.SetStatusText(L"下载中...");
-  InstallResult result;
-  {
-    ViewProgress progress(view);
-    result = DownloadPackage(progress);
+  if (HoldsVerifiedPackage()) {
+    WriteSetupLog(L"The package in the temporary folder matches its SHA-256 and is not downloaded again");
+    view.SetProgress(100.0);
+  } else {
+    InstallResult result;
+    {
+      ViewProgress progress(view);
+      result = DownloadPackage(progress);
+    }
+    if (result != InstallResult::Success) return result;
   }
-  if (result != InstallResult::Success) return result;
-  std::string package = ToAnsi(packagePath);
-  std::string target = ToAnsi(folder);
   view.SetStatusText(L"解压中...");
-  if (ZipPack::UnzipFile(package, target)) {
-    WriteSetupLog(L"unzip finshed");
-    return InstallResult::Success;
+  switch (ZipPack::UnzipFile(packagePath, folder)) {
+    case UnzipResult::Extracted:
+      WriteSetupLog(L"unzip finshed");
+      return InstallResult::Success;
+    case UnzipResult::OutOfDisk:
+      // Nothing was extracted; the package stays for the folder the user picks next.
+      return InstallResult::OutOfDisk;
+    case UnzipResult::PackageFault:
+      WriteSetupLog(L"unzip failed");
+      // A package that does not unzip is of no use, and the next attempt
+      // would take it for a partial download and append to it: it goes, so
+      // a retry fetches the package whole.
+      ::DeleteFileW(packagePath.c_str());
+      WriteSetupLog(L"The damaged package was deleted");
+      return InstallResult::UnzipFailed;
+    case UnzipResult::InstallFault:
+      break;
   }
+  // The install folder is at fault (a file held open, no access): the
+  // package is kept, so a retry need not fetch it again.
   WriteSetupLog(L"unzip failed");
-  // A package that does not unzip is of no use, and the next attempt would
-  // take it for a partial download and append to it: it goes, so a retry
-  // fetches the package whole.
-  ::DeleteFileW(packagePath.c_str());
   return InstallResult::UnzipFailed;
 }
 

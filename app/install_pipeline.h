@@ -20,7 +20,11 @@ struct FailurePrompt {
 std::optional<FailurePrompt> FailureFor(InstallResult result);
 
 // Download into packagePath, then extract into `folder`, with the status
-// texts and the download progress shown in `view`.
+// texts and the download progress shown in `view`. A package that the
+// temporary folder holds already and that matches the digest the service
+// names is not downloaded again. The package is deleted only when it is
+// itself at fault (it does not unzip); a failure of the install folder
+// keeps it for the next attempt.
 InstallResult DownloadAndUnzipFile(InstallView& view, const std::wstring& folder);
 
 // The install task; post it to kWorkerThreadId:

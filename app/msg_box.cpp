@@ -56,9 +56,15 @@ std::wstring MsgBox::SkinFolder() { return L"msgbox"; }
 std::wstring MsgBox::SkinFile() { return L"msgbox.xml"; }
 
 LRESULT MsgBox::OnCloseMessage(UINT, WPARAM, LPARAM, bool& handled) {
-  // A box closed by the system (Alt+F4) would otherwise leave its owner
-  // disabled for good, and the installer window could never be used again.
-  if (!answered_) EnableOwner();
+  // Closed by the system (Alt+F4) before a button answered: that is the
+  // close button's answer, no. Unanswered, the box would leave its owner
+  // disabled and the question open for good.
+  if (!answered_) {
+    answered_ = true;
+    EnableOwner();
+    if (HWND owner = ::GetWindow(hwnd_, GW_OWNER)) ::SetFocus(owner);
+    PostAnswer(kMsgBoxNo);
+  }
   handled = false;
   return 0;
 }
@@ -121,10 +127,13 @@ void MsgBox::Finish(MsgBoxRet answer) {
   if (answered_) return;
   answered_ = true;
   RequestClose(0);
-  if (callback_) {
-    MsgBoxCallback callback = callback_;
-    base::ThreadRegistry::PostTask(kUiThreadId, [callback, answer] { callback(answer); });
-  }
+  PostAnswer(answer);
+}
+
+void MsgBox::PostAnswer(MsgBoxRet answer) {
+  if (!callback_) return;
+  MsgBoxCallback callback = callback_;
+  base::ThreadRegistry::PostTask(kUiThreadId, [callback, answer] { callback(answer); });
 }
 
 HWND PresentMsgBox(HWND owner, const std::wstring& content, bool content_is_id,

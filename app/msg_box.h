@@ -4,7 +4,8 @@
 // It is not a nested modal loop. PresentMsgBox disables the owner, shows the
 // box and returns at once; the answer arrives later as a task posted to the
 // UI thread, after the box's close has been requested and the owner has
-// been enabled again.
+// been enabled again. A box closed by the system (Alt+F4) answers no, as its
+// close button does.
 #pragma once
 
 #include <windows.h>
@@ -21,7 +22,7 @@ namespace app {
 
 enum MsgBoxRet : int {
   kMsgBoxYes = 0,  // the first, positive button
-  kMsgBoxNo = 1,   // the second button or the close button
+  kMsgBoxNo = 1,   // the second button, the close button or the system's close
 };
 
 using MsgBoxCallback = std::function<void(MsgBoxRet)>;
@@ -47,6 +48,8 @@ class MsgBox : public ui::WindowImplBase {
  private:
   bool OnClick(ui::EventArgs* event);
   void Finish(MsgBoxRet answer);
+  // The callback runs as a task after the current message.
+  void PostAnswer(MsgBoxRet answer);
   void EnableOwner();
 
   ui::Label* title_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/path_compare.h"
 #include "app/product.h"
 #include "app/setup_log.h"
 #include "base/unique_any.h"
@@ -88,8 +89,11 @@ void EndClientProcesses() {
   if (!snapshot) return;
   PROCESSENTRY32W entry = EmptyEntry();
   if (!::Process32FirstW(snapshot.get(), &entry)) return;
+  // A copy of the installer saved under the client's name is still the
+  // installer: ending it would end the install it is running.
+  const DWORD self = ::GetCurrentProcessId();
   do {
-    if (::lstrcmpW(entry.szExeFile, kClientExeName) != 0) continue;
+    if (entry.th32ProcessID == self || !SameIgnoringCase(entry.szExeFile, kClientExeName)) continue;
     base::unique_handle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
     if (process) ::TerminateProcess(process.get(), 0);
   } while (::Process32NextW(snapshot.get(), &entry));
@@ -97,7 +101,7 @@ void EndClientProcesses() {
 
 bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, PROCESSENTRY32W& entry,
                            std::vector<DWORD>& pids) {
-  // An empty folder is a prefix of every path: it names no folder at all.
+  // An empty folder names no folder at all.
   if (folder.empty()) return false;
   if (!::Process32FirstW(snapshot, &entry)) return false;
   // The installer may well run from the folder it installs into; answering
@@ -111,9 +115,7 @@ bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, PROCESSE
     wchar_t image[MAX_PATH] = {};
     DWORD length = MAX_PATH;
     if (!::QueryFullProcessImageNameW(process.get(), 0, image, &length)) continue;
-    // A plain prefix, compared exactly: "D:\Apps\orvanecloud" also matches
-    // "D:\Apps\orvanecloud2\x.exe".
-    if (length < folder.size() || folder.compare(0, folder.size(), image, folder.size()) != 0) continue;
+    if (!IsInsideFolder(std::wstring_view(image, length), folder)) continue;
     WriteSetupLog(L"pe32.th32ProcessID: ");
     WriteSetupLog(std::to_wstring(entry.th32ProcessID));
     pids.push_back(entry.th32ProcessID);

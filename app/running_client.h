@@ -16,8 +16,8 @@ namespace app {
 // Called once the check is decided: true = do not go ahead, false = go ahead.
 using InstallContinuation = std::function<void(bool cancelled)>;
 
-// Ends every running "Orvane.exe", then looks for processes whose image path
-// starts with `folder` (case-sensitive, plain prefix). None found: calls
+// Ends every running "Orvane.exe", then looks for processes started from
+// inside `folder` (see FindProcessesInFolder). None found: calls
 // `continuation(false)` before returning false. Some found: asks through
 // `prompt` (owned by `owner`) and returns true; the answer later ends them
 // and calls `continuation(false)`, or calls `continuation(true)`. A failed
@@ -26,14 +26,17 @@ using InstallContinuation = std::function<void(bool cancelled)>;
 bool isFolderInUse(const std::wstring& folder, HWND owner, InstallContinuation continuation,
                    ClientPrompt& prompt);
 
-// Ends, without asking, every process whose executable file name is exactly
-// "Orvane.exe" (letter case included), wherever it was started from.
+// Ends, without asking, every process whose executable file name is
+// "Orvane.exe" in any letter case (Windows file names ignore it), wherever it
+// was started from, except the calling process.
 void EndClientProcesses();
 
 // Appends to `pids`, in snapshot order, every process of `snapshot` whose
-// full image path starts with `folder`, except the calling process; `entry`
-// is the caller's record for walking the snapshot. An empty `folder` matches
-// nothing. True when at least one was found.
+// full image path lies inside `folder` at any depth, compared as Windows
+// compares paths (IsInsideFolder: letter case ignored, a separator after the
+// folder), except the calling process; `entry` is the caller's record for
+// walking the snapshot. An empty `folder` matches nothing. True when at
+// least one was found.
 bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, PROCESSENTRY32W& entry,
                            std::vector<DWORD>& pids);
 

@@ -1,9 +1,13 @@
 #include "app/sha256.h"
 
+#include <windows.h>
+
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "app/sha256_blocks.h"
+#include "base/unique_any.h"
 
 namespace app {
 namespace {
@@ -88,6 +92,22 @@ bool IsSha256Hex(const std::string& text) {
     if (!hex) return false;
   }
   return true;
+}
+
+std::string Sha256OfFile(const std::wstring& path) {
+  base::unique_hfile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return std::string();
+  Sha256 hash;
+  std::vector<char> buffer(256 * 1024);
+  DWORD read = 0;
+  while (true) {
+    if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+      return std::string();
+    }
+    if (read == 0) return hash.HexDigest();
+    hash.Update(buffer.data(), read);
+  }
 }
 
 }  // namespace app

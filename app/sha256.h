@@ -30,6 +30,10 @@ class Sha256 {
   std::unique_ptr<State> state_;
 };
 
+// The digest of the whole file at `path`, as HexDigest gives it; empty when
+// the file cannot be read to its end.
+std::string Sha256OfFile(const std::wstring& path);
+
 // True for exactly 64 hex digits (either letter case).
 bool IsSha256Hex(const std::string& text);
 

@@ -81,7 +81,7 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
     DiscardingSink sink;
     result = app::DownloadPackage(sink);
     if (result == app::InstallResult::Success &&
-        !app::ZipPack::UnzipFile(app::ToAnsi(app::packagePath), app::ToAnsi(target))) {
+        app::ZipPack::UnzipFile(app::packagePath, target) != app::UnzipResult::Extracted) {
       result = app::InstallResult::UnzipFailed;
     }
   }

@@ -45,11 +45,10 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   std::string package = ToAnsi(argv[1]);
-  std::string target = ToAnsi(argv[2]);
   unsigned long long largest = LargestEntry(package);
 
   PROCESS_MEMORY_COUNTERS before = Counters();
-  bool ok = app::ZipPack::UnzipFile(package, target);
+  bool ok = app::ZipPack::UnzipFile(argv[1], argv[2]) == app::UnzipResult::Extracted;
   PROCESS_MEMORY_COUNTERS after = Counters();
   if (!ok) {
     std::fprintf(stderr, "bench_unzip_memory: extraction failed\n");

@@ -1,14 +1,18 @@
 """What the local service serves the installer: the version the API answers
 and the package the storage holds for it, the storage taken away and brought
-back, and where the installer keeps the package it downloads.
+back, where the installer keeps the package it downloads, packages made
+from the released one, and what an install folder holds.
 
 Every change made to the service folder is undone when the `served_version`
 block ends, whatever happened inside it."""
 
 import contextlib
 import datetime
+import io
+import pathlib
 import shutil
 import subprocess
+import zipfile
 
 import harness
 from harness import check
@@ -104,3 +108,50 @@ def replace_package(stored, package):
 def service(*command):
     result = subprocess.run([str(SERVICE), *command], capture_output=True, text=True)
     check(result.returncode == 0, f"tools/service {' '.join(command)} failed: {result.stderr.strip()}")
+
+
+def access_log():
+    """The storage's (nginx's) access log: one line per request it answered."""
+    path = SERVICE_DIR / "nginx" / "access.log"
+    return path.read_text(errors="replace") if path.exists() else ""
+
+
+def package_files(package):
+    """Each file of the zip `package` (bytes) by the name the installer gives
+    it: names without the UTF-8 flag are in the code page of Chinese Windows."""
+    with zipfile.ZipFile(io.BytesIO(package), metadata_encoding="gbk") as archive:
+        return {entry.filename: archive.read(entry) for entry in archive.infolist() if not entry.is_dir()}
+
+
+def next_version(package, damaged_last=False):
+    """The release after `package`: its files, each changed, and a folder and
+    a file it did not have (names in UTF-8). With `damaged_last`, a last entry
+    whose stored data no longer matches its CRC."""
+    files = {name: data + b"\n2.0" for name, data in package_files(package).items()}
+    files["\u65b0\u589e/\u8bf4\u660e.txt"] = "新增 2.0\n".encode()
+    out = io.BytesIO()
+    last = bytes(range(256)) * 64
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as archive:
+        for name, data in files.items():
+            archive.writestr(name, data)
+        if damaged_last:
+            archive.writestr(zipfile.ZipInfo("zz-last.bin"), last, zipfile.ZIP_STORED)
+    data = bytearray(out.getvalue())
+    if damaged_last:
+        data[data.find(last) + 1000] ^= 0xFF
+    return bytes(data)
+
+
+def folder_tree(folder):
+    """Everything under `folder`, hidden entries too: each file's relative path
+    with its bytes, each folder's with None."""
+    return {str(path.relative_to(folder)): None if path.is_dir() else path.read_bytes()
+            for path in sorted(pathlib.Path(folder).rglob("*"))}
+
+
+def check_holds_package(folder, package, what):
+    """Every file of `package` (bytes) is in `folder` under its exact name, byte for byte."""
+    for name, data in package_files(package).items():
+        installed = pathlib.Path(folder) / name
+        check(installed.is_file(), f"{what}: {name} was not installed")
+        check(installed.read_bytes() == data, f"{what}: {name} differs from the package")

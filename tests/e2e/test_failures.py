@@ -4,7 +4,8 @@ holds for the version the API answers is set up so, the user presses install,
 the 提示 box comes up, setup.log names the failure, and the box's buttons
 either end the installer (退出, exit code 1) or bring back the start view
 (重试) from which a second install succeeds once the cause is gone. Also the
-running-client check in front of an install."""
+running-client check in front of an install, whose question closed with
+Alt+F4 counts as 取消."""
 
 import os
 import shutil
@@ -13,8 +14,8 @@ import subprocess
 import pytest
 
 import harness
-from failure_prompts import (exit_from, expect_failure, finish_install, follows, open_installer, prompt,
-                             retry_fetches_whole, retry_from)
+from failure_prompts import (close_by_system, exit_from, expect_failure, finish_install, follows, open_installer,
+                             prompt, retry_fetches_whole, retry_from)
 from harness import check, wait_for
 from installer_state import DRIVE_C, INSTALL_DIR, clean_install_state, log_lines, sha256
 from other_programs import STAND_IN, end_started, running, start_program
@@ -127,7 +128,8 @@ def test_no_version_from_the_api_is_asked_again_on_retry(prefix, installers):
 def test_running_clients_in_front_of_an_install(prefix, installers):
     """A client started from elsewhere is ended without a word; a program
     running from the install folder brings up the running-client question,
-    and 确定 ends it before the install goes on."""
+    and 确定 ends it before the install goes on; closed with Alt+F4 instead,
+    the question leaves the program running and the start view showing."""
     check(STAND_IN.exists(), f"no stand-in client at {STAND_IN}")
     elsewhere = DRIVE_C / "e2e-elsewhere"
     programs = []
@@ -162,6 +164,13 @@ def test_running_clients_in_front_of_an_install(prefix, installers):
         check("processIDString:" in lines and "IsProcessUsingFilePath" in lines,
               "setup.log does not record the program found in the install folder")
         check(running(r"orvanecloud\\OrvaneHelper.exe"), "the program ended before the question was answered")
+        # Closed with Alt+F4, the question is answered 取消: nothing is ended, nothing installed.
+        close_by_system(box, view)
+        check("MB_NO" in log_lines(installer), "Alt+F4 on the running-client question was not taken as 取消")
+        check(running(r"orvanecloud\\OrvaneHelper.exe"), "Alt+F4 on the question ended the program")
+        check(not (INSTALL_DIR / "Orvane.exe").exists(), "Alt+F4 on the question went on with the install")
+        press_install(installer, view)
+        box = prompt(installer, 30, "the program still running from the install folder")
         box.answer_yes()
         wait_for(lambda: not running(r"orvanecloud\\OrvaneHelper.exe"), 30,
                  "确定 did not end the program running from the install folder")

@@ -10,9 +10,9 @@ import shutil
 import harness
 import window_view as wv
 from harness import check, holds_for, wait_for
-from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, SERVICE_DIR, UNINSTALL_KEY, clients_running,
+from installer_state import (DRIVE_C, INSTALL_DIR, LOCATION_KEY, UNINSTALL_KEY, clients_running,
                              installer_window, log_lines, reg, reg_query)
-from served_packages import current_version, date_stamp
+from served_packages import access_log, current_version, date_stamp
 
 STORED_FOLDER = r"C:\OrvaneTest\client"
 STORED_DIR = DRIVE_C / "OrvaneTest"
@@ -40,11 +40,6 @@ def asked_host_and_url(installer):
 def package_path(channel):
     """The storage path of today's package of the version the API answers, in `channel`."""
     return f"/{channel}/{current_version()}/orvanecloud.zip?name={date_stamp()}"
-
-
-def access_log():
-    path = SERVICE_DIR / "nginx" / "access.log"
-    return path.read_text(errors="replace") if path.exists() else ""
 
 
 def install_and_wait_finished(view, install_point, folder):

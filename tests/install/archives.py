@@ -95,6 +95,10 @@ def build(out):
         (b"harmless.txt", b"x", unicode_path_field(b"harmless.txt", "../escaped-unicode-path.txt")),
         # An overlong UTF-8 form of "../": not valid UTF-8, so refused.
         (FlaggedRawName(b"\xc0\xae\xc0\xae/escaped-overlong.txt"), b"x"),
+        # The installer's own roll-back folder, also as Windows reads a name
+        # with a dot at its end.
+        (".orvane-rollback/journal", b"x"),
+        (".ORVANE-ROLLBACK./0", b"x"),
         ("inside/kept.txt", b"kept"),
     ])
     # Names from the Info-ZIP Unicode Path field: a valid field names the
@@ -116,13 +120,26 @@ def build(out):
     ])
     # The second entry's stored data has one byte changed after its CRC was
     # computed; the entry is otherwise well formed.
-    corrupt = out / "crc.zip"
     payload = bytes(range(256)) * 64
-    write(corrupt, [("good.txt", b"good"), ("bad.bin", payload)], zipfile.ZIP_STORED)
-    data = bytearray(corrupt.read_bytes())
+    write_with_damaged_entry(out / "crc.zip", [("good.txt", b"good")], payload)
+    # An update of app_client.zip that adds files and a folder, replaces the
+    # client, and fails at its last entry.
+    write_with_damaged_entry(out / "update_fails_last.zip", [
+        ("added-top.txt", b"top"),
+        ("app/new/", None),
+        ("app/new/added.txt", b"added"),
+        ("app/client.exe", b"MZ new client " * 700),
+    ], payload)
+
+
+def write_with_damaged_entry(path, entries, payload):
+    """Stored entries, then "bad.bin" holding `payload`, whose stored data
+    gets one byte changed after its CRC was computed."""
+    write(path, [*entries, ("bad.bin", payload)], zipfile.ZIP_STORED)
+    data = bytearray(path.read_bytes())
     offset = data.find(payload)
     data[offset + 1000] ^= 0xFF
-    corrupt.write_bytes(bytes(data))
+    path.write_bytes(bytes(data))
 
 
 def verify(zip_path, folder):

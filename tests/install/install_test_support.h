@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,9 @@ std::wstring ClientExe();
 // A started program, ended when this goes away.
 class RunningProgram {
  public:
+  // The stand-in client's argument: how many seconds it keeps running.
   explicit RunningProgram(const std::wstring& exe, int seconds = 60);
+  RunningProgram(const std::wstring& exe, const std::wstring& arguments);
   ~RunningProgram();
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
@@ -45,11 +48,17 @@ class RunningProgram {
   DWORD pid() const { return pid_; }
   // True when the program ends within `milliseconds`.
   bool Ended(DWORD milliseconds) const;
+  // The exit code once Ended; STILL_ACTIVE before.
+  DWORD exit_code() const;
 
  private:
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
 };
+
+// Everything under `folder`, hidden files included: each file's path
+// relative to it with its bytes, each folder's with "<folder>".
+std::map<std::wstring, std::string> TreeOf(const std::wstring& folder);
 
 // A copy of the stand-in client at `path` (its folders created).
 void CopyClientTo(const std::wstring& path);

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/setup_log.h"
+#include "support/child_role.h"
 #include "base/unique_any.h"
 #include "install_test_support.h"
 
@@ -85,38 +86,65 @@ bool Contains(const std::vector<DWORD>& pids, DWORD pid) {
   return std::find(pids.begin(), pids.end(), pid) != pids.end();
 }
 
-TEST_F(RunningClientTest, EndsTheClientByItsExactNameOnly) {
-  // A client is ended wherever it was started from; a name that differs in
-  // letter case only is some other program.
+// The child role of a copy of this test program saved as "Orvane.exe": it
+// ends the clients and then says it is still there.
+constexpr int kSurvivedExitCode = 7;
+int EndClientsAndSurvive() {
+  app::EndClientProcesses();
+  return kSurvivedExitCode;
+}
+const bool kEndClientsRole = test_support::RegisterChildRole(L"end-clients", EndClientsAndSurvive);
+
+TEST_F(RunningClientTest, EndsTheClientInAnyLetterCaseButNeverTheCallerOrOtherNames) {
+  // Windows file names ignore letter case: orvane.exe is the client too.
   auto client = Start(temp_ / L"elsewhere\\Orvane.exe");
-  auto other = Start(temp_ / L"other\\orvane.exe");
+  auto lower_case = Start(temp_ / L"other\\orvane.exe");
+  auto helper = Start(temp_ / L"other\\OrvaneHelper.exe");
   app::EndClientProcesses();
   EXPECT_TRUE(client->Ended(5000)) << "Orvane.exe is still running";
-  EXPECT_FALSE(other->Ended(200)) << "orvane.exe was ended too";
+  EXPECT_TRUE(lower_case->Ended(5000)) << "orvane.exe is still running";
+  EXPECT_FALSE(helper->Ended(200)) << "a program of another name was ended";
+
+  // An installer saved under the client's name must not end itself.
+  std::wstring copy = temp_ / L"installer\\Orvane.exe";
+  wchar_t self[MAX_PATH] = {};
+  ASSERT_GT(::GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+  test_support::CreateFolders(temp_ / L"installer");
+  ASSERT_TRUE(::CopyFileW(self, copy.c_str(), FALSE));
+  RunningProgram installer(copy, L"--orvane-child-role=end-clients");
+  ASSERT_TRUE(installer.Ended(60000)) << "the installer's copy never finished";
+  EXPECT_EQ(static_cast<DWORD>(kSurvivedExitCode), installer.exit_code()) << "the caller named Orvane.exe ended itself";
 }
 
-TEST_F(RunningClientTest, FolderScanIsACaseSensitivePlainPrefix) {
+TEST_F(RunningClientTest, FolderScanFindsWhatLiesInsideTheFolderWhateverItsLetterCase) {
   auto inside = Start(temp_ / L"Apps\\orvanecloud\\x.exe");
+  auto deeper = Start(temp_ / L"Apps\\orvanecloud\\bin\\y.exe");
   auto neighbour = Start(temp_ / L"Apps\\orvanecloud2\\x.exe");
   auto outside = Start(temp_ / L"Other\\x.exe");
 
+  // A folder ends at a separator: the sibling orvanecloud2 is none of the
+  // install folder's business.
   std::vector<DWORD> pids = Scan(temp_ / L"Apps\\orvanecloud");
   EXPECT_TRUE(Contains(pids, inside->pid()));
-  EXPECT_TRUE(Contains(pids, neighbour->pid())) << "the folder text needs no separator after it";
+  EXPECT_TRUE(Contains(pids, deeper->pid())) << "a program in a subfolder was missed";
+  EXPECT_FALSE(Contains(pids, neighbour->pid())) << "a program in a sibling folder was taken as inside";
   EXPECT_FALSE(Contains(pids, outside->pid()));
   EXPECT_EQ(pids.size(), 2u);
+  std::vector<std::wstring> log = Log();
 
-  std::vector<DWORD> lower_case = Scan(temp_ / L"apps\\orvanecloud");
-  EXPECT_TRUE(lower_case.empty()) << "letter case must match";
+  // Windows paths ignore letter case, and either slash separates.
+  std::vector<DWORD> other_case = Scan(temp_ / L"APPS\\OrvaneCloud");
+  EXPECT_TRUE(Contains(other_case, inside->pid())) << "a program in the folder under other letter case was missed";
+  EXPECT_EQ(other_case.size(), 2u);
+  EXPECT_EQ(Scan(temp_ / L"apps/orvanecloud/").size(), 2u) << "forward slashes or a final separator changed the scan";
 
   // Each match logs its label, then its identifier.
-  std::vector<std::wstring> log = Log();
   ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[0], L"pe32.th32ProcessID: ");
   EXPECT_EQ(log[2], L"pe32.th32ProcessID: ");
   // The snapshot decides the order of the two matches; both are logged.
   std::vector<std::wstring> logged = {log[1], log[3]};
-  std::vector<std::wstring> started = {std::to_wstring(inside->pid()), std::to_wstring(neighbour->pid())};
+  std::vector<std::wstring> started = {std::to_wstring(inside->pid()), std::to_wstring(deeper->pid())};
   std::sort(logged.begin(), logged.end());
   std::sort(started.begin(), started.end());
   EXPECT_EQ(logged, started) << "the logged identifiers are not those of the two matches";

@@ -165,19 +165,17 @@ class BasicFormTest : public testing::Test {
   HWND hwnd_ = nullptr;
 };
 
-TEST(BasicFormFolder, ADriveRootGetsTheProductFolder) {
-  EXPECT_TRUE(app::BasicForm::IsRootPath(L"C:\\"));
-  EXPECT_TRUE(app::BasicForm::IsRootPath(L"D:/"));
-  EXPECT_TRUE(app::BasicForm::IsRootPath(L"\\"));
-  EXPECT_FALSE(app::BasicForm::IsRootPath(L"C:"));
-  EXPECT_FALSE(app::BasicForm::IsRootPath(L"C:\\a"));
-  EXPECT_FALSE(app::BasicForm::IsRootPath(L""));
-
+TEST(BasicFormFolder, AChosenFolderGetsTheProductFolderUnlessItIsOne) {
+  // Roots, and every folder that may hold other programs, get the product's own folder.
   EXPECT_EQ(L"C:\\orvanecloud", app::BasicForm::FolderForChoice(L"C:\\"));
+  EXPECT_EQ(L"D:/orvanecloud", app::BasicForm::FolderForChoice(L"D:/"));
   EXPECT_EQ(L"\\orvanecloud", app::BasicForm::FolderForChoice(L"\\"));
-  // Any other folder is used as chosen: the user meant that folder.
-  EXPECT_EQ(L"D:\\Games", app::BasicForm::FolderForChoice(L"D:\\Games"));
-  EXPECT_EQ(L"D:\\Games\\", app::BasicForm::FolderForChoice(L"D:\\Games\\"));
+  EXPECT_EQ(L"C:\\users\\root\\orvanecloud", app::BasicForm::FolderForChoice(L"C:\\users\\root"));
+  EXPECT_EQ(L"D:\\Games\\orvanecloud", app::BasicForm::FolderForChoice(L"D:\\Games\\"));
+  EXPECT_EQ(L"D:\\orvanecloud2\\orvanecloud", app::BasicForm::FolderForChoice(L"D:\\orvanecloud2"));
+  // A product folder, in any letter case, is taken as it is.
+  EXPECT_EQ(L"D:\\Soft\\OrvaneCloud", app::BasicForm::FolderForChoice(L"D:\\Soft\\OrvaneCloud"));
+  EXPECT_EQ(L"D:\\orvanecloud\\", app::BasicForm::FolderForChoice(L"D:\\orvanecloud\\"));
 }
 
 TEST_F(BasicFormTest, CustomOptionsShowTheFolderAndAChosenRootGetsTheProductFolder) {

@@ -13,6 +13,7 @@
 #include "app/install_pipeline.h"
 #include "app/package_choice.h"
 #include "app/package_location.h"
+#include "base/unique_any.h"
 #include "pipeline_support.h"
 #include "support/scratch_folder.h"
 
@@ -20,6 +21,13 @@ namespace app {
 namespace {
 
 using pipeline_test::Host;
+
+// A version the storage has no package for: its 421-byte error answer.
+std::wstring NotReadyUrl() {
+  return L"https://" + Host("ORVANE_STORAGE_PORT") + L"/download/latest/0.0.0/orvanecloud.zip";
+}
+
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Records what the steps ask of the window; they call it on this thread.
 // Consecutive reports are one "progress" event, their values kept apart.
@@ -67,14 +75,51 @@ TEST_F(DownloadAndUnzipTest, EachStatusFollowsTheLastReportOfTheStepBefore) {
 }
 
 TEST_F(DownloadAndUnzipTest, AFailedDownloadStillFlushesAndNeverExtracts) {
-  // A version the storage has no package for: its 421-byte error answer.
-  downloadUrl = L"https://" + Host("ORVANE_STORAGE_PORT") + L"/download/latest/0.0.0/orvanecloud.zip";
+  downloadUrl = NotReadyUrl();
   packagePath = PackageFile();
   packageSha256.clear();
 
   EXPECT_EQ(InstallResult::PackageNotReady, DownloadAndUnzipFile(view_, folder_));
   EXPECT_EQ(view_.events, (std::vector<std::wstring>{L"status 下载中...", L"progress", L"flush"}));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(folder_.c_str())) << "extracted after a failure";
+}
+
+TEST_F(DownloadAndUnzipTest, AVerifiedPackageIsReusedAndKeptWhileTheInstallFolderFails) {
+  // The service names the stored package's digest (its own hashing); the
+  // temporary folder holds that package already.
+  ASSERT_TRUE(GetNewVersion(L"setup.exe", Host("ORVANE_API_PORT"), Host("ORVANE_DEAD_PORT"),
+                            Host("ORVANE_STORAGE_PORT")));
+  ASSERT_FALSE(packageSha256.empty()) << "the local API named no digest";
+  packagePath = PackageFile();
+  ASSERT_TRUE(::CopyFileW(pipeline_test::StoredPackage().c_str(), packagePath.c_str(), FALSE));
+  // A download now would bring the storage's 421-byte answer, no package.
+  downloadUrl = NotReadyUrl();
+
+  // The install folder's parent is missing: not the package's fault.
+  EXPECT_EQ(InstallResult::UnzipFailed, DownloadAndUnzipFile(view_, scratch_ / L"no\\such\\client"));
+  EXPECT_TRUE(Exists(packagePath)) << "the package went for a failure of the install folder";
+
+  view_.events.clear();
+  EXPECT_EQ(InstallResult::Success, DownloadAndUnzipFile(view_, folder_)) << "the package was downloaded again";
+  EXPECT_EQ(view_.events, (std::vector<std::wstring>{L"status 下载中...", L"progress", L"status 解压中..."}));
+  EXPECT_EQ(100.0, view_.reports.back());
+  EXPECT_TRUE(Exists(folder_ + L"\\Orvane.exe")) << "the client was not extracted";
+}
+
+TEST_F(DownloadAndUnzipTest, APackageThatDoesNotUnzipIsDeleted) {
+  // A file that matches the digest named for it, yet is no zip archive.
+  packagePath = PackageFile();
+  const char text[] = "this is no zip archive\n";
+  base::unique_hfile file(::CreateFileW(packagePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  ASSERT_TRUE(::WriteFile(file.get(), text, sizeof text - 1, &written, nullptr));
+  file.reset();
+  packageSha256 = "c46de6642f3333c137e6e090dae3af3f015d9840c5fadf27e604c4f0c1f953a9";
+  downloadUrl = NotReadyUrl();
+
+  EXPECT_EQ(InstallResult::UnzipFailed, DownloadAndUnzipFile(view_, folder_));
+  EXPECT_FALSE(Exists(packagePath)) << "a package that does not unzip was kept";
+  EXPECT_FALSE(Exists(folder_));
 }
 
 }  // namespace
