@@ -16,7 +16,7 @@
 #include <cwchar>
 #include <string>
 
-#include "app/version_query.h"
+#include "app/install/version/version_query.h"
 #include "base/unique_winhttp.h"
 
 namespace {

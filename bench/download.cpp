@@ -30,10 +30,10 @@
 #include <cwchar>
 #include <string>
 
-#include "app/basic_form.h"
-#include "app/control_progress_sink.h"
-#include "app/package_download.h"
-#include "app/package_location.h"
+#include "app/shell/window/basic_form.h"
+#include "app/shell/window/control_progress_sink.h"
+#include "app/install/download/package_download.h"
+#include "app/install/common/package_location.h"
 #include "base/unique_wininet.h"
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"

@@ -22,13 +22,13 @@
 #include <cwchar>
 #include <string>
 
-#include "app/ansi_text.h"
-#include "app/basic_form.h"
-#include "app/control_progress_sink.h"
-#include "app/install_pipeline.h"
-#include "app/package_download.h"
-#include "app/package_location.h"
-#include "app/zip_pack.h"
+#include "base/text/ansi_text.h"
+#include "app/shell/window/basic_form.h"
+#include "app/shell/window/control_progress_sink.h"
+#include "app/install/install_pipeline.h"
+#include "app/install/download/package_download.h"
+#include "app/install/common/package_location.h"
+#include "app/install/extract/zip_pack.h"
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
 #include "bench/support/installer_window.h"

@@ -22,8 +22,8 @@
 #include <cstdio>
 #include <cwchar>
 
-#include "app/basic_form.h"
-#include "app/control_progress_sink.h"
+#include "app/shell/window/basic_form.h"
+#include "app/shell/window/control_progress_sink.h"
 #include "base/unique_any.h"
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"

@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/ansi_text.h"
-#include "app/zip_pack.h"
+#include "base/text/ansi_text.h"
+#include "app/install/extract/zip_pack.h"
 #include "bench/support/package_entries.h"
 #include "bench/support/figure.h"
 

@@ -20,13 +20,13 @@ trap 'exit 130' INT TERM
 # program of a session and inherit its output pipes; started here with output
 # to /dev/null (and the display, when one is up), they never hold a test's pipe open after the test has ended.
 # The first program with the display also sets up Wine's display devices
-# from the X server (see tools/display-warmup.c).
+# from the X server (see tests/support/display-warmup.c).
 orvane_start_wineserver() {
   WINEPREFIX=$ORVANE_WINEPREFIX wineserver -p
   local warmup=$BUILD_DIR/display-warmup.exe
-  if [ ! -x "$warmup" ] || [ "$ORVANE_ROOT/tools/display-warmup.c" -nt "$warmup" ]; then
+  if [ ! -x "$warmup" ] || [ "$ORVANE_ROOT/tests/support/display-warmup.c" -nt "$warmup" ]; then
     mkdir -p "$BUILD_DIR"
-    "$ORVANE_MINGW-gcc" -O1 -o "$warmup" "$ORVANE_ROOT/tools/display-warmup.c" || return 1
+    "$ORVANE_MINGW-gcc" -O1 -o "$warmup" "$ORVANE_ROOT/tests/support/display-warmup.c" || return 1
   fi
   ORVANE_WANT_DISPLAY=1 "$ORVANE_ROOT/tools/wine-run" cmd /c exit </dev/null >/dev/null 2>&1 || true
   if [ -n "${ORVANE_DISPLAY:-}" ]; then

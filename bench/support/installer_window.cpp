@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/basic_form.h"
-#include "app/product.h"
-#include "app/thread_ids.h"
+#include "app/shell/window/basic_form.h"
+#include "app/install/common/product.h"
+#include "app/shell/threads/thread_ids.h"
 #include "base/framework_thread.h"
 #include "base/thread_registry.h"
 #include "base/unique_any.h"

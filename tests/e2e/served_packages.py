@@ -58,9 +58,9 @@ def large_package(bulk_mib):
     1 MiB files, half of them random: a package that takes a while to come."""
     out = harness.BINARY_DIR / "e2e" / f"package_{bulk_mib}.zip"
     out.parent.mkdir(parents=True, exist_ok=True)
-    result = subprocess.run([str(harness.SOURCE_DIR / "tools" / "make-test-package"), "--bulk-mib",
+    result = subprocess.run([str(harness.SOURCE_DIR / "tests" / "packages" / "make-test-package"), "--bulk-mib",
                              str(bulk_mib), str(out)], capture_output=True, text=True)
-    check(result.returncode == 0, f"tools/make-test-package failed: {result.stderr.strip()}")
+    check(result.returncode == 0, f"tests/packages/make-test-package failed: {result.stderr.strip()}")
     package = out.read_bytes()
     out.unlink()
     return package

@@ -18,7 +18,7 @@ from served_packages import good_package, large_package, served_version, service
 from window_view import press_install
 
 NETWORK_PROMPT_LOG = "Failed to open URL with Range header."
-SERVERS = harness.SOURCE_DIR / "tools" / "service.d" / "servers.py"
+SERVERS = harness.SOURCE_DIR / "tests" / "service" / "servers.py"
 
 
 def partial_size():

@@ -1,0 +1,35 @@
+// The install task: download the package, extract it, register the
+// installation, and tell the installer window about each step and failure.
+// Runs on the worker thread; the window is reached only through InstallView.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/install/common/install_result.h"
+#include "app/install/install_view.h"
+
+namespace app {
+
+// The log line and prompt of a failed attempt; nothing for the codes that
+// have neither (Success, and values outside the table).
+struct FailurePrompt {
+  const wchar_t* logText;
+  const wchar_t* promptText;
+};
+std::optional<FailurePrompt> FailureFor(InstallResult result);
+
+// Download into packagePath, then extract into `folder`, with the status
+// texts and the download progress shown in `view`. A package that the
+// temporary folder holds already and that matches the digest the service
+// names is not downloaded again. The package is deleted only when it is
+// itself at fault (it does not unzip); a failure of the install folder
+// keeps it for the next attempt.
+InstallResult DownloadAndUnzipFile(InstallView& view, const std::wstring& folder);
+
+// The install task; post it to kWorkerThreadId:
+//   base::ThreadRegistry::PostTask(kWorkerThreadId, [view] { RunInstallTask(view); });
+// `view` must live until the process ends (the installer window does).
+void RunInstallTask(InstallView* view);
+
+}  // namespace app

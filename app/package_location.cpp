@@ -1,9 +1,0 @@
-#include "app/package_location.h"
-
-namespace app {
-
-std::wstring downloadUrl;
-std::wstring packagePath;
-std::string packageSha256;
-
-}  // namespace app

@@ -1,0 +1,61 @@
+// Process entry of the installer: refuses to run offline or beside another
+// installer, brings up COM and runs the UI thread on the initial thread.
+#include <windows.h>
+#include <wininet.h>
+
+#include <clocale>
+
+#include "app/shell/main_thread.h"
+#include "app/install/common/product.h"
+#include "app/install/common/setup_log.h"
+#include "base/com_ptr.h"
+#include "base/startup_trace.h"
+#include "base/system_library.h"
+#include "base/unique_any.h"
+
+namespace {
+
+int RunInstaller() {
+  base::MarkStartupPhase("process start (loader, runtime)");
+  // Wide text the C runtime converts (the setup log among it) goes through
+  // the Simplified Chinese code page from here on. The runtime's setlocale is
+  // the process-wide locale here: this standard library knows only "C".
+  std::setlocale(LC_ALL, "chs");
+
+  DWORD flags = 0;
+  if (!::InternetGetConnectedState(&flags, 0)) {
+    ::MessageBoxW(nullptr, L"网络未连接，请检查您的网络设置。", L"连接错误", MB_OK);
+    return 1;
+  }
+
+  base::unique_handle mutex(::CreateMutexW(nullptr, TRUE, app::kSingleInstanceMutexName));
+  if (!mutex) {
+    app::WriteSetupLog(L"Unable to create mutex");
+    return 1;
+  }
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    app::WriteSetupLog(L"A process with the same name is already running, terminate the current process");
+    return 0;
+  }
+
+  base::MarkStartupPhase("network check, single instance");
+  base::unique_couninitialize com;
+  app::WriteSetupLog(L"The current process is unique and can continue to execute 中文");
+  app::MainThread main_thread;
+  main_thread.RunOnCurrentThread(base::kUI);
+  return main_thread.OpenedUserInterface() ? 0 : 1;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything loads a library: the installer runs elevated from a
+  // download folder, where a planted DLL must never be picked up.
+  base::RestrictDllSearchToSystemFolder();
+  // Nothing may escape into the system's start-up code.
+  try {
+    return RunInstaller();
+  } catch (...) {
+    return 1;
+  }
+}

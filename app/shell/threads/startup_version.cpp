@@ -1,0 +1,72 @@
+#include "app/shell/threads/startup_version.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/install/version/package_choice.h"
+#include "app/install/common/setup_log.h"
+#include "app/shell/threads/thread_ids.h"
+#include "app/install/version/version_query.h"
+#include "base/thread_registry.h"
+#include "base/unique_any.h"
+
+namespace app {
+namespace {
+
+// Signals its event when the query task is gone, whether it ran or the
+// worker's loop dropped it unrun, so the waiting thread can never hang.
+class QueryDone {
+ public:
+  QueryDone() : event_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~QueryDone() {
+    if (event_) ::SetEvent(event_.get());
+  }
+  QueryDone(const QueryDone&) = delete;
+  QueryDone& operator=(const QueryDone&) = delete;
+  HANDLE event() const { return event_.get(); }
+
+ private:
+  base::unique_handle event_;
+};
+
+// The query bounds itself; the margin covers the rest of GetNewVersion and a
+// platform wait that overruns its limit a little.
+constexpr std::chrono::milliseconds kStartupWaitLimit = kVersionQueryTimeLimit + std::chrono::milliseconds(5000);
+
+}  // namespace
+
+void GetNewVersionWhile(const std::function<void()>& work) { GetNewVersionWhile(work, kStartupWaitLimit); }
+
+void GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit) {
+  auto done = std::make_shared<QueryDone>();
+  // The waiting side keeps the event open on its own: the task's reference
+  // may be the last one and close it right after signalling.
+  base::unique_handle event;
+  HANDLE copy = nullptr;
+  if (done->event() && ::DuplicateHandle(::GetCurrentProcess(), done->event(), ::GetCurrentProcess(),
+                                         &copy, SYNCHRONIZE, FALSE, 0)) {
+    event.reset(copy);
+  }
+  const bool beside = event && base::ThreadRegistry::PostTask(kWorkerThreadId, [done] {
+                        try {
+                          GetNewVersion();
+                        } catch (...) {
+                          // Without a version the install task asks again.
+                        }
+                      });
+  done.reset();
+  if (work) work();
+  if (!beside) {
+    GetNewVersion();
+    return;
+  }
+  // The window must come up even if the query never ends. Stopping to wait
+  // is safe: only the worker reads what the query writes, and it runs the
+  // query to its end before any install task.
+  if (::WaitForSingleObject(event.get(), static_cast<DWORD>(limit.count())) == WAIT_TIMEOUT) {
+    WriteSetupLog(L"The version query did not end in time; the window opens without it");
+  }
+}
+
+}  // namespace app

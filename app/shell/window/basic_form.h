@@ -1,0 +1,104 @@
+// The installer's main window: the start view with the install button and
+// the custom options, the installing view with its progress, and the
+// finished view that can start the installed client.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/shell/window/control_progress_sink.h"
+#include "app/install/install_view.h"
+#include "app/shell/prompts/msg_box_prompt.h"
+#include "base/weak_callback.h"
+#include "ui/label.h"
+#include "ui/window_impl_base.h"
+
+namespace ui {
+class Control;
+}  // namespace ui
+
+namespace app {
+
+class BasicForm : public ui::WindowImplBase, public InstallView {
+ public:
+  // InstallView: what the install task shows. The worker calls the first
+  // three, which post to the UI thread, and copies the folder once at its
+  // start, when the folder can no longer change.
+  void SetStatusText(std::wstring text) override;
+  void SetProgress(double percent) override;
+  void FlushProgress() override;
+  std::wstring InstallFolder() override { return installFolder; }
+  void ShowFinishedView() override;
+  void ShowStartView() override;
+  void ExitInstaller() override { RequestClose(1); }
+  void PresentPrompt(const std::wstring& text, std::function<void(bool retry)> answer) override;
+
+  BasicForm();
+  ~BasicForm() override;
+
+  // The installing view's controls (status_label, progress_progress_line,
+  // progress_value); null when the skin has none. UI thread only.
+  ui::Label* StatusLabel();
+  ui::Control* ProgressBar();
+  ui::Label* ProgressValue();
+
+  std::wstring WindowClassName() const override;
+  void OnSkinLoaded() override;
+  LRESULT OnCloseMessage(UINT message, WPARAM wparam, LPARAM lparam, bool& handled) override;
+  std::wstring SkinFolder() override;
+  std::wstring SkinFile() override;
+
+  // The folder the client is installed into. UI thread only; the install
+  // task copies it when it starts.
+  const std::wstring& GetInstallFolder() const { return installFolder; }
+  void SetInstallFolder(const std::wstring& folder) { installFolder = folder; }
+
+  // The click handler of every button of the window.
+  bool OnFormClick(ui::EventArgs* event);
+
+  // The folder the client goes into when the user picks `chosen` (not
+  // empty): `chosen` itself when it already is a product folder (its last
+  // component is "orvanecloud" in any letter case), otherwise the product's
+  // own subfolder of it. The install ends programs started from its folder
+  // and replaces the files there, so it never takes a folder that holds
+  // other programs and files (Program Files, the profile, the desktop, a
+  // drive root) as its own.
+  static std::wstring FolderForChoice(const std::wstring& chosen);
+
+ protected:
+  // The shell's folder browser; an empty string when cancelled.
+  virtual std::wstring PickFolder();
+  // Where the installed client is started; the shell's "open" verb.
+  virtual void LaunchClient(const std::wstring& path);
+  // Called once the running-client check lets the install go ahead or not.
+  void OnInstallDecided(bool cancelled);
+  void ShowCloseConfirmation();
+  // The end of every close: quit the UI loop and end the process with 1.
+  virtual void EndProcess();
+
+ private:
+  std::wstring installFolder;
+  ui::Control* close_btn_ = nullptr;
+  ui::Control* logo_row_icon_ = nullptr;
+  ui::Control* logo_column_icon_ = nullptr;
+  ui::Control* begin_state_ = nullptr;
+  ui::Control* select_btn_ = nullptr;
+  ui::Control* dir_label_ = nullptr;
+  ui::Control* install_btn_ = nullptr;
+  ui::Control* done_btn_ = nullptr;
+  ui::Control* run_check_ = nullptr;
+  ui::Control* installing_state_ = nullptr;
+  ui::Control* to_change_area_ = nullptr;
+  ui::Control* change_area_ = nullptr;
+  ui::Control* finally_state_ = nullptr;
+  MsgBoxPrompt client_prompt_;
+  // Made with the skin, on the UI thread; the install task reports to it
+  // from the worker, which starts only after the skin is loaded.
+  std::unique_ptr<ControlProgressSink> progress_;
+  // This window's liveness, for the status texts the worker posts.
+  base::WeakFlagHandle alive_;
+};
+
+}  // namespace app

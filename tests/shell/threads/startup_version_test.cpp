@@ -1,0 +1,91 @@
+// The start-up's version query beside the start-up's own work: with the
+// worker thread registered, the query runs there while the work runs on the
+// calling thread, and the call returns with the package location known. The
+// work below waits for the query's last log line, so a query that only
+// starts after the work (or on the same thread) fails the test instead of
+// passing slowly.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/shell/threads/misc_thread.h"
+#include "app/install/common/package_location.h"
+#include "app/shell/threads/startup_version.h"
+#include "app/shell/threads/thread_ids.h"
+#include "base/thread_registry.h"
+#include "base/unique_any.h"
+#include "support/files.h"
+
+namespace app {
+namespace {
+
+// How many times the query's closing line ("downloadURL:") is in setup.log.
+size_t QueryEndsLogged() {
+  const std::string log = test_support::ReadFileBytes(L"setup.log");
+  size_t count = 0;
+  for (size_t at = log.find("downloadURL:"); at != std::string::npos; at = log.find("downloadURL:", at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(GetNewVersionWhile, TheQueryRunsOnTheWorkerWhileTheWorkRunsHere) {
+  MiscThread worker(kWorkerThreadId);
+  ASSERT_TRUE(worker.Start(base::kDefault));
+  downloadUrl.clear();
+  const size_t before = QueryEndsLogged();
+  const DWORD caller = ::GetCurrentThreadId();
+  DWORD work_thread = 0;
+  bool query_ended_during_work = false;
+  GetNewVersionWhile([&] {
+    work_thread = ::GetCurrentThreadId();
+    for (int i = 0; i < 600 && !query_ended_during_work; ++i) {
+      query_ended_during_work = QueryEndsLogged() > before;
+      if (!query_ended_during_work) ::Sleep(50);
+    }
+  });
+  EXPECT_EQ(work_thread, caller);
+  EXPECT_TRUE(query_ended_during_work) << "the query did not run beside the work";
+  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+}
+
+TEST(GetNewVersionWhile, WithoutAWorkerTheQueryRunsHereAfterTheWork) {
+  downloadUrl.clear();
+  const size_t before = QueryEndsLogged();
+  size_t during_work = 0;
+  GetNewVersionWhile([&] { during_work = QueryEndsLogged(); });
+  EXPECT_EQ(during_work, before);
+  EXPECT_EQ(QueryEndsLogged(), before + 1);
+  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+}
+
+TEST(GetNewVersionWhile, AQueryThatDoesNotEndInTimeIsNotWaitedFor) {
+  // The worker is held busy, so the query cannot even start: the caller
+  // stops waiting after its limit and says so, and the query still runs on
+  // the worker, before the worker's next task.
+  MiscThread worker(kWorkerThreadId);
+  ASSERT_TRUE(worker.Start(base::kDefault));
+  base::unique_handle gate(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(gate.is_valid());
+  HANDLE held = gate.get();
+  ASSERT_TRUE(base::ThreadRegistry::PostTask(kWorkerThreadId, [held] { ::WaitForSingleObject(held, 60000); }));
+  downloadUrl.clear();
+  const size_t before = QueryEndsLogged();
+  GetNewVersionWhile([] {}, std::chrono::milliseconds(200));
+  EXPECT_EQ(QueryEndsLogged(), before) << "the caller waited for a query that could not run";
+  EXPECT_NE(test_support::ReadFileBytes(L"setup.log").find("The version query did not end in time"),
+            std::string::npos);
+
+  ::SetEvent(held);
+  base::unique_handle ended(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  HANDLE signal = ended.get();
+  ASSERT_TRUE(base::ThreadRegistry::PostTask(kWorkerThreadId, [signal] { ::SetEvent(signal); }));
+  ASSERT_EQ(::WaitForSingleObject(signal, 60000), WAIT_OBJECT_0) << "the worker never got past the query";
+  EXPECT_EQ(QueryEndsLogged(), before + 1) << "the query did not run on the worker before its next task";
+  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+}
+
+}  // namespace
+}  // namespace app
