@@ -20,7 +20,7 @@ STORED_DIR = DRIVE_C / "OrvaneTest"
 
 def build_config():
     """The hosts the build put into the installer (app/install/common/build_config.h)."""
-    text = (harness.BINARY_DIR / "generated" / "app" / "build_config.h").read_text()
+    text = (harness.BINARY_DIR / "generated" / "app" / "install" / "common" / "build_config.h").read_text()
     return dict(re.findall(r'(k\w+Host)\[\] = L"([^"]*)"', text))
 
 
