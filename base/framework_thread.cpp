@@ -23,11 +23,18 @@ FrameworkThread::~FrameworkThread() {
 }
 
 bool FrameworkThread::Start(LoopKind kind, MessageDispatcher* dispatcher) {
-  if (started_ || message_loop_) return false;
+  if (started_ || message_loop_ || !start_event_) return false;
   loop_kind_ = kind;
   dispatcher_ = dispatcher;
   if (!Create()) return false;
-  ::WaitForSingleObject(start_event_.get(), INFINITE);
+  // A thread that could not make its loop ends without setting the event;
+  // waiting on the event alone would then never return.
+  const HANDLE started_or_ended[] = {start_event_.get(), thread_handle()};
+  if (::WaitForMultipleObjects(2, started_or_ended, FALSE, INFINITE) != WAIT_OBJECT_0) {
+    Join();
+    if (loop_kind_ == kCustom) factory_.reset();
+    return false;
+  }
   started_ = true;
   return true;
 }
@@ -64,6 +71,24 @@ void FrameworkThread::Stop() {
   stop_requested_ = false;
 }
 
+MessageLoop* FrameworkThread::MakeLoop() {
+  try {
+    switch (loop_kind_) {
+      case kCustom:
+        // A factory that has no loop to give fails the start.
+        if (factory_) return factory_->CreateMessageLoop();
+        break;
+      case kIO: return new IOMessageLoop;
+      case kUI: return new UIMessageLoop;
+      default: break;
+    }
+    return new MessageLoop;
+  } catch (...) {
+    ::OutputDebugStringA("base::FrameworkThread: the loop could not be made\n");
+    return nullptr;
+  }
+}
+
 void FrameworkThread::ThreadBody() {
   ThreadRecord* record = ThreadRecord::Current();
   const bool own_record = record == nullptr;
@@ -71,16 +96,14 @@ void FrameworkThread::ThreadBody() {
   record->quitting = false;
   set_thread_id(::GetCurrentThreadId());
 
-  MessageLoop* loop = nullptr;
-  switch (loop_kind_) {
-    case kCustom:
-      if (factory_) loop = factory_->CreateMessageLoop();
-      break;
-    case kIO: loop = new IOMessageLoop; break;
-    case kUI: loop = new UIMessageLoop; break;
-    default: break;
+  MessageLoop* loop = MakeLoop();
+  if (!loop) {
+    // Without a loop there is nothing to run: the thread ends with the event
+    // unset, which tells Start the thread could not be started.
+    set_thread_id(0);
+    if (own_record) ThreadRecord::FreeForCurrentThread();
+    return;
   }
-  if (!loop) loop = new MessageLoop;
   message_loop_.reset(loop);
   loop_proxy_ = loop->proxy();
 
