@@ -14,10 +14,10 @@ FrameworkThread::FrameworkThread(const char* name)
 
 FrameworkThread::~FrameworkThread() {
   // Tasks bound weakly to this object must not run once its destruction has
-  // begun (a subclass's part is already gone). That also kills a stop task
-  // queued earlier, so the stop below posts a fresh one.
+  // begun (a subclass's part is already gone). The stop task is not one of
+  // them, so a stop requested earlier still ends the loop, and the stop
+  // below makes no fresh flag the worker could be using at the same time.
   ReleaseWeakFlag();
-  stop_requested_ = false;
   if (started_) Stop();
   factory_.reset();
 }
@@ -26,6 +26,8 @@ bool FrameworkThread::Start(LoopKind kind, MessageDispatcher* dispatcher) {
   if (started_ || message_loop_ || !start_event_) return false;
   loop_kind_ = kind;
   dispatcher_ = dispatcher;
+  // A previous run may have ended on a stop request without a Stop.
+  stop_requested_ = false;
   if (!Create()) return false;
   // A thread that could not make its loop ends without setting the event;
   // waiting on the event alone would then never return.
@@ -48,18 +50,21 @@ bool FrameworkThread::StartWithLoopFactory(std::shared_ptr<MessageLoopFactory> f
 void FrameworkThread::RunOnCurrentThread(LoopKind kind, MessageDispatcher* dispatcher) {
   loop_kind_ = kind;
   dispatcher_ = dispatcher;
+  stop_requested_ = false;
   started_ = true;
   ThreadBody();
 }
 
 void FrameworkThread::RequestStop() {
-  if (stop_requested_ || !loop_proxy_) return;
-  stop_requested_ = true;
-  // Non-nestable, so it acts only on the outermost run of the loop.
-  loop_proxy_->PostNonNestableTask(ToWeakCallback([] {
+  // The owner's thread and the worker itself may both ask.
+  if (!loop_proxy_ || stop_requested_.exchange(true)) return;
+  // Non-nestable, so it acts only on the outermost run of the loop. It uses
+  // nothing of this object, so it needs no weak binding: it only ever runs
+  // on the loop it was posted to, whose end it asks for.
+  loop_proxy_->PostNonNestableTask([] {
     if (MessageLoop* loop = MessageLoop::Current()) loop->QuitWhenIdle();
     if (ThreadRecord* record = ThreadRecord::Current()) record->quitting = true;
-  }));
+  });
 }
 
 void FrameworkThread::Stop() {

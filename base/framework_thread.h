@@ -12,6 +12,7 @@
 // it virtually, like this class does.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -53,7 +54,8 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
   void RunOnCurrentThread(LoopKind kind = kDefault, MessageDispatcher* dispatcher = nullptr);
 
   // Asks the loop to end at its next idle point: tasks already queued still
-  // run, delayed tasks not yet due are discarded. Any thread.
+  // run, delayed tasks not yet due are discarded. Any thread, also while the
+  // object is being destroyed.
   void RequestStop();
   // RequestStop, then waits until the OS thread has ended. From the thread
   // itself it only requests the stop.
@@ -83,7 +85,7 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
   MessageLoop* MakeLoop();
 
   bool started_ = false;
-  bool stop_requested_ = false;
+  std::atomic<bool> stop_requested_{false};  // a stop task is queued for this run
   LoopKind loop_kind_ = kDefault;
   std::unique_ptr<MessageLoop> message_loop_;
   std::shared_ptr<MessageLoopFactory> factory_;
