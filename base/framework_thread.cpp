@@ -14,20 +14,29 @@ FrameworkThread::FrameworkThread(const char* name)
 
 FrameworkThread::~FrameworkThread() {
   // Tasks bound weakly to this object must not run once its destruction has
-  // begun (a subclass's part is already gone). That also kills a stop task
-  // queued earlier, so the stop below posts a fresh one.
+  // begun (a subclass's part is already gone). The stop task is not one of
+  // them, so a stop requested earlier still ends the loop, and the stop
+  // below makes no fresh flag the worker could be using at the same time.
   ReleaseWeakFlag();
-  stop_requested_ = false;
   if (started_) Stop();
   factory_.reset();
 }
 
 bool FrameworkThread::Start(LoopKind kind, MessageDispatcher* dispatcher) {
-  if (started_ || message_loop_) return false;
+  if (started_ || message_loop_ || !start_event_) return false;
   loop_kind_ = kind;
   dispatcher_ = dispatcher;
+  // A previous run may have ended on a stop request without a Stop.
+  stop_requested_ = false;
   if (!Create()) return false;
-  ::WaitForSingleObject(start_event_.get(), INFINITE);
+  // A thread that could not make its loop ends without setting the event;
+  // waiting on the event alone would then never return.
+  const HANDLE started_or_ended[] = {start_event_.get(), thread_handle()};
+  if (::WaitForMultipleObjects(2, started_or_ended, FALSE, INFINITE) != WAIT_OBJECT_0) {
+    Join();
+    if (loop_kind_ == kCustom) factory_.reset();
+    return false;
+  }
   started_ = true;
   return true;
 }
@@ -41,18 +50,21 @@ bool FrameworkThread::StartWithLoopFactory(std::shared_ptr<MessageLoopFactory> f
 void FrameworkThread::RunOnCurrentThread(LoopKind kind, MessageDispatcher* dispatcher) {
   loop_kind_ = kind;
   dispatcher_ = dispatcher;
+  stop_requested_ = false;
   started_ = true;
   ThreadBody();
 }
 
 void FrameworkThread::RequestStop() {
-  if (stop_requested_ || !loop_proxy_) return;
-  stop_requested_ = true;
-  // Non-nestable, so it acts only on the outermost run of the loop.
-  loop_proxy_->PostNonNestableTask(ToWeakCallback([] {
+  // The owner's thread and the worker itself may both ask.
+  if (!loop_proxy_ || stop_requested_.exchange(true)) return;
+  // Non-nestable, so it acts only on the outermost run of the loop. It uses
+  // nothing of this object, so it needs no weak binding: it only ever runs
+  // on the loop it was posted to, whose end it asks for.
+  loop_proxy_->PostNonNestableTask([] {
     if (MessageLoop* loop = MessageLoop::Current()) loop->QuitWhenIdle();
     if (ThreadRecord* record = ThreadRecord::Current()) record->quitting = true;
-  }));
+  });
 }
 
 void FrameworkThread::Stop() {
@@ -64,6 +76,24 @@ void FrameworkThread::Stop() {
   stop_requested_ = false;
 }
 
+MessageLoop* FrameworkThread::MakeLoop() {
+  try {
+    switch (loop_kind_) {
+      case kCustom:
+        // A factory that has no loop to give fails the start.
+        if (factory_) return factory_->CreateMessageLoop();
+        break;
+      case kIO: return new IOMessageLoop;
+      case kUI: return new UIMessageLoop;
+      default: break;
+    }
+    return new MessageLoop;
+  } catch (...) {
+    ::OutputDebugStringA("base::FrameworkThread: the loop could not be made\n");
+    return nullptr;
+  }
+}
+
 void FrameworkThread::ThreadBody() {
   ThreadRecord* record = ThreadRecord::Current();
   const bool own_record = record == nullptr;
@@ -71,16 +101,14 @@ void FrameworkThread::ThreadBody() {
   record->quitting = false;
   set_thread_id(::GetCurrentThreadId());
 
-  MessageLoop* loop = nullptr;
-  switch (loop_kind_) {
-    case kCustom:
-      if (factory_) loop = factory_->CreateMessageLoop();
-      break;
-    case kIO: loop = new IOMessageLoop; break;
-    case kUI: loop = new UIMessageLoop; break;
-    default: break;
+  MessageLoop* loop = MakeLoop();
+  if (!loop) {
+    // Without a loop there is nothing to run: the thread ends with the event
+    // unset, which tells Start the thread could not be started.
+    set_thread_id(0);
+    if (own_record) ThreadRecord::FreeForCurrentThread();
+    return;
   }
-  if (!loop) loop = new MessageLoop;
   message_loop_.reset(loop);
   loop_proxy_ = loop->proxy();
 

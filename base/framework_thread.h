@@ -12,6 +12,7 @@
 // it virtually, like this class does.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -41,17 +42,20 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
 
   // Starts the OS thread and returns once it has created its loop and
   // finished Init (so a registration made in Init is visible). Does nothing
-  // and returns false if the thread already has a loop or the OS thread could
-  // not be created (the object stays usable for another Start).
+  // and returns false if the thread already has a loop; returns false once
+  // the OS thread has ended if it could not be created or could not make its
+  // loop (the object stays usable for another Start).
   bool Start(LoopKind kind = kDefault, MessageDispatcher* dispatcher = nullptr);
   // Start with a loop made by `factory` (kCustom).
   bool StartWithLoopFactory(std::shared_ptr<MessageLoopFactory> factory);
   // Runs the thread on the calling OS thread; returns when the loop has
-  // ended and Cleanup has run.
+  // ended and Cleanup has run, or at once (without Init) when the loop could
+  // not be made.
   void RunOnCurrentThread(LoopKind kind = kDefault, MessageDispatcher* dispatcher = nullptr);
 
   // Asks the loop to end at its next idle point: tasks already queued still
-  // run, delayed tasks not yet due are discarded. Any thread.
+  // run, delayed tasks not yet due are discarded. Any thread, also while the
+  // object is being destroyed.
   void RequestStop();
   // RequestStop, then waits until the OS thread has ended. From the thread
   // itself it only requests the stop.
@@ -76,9 +80,12 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
  private:
   void PrepareStart(LoopKind kind, MessageDispatcher* dispatcher);
   void RunLoopOnThisThread();
+  // The loop of loop_kind_, or null when it cannot be made (the factory gave
+  // none, or making it threw).
+  MessageLoop* MakeLoop();
 
   bool started_ = false;
-  bool stop_requested_ = false;
+  std::atomic<bool> stop_requested_{false};  // a stop task is queued for this run
   LoopKind loop_kind_ = kDefault;
   std::unique_ptr<MessageLoop> message_loop_;
   std::shared_ptr<MessageLoopFactory> factory_;

@@ -15,8 +15,10 @@ struct TickState {
 };
 
 TickState& State() {
-  static TickState state;
-  return state;
+  // Never destroyed: threads the process does not join (a worker still
+  // running at exit) read the clock while static objects are destroyed.
+  static TickState* const state = new TickState;
+  return *state;
 }
 
 }  // namespace

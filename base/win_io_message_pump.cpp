@@ -60,13 +60,21 @@ bool WinIOMessagePump::WaitForIOCompletion(DWORD timeout) {
     return true;
   }
   auto* context = reinterpret_cast<IOContext*>(overlapped);
-  if (!context->handler) {
-    delete context;
-    return true;
+  // The key is the handler the file was registered with; its OVERLAPPED may
+  // be a plain one, so only a packet without a handler key is read as a
+  // whole IOContext.
+  IOHandler* handler = reinterpret_cast<IOHandler*>(key);
+  if (!handler) {
+    if (!context) return true;
+    handler = context->handler;
+    if (!handler) {
+      delete context;
+      return true;
+    }
   }
   observers_.ForEach([](IOObserver* observer) { observer->WillProcessIOEvent(); });
   try {
-    context->handler->OnIOCompleted(context, bytes, error);
+    handler->OnIOCompleted(context, bytes, error);
   } catch (...) {
     ::OutputDebugStringA("base::WinIOMessagePump: a handler threw; the exception was dropped\n");
   }

@@ -21,10 +21,11 @@ constexpr UINT kWmPointerUpdate = 0x0245;
 constexpr UINT kWmPointerDown = 0x0246;
 constexpr UINT kWmPointerUp = 0x0247;
 constexpr UINT kWmPointerCaptureChanged = 0x024C;
-// Mouse messages the system makes up from touch or pen input carry this in
-// their extra information.
-constexpr ULONG_PTR kPenOrTouchSignatureMask = 0xFFFFFF00u;
-constexpr ULONG_PTR kPenOrTouchSignature = 0xFF515700u;
+// Mouse messages the system makes up from touch input carry this in their
+// extra information; those made up from a pen lack the 0x80 bit, and are the
+// pen's only input where there are no pointer messages.
+constexpr ULONG_PTR kTouchSignatureMask = 0xFFFFFF80u;
+constexpr ULONG_PTR kTouchSignature = 0xFF515780u;
 
 // A pointer message's id is the low word of its wParam.
 DWORD PointerIdOf(WPARAM wparam) { return LOWORD(wparam); }
@@ -32,6 +33,10 @@ DWORD PointerIdOf(WPARAM wparam) { return LOWORD(wparam); }
 POINT PointOf(LPARAM lparam) { return POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}; }
 
 }  // namespace
+
+bool IsMadeUpFromTouch(ULONG_PTR extra_info) {
+  return (extra_info & kTouchSignatureMask) == kTouchSignature;
+}
 
 ControlDispatcher::ControlDispatcher(IControlHost& host) : host_(host) {}
 
@@ -416,9 +421,7 @@ void ControlDispatcher::DestroyToolTip() {
 // --- touch and pointer input ----------------------------------------------------
 
 bool ControlDispatcher::IsPromotedFromRoutedTouch() const {
-  return touch_routed_ &&
-         (static_cast<ULONG_PTR>(::GetMessageExtraInfo()) & kPenOrTouchSignatureMask) ==
-             kPenOrTouchSignature;
+  return touch_routed_ && IsMadeUpFromTouch(static_cast<ULONG_PTR>(::GetMessageExtraInfo()));
 }
 
 bool ControlDispatcher::OnTouch(WPARAM wparam, LPARAM lparam) {
@@ -458,6 +461,11 @@ bool ControlDispatcher::OnPointer(UINT message, WPARAM wparam, LPARAM lparam) {
   }
   POINT pt = PointOf(lparam);
   ::ScreenToClient(hwnd, &pt);
+  // A held contact claims every pointer message (another contact is ignored
+  // on purpose, and must not come back as mouse input); without one, only a
+  // press that reached a control is claimed, and the rest go to the default
+  // procedure.
+  const bool held = pointer_.control != nullptr;
   if (message == kWmPointerDown) {
     ContactDown(pointer_, id, pt, wparam, lparam);
   } else if (message == kWmPointerUp) {
@@ -465,8 +473,7 @@ bool ControlDispatcher::OnPointer(UINT message, WPARAM wparam, LPARAM lparam) {
   } else {
     ContactMove(pointer_, id, pt, wparam, lparam);
   }
-  // Claimed, so the system does not also turn it into mouse messages.
-  return true;
+  return held || pointer_.control != nullptr;
 }
 
 void ControlDispatcher::ContactDown(ContactCapture& capture, DWORD id, POINT pt, WPARAM wparam,

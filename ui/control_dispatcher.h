@@ -23,6 +23,10 @@ namespace ui {
 class Control;
 class IControlHost;
 
+// Whether a mouse message's extra information (GetMessageExtraInfo) marks it
+// as made up by the system from touch input; pen input is not touch.
+bool IsMadeUpFromTouch(ULONG_PTR extra_info);
+
 class ControlDispatcher {
  public:
   // How long the mouse rests before a hover event when no tooltip exists.

@@ -1,5 +1,8 @@
 #include "app/shell/main_thread.h"
 
+#include <windows.h>
+
+#include "app/install/common/setup_log.h"
 #include "app/shell/threads/misc_thread.h"
 #include "app/shell/threads/thread_ids.h"
 #include "app/shell/user_interface.h"
@@ -18,7 +21,14 @@ void MainThread::Init() {
   // Start returns only after the worker's Init, so identifier 1 is
   // registered before the user can press install.
   misc_thread_ = std::make_unique<MiscThread>(kWorkerThreadId);
-  misc_thread_->Start(base::kDefault);
+  if (!misc_thread_->Start(base::kDefault)) {
+    // Nothing could run the install: end the UI loop before any window, so
+    // the process reports the failure instead of offering a dead button.
+    misc_thread_.reset();
+    WriteSetupLog(L"Unable to start the worker thread");
+    ::PostQuitMessage(1);
+    return;
+  }
   base::MarkStartupPhase("framework start (COM, threads, loops)");
   opened_user_interface_ = OpenUserInterface();
 }

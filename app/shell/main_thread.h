@@ -18,8 +18,9 @@ class MainThread : public base::FrameworkThread, public virtual base::SupportWea
   MainThread();
   ~MainThread() override;
 
-  // False when the installer window could not be made: the loop then ended
-  // at once, and the process must not report success.
+  // False when the worker could not be started or the installer window could
+  // not be made: the loop then ended at once, and the process must not report
+  // success.
   bool OpenedUserInterface() const { return opened_user_interface_; }
 
  protected:

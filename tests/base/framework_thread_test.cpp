@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -219,6 +220,31 @@ TEST(FrameworkThreadTest, RunOnCurrentThreadReturnsAfterTheStopTaskAndCleanup) {
   EXPECT_EQ(base::ThreadRecord::Current(), nullptr);
   EXPECT_EQ(base::MessageLoop::Current(), nullptr);
   EXPECT_FALSE(base::ThreadRegistry::PostTask(0, [] {}));
+}
+
+TEST(FrameworkThreadTest, StartFailsWhenTheThreadCannotMakeItsLoop) {
+  class Refusing : public base::MessageLoopFactory {
+   public:
+    explicit Refusing(bool by_throwing) : by_throwing_(by_throwing) {}
+    base::MessageLoop* CreateMessageLoop() override {
+      if (by_throwing_) throw std::bad_alloc();
+      return nullptr;
+    }
+
+   private:
+    bool by_throwing_;
+  };
+  test::Reaper reaper("Start waited for good on a thread that could not make its loop");
+  RegisteredThread worker("loopless", 71);
+  for (bool by_throwing : {true, false}) {
+    EXPECT_FALSE(worker.StartWithLoopFactory(std::make_shared<Refusing>(by_throwing)))
+        << "a thread without a loop was reported started (throwing: " << by_throwing << ")";
+    EXPECT_FALSE(worker.IsRunning());
+    EXPECT_FALSE(worker.registered) << "Init ran without a loop";
+  }
+  // The object stays usable for another Start.
+  ASSERT_TRUE(worker.Start(base::kDefault));
+  EXPECT_TRUE(worker.registered);
 }
 
 TEST(FrameworkThreadTest, CustomAndIOLoopsRunTasks) {

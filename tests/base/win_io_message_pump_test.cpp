@@ -29,13 +29,21 @@ class WriteHandler : public base::WinIOMessagePump::IOHandler {
   base::IOMessageLoop* loop_;
 };
 
-TEST(WinIOMessagePumpTest, CompletedWritesReachTheirHandlerOnTheLoopThread) {
-  test::Reaper reaper("the IO loop never delivered the completed write");
+// A scratch file for overlapped writes, gone once closed.
+base::unique_hfile OpenOverlappedScratchFile() {
   wchar_t folder[MAX_PATH], path[MAX_PATH];
   ::GetTempPathW(MAX_PATH, folder);
   ::GetTempFileNameW(folder, L"orv", 0, path);
-  base::unique_hfile file(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_FLAG_OVERLAPPED | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return base::unique_hfile(::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_FLAG_OVERLAPPED | FILE_FLAG_DELETE_ON_CLOSE,
+                                          nullptr));
+}
+
+static const char kData[] = "twelve bytes";
+
+TEST(WinIOMessagePumpTest, CompletedWritesReachTheirHandlerOnTheLoopThread) {
+  test::Reaper reaper("the IO loop never delivered the completed write");
+  base::unique_hfile file = OpenOverlappedScratchFile();
   ASSERT_TRUE(file.is_valid());
 
   base::IOMessageLoop loop;
@@ -43,7 +51,6 @@ TEST(WinIOMessagePumpTest, CompletedWritesReachTheirHandlerOnTheLoopThread) {
   ASSERT_TRUE(loop.RegisterIOHandler(file.get(), &handler));
   base::WinIOMessagePump::IOContext context = {};
   context.handler = &handler;
-  static const char kData[] = "twelve bytes";
   loop.PostTask([&] {
     BOOL done = ::WriteFile(file.get(), kData, 12, nullptr, &context.overlapped);
     EXPECT_TRUE(done || ::GetLastError() == ERROR_IO_PENDING) << "the write failed at once";
@@ -52,6 +59,39 @@ TEST(WinIOMessagePumpTest, CompletedWritesReachTheirHandlerOnTheLoopThread) {
   EXPECT_EQ(handler.completions, (std::vector<std::string>{"12/0"}));
   EXPECT_TRUE(handler.on_loop_thread);
   EXPECT_EQ(handler.last_context, &context);
+}
+
+TEST(WinIOMessagePumpTest, TheRegisteredHandlerGetsPlainAndEmptyCompletions) {
+  test::Reaper reaper("the IO loop never delivered a plain or an empty completion");
+  base::unique_hfile file = OpenOverlappedScratchFile();
+  ASSERT_TRUE(file.is_valid());
+  base::IOMessageLoop loop;
+  WriteHandler handler(&loop);
+  WriteHandler stranger(&loop);
+  ASSERT_TRUE(loop.RegisterIOHandler(file.get(), &handler));
+
+  // A write with a plain OVERLAPPED reaches the handler the file was
+  // registered with; what lies beyond the OVERLAPPED is not the pump's.
+  struct {
+    OVERLAPPED overlapped;
+    base::WinIOMessagePump::IOHandler* beyond;
+  } plain = {{}, &stranger};
+  loop.PostTask([&] {
+    BOOL done = ::WriteFile(file.get(), kData, 12, nullptr, &plain.overlapped);
+    EXPECT_TRUE(done || ::GetLastError() == ERROR_IO_PENDING) << "the write failed at once";
+  });
+  loop.Run();
+  EXPECT_EQ(handler.completions, (std::vector<std::string>{"12/0"}))
+      << "a plain OVERLAPPED's completion missed the registered handler";
+  EXPECT_TRUE(stranger.completions.empty()) << "the pump read a handler past the OVERLAPPED";
+  EXPECT_EQ(reinterpret_cast<OVERLAPPED*>(handler.last_context), &plain.overlapped);
+
+  // A packet posted with the handler as key and no OVERLAPPED at all.
+  ASSERT_TRUE(::PostQueuedCompletionStatus(loop.io_pump()->completion_port(), 5,
+                                           reinterpret_cast<ULONG_PTR>(&handler), nullptr));
+  loop.Run();
+  EXPECT_EQ(handler.completions, (std::vector<std::string>{"12/0", "5/0"}));
+  EXPECT_EQ(handler.last_context, nullptr);
 }
 
 }  // namespace

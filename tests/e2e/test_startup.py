@@ -1,6 +1,8 @@
 """Start-up of the real installer under Wine: one installer at a time, no
 start without a network, and the exit codes of each way out."""
 
+import re
+
 import harness
 from harness import check, wait_for
 from installer_state import installer_window
@@ -76,3 +78,15 @@ def test_an_installer_window_that_cannot_be_made_exits_with_1(installers):
     harness.xdotool("key", "Return")
     code = installer.wait(30)
     check(code == 1, f"an installer without its window exited with {code}, not 1")
+
+
+def test_the_manifest_names_the_programs_own_architecture():
+    """Where both loaders exist, a program whose manifest asks for the other
+    architecture's common controls is handed that DLL and cannot start."""
+    image = harness.SETUP_EXE.read_bytes()
+    header = int.from_bytes(image[0x3C:0x40], "little")
+    machine = int.from_bytes(image[header + 4:header + 6], "little")
+    own = {0x14C: b"x86", 0x8664: b"amd64"}[machine]
+    named = re.findall(rb'processorArchitecture="([^"]*)"', image)
+    check(named and set(named) == {own},
+          f"the {own.decode()} program's manifest names {[n.decode() for n in named]}")

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ui/control.h"
+#include "ui/control_dispatcher.h"
 #include "window_test_support.h"
 
 namespace window_test {
@@ -124,6 +125,63 @@ TEST(WindowInput, PenAndTouchPointersPressControlsAndHoldThemUntilTheyLift) {
   ::SendMessageW(w.hwnd, WM_TOUCH, MAKEWPARAM(1, 0), 0x1234);
   EXPECT_EQ(nullptr, w.window->dispatcher().touch_captured());
   EXPECT_EQ(1u, w.log.clicks.size());
+}
+
+// Pointer messages that reach the procedure the window falls back on.
+int g_pointer_messages_let_through = 0;
+
+LRESULT CALLBACK CountingDefaultProcedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message >= kPointerUpdate && message <= kPointerCaptureChanged) ++g_pointer_messages_let_through;
+  return ::DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+// A test window built over a class whose procedure counts what it is left.
+class OverCountingProcedure : public TestWindow {
+ public:
+  using TestWindow::TestWindow;
+  std::wstring SuperClassName() const override { return L"OrvaneCountingDefault"; }
+};
+
+TEST(WindowInput, PointerMessagesNoControlTookGoToTheDefaultProcedure) {
+  WNDCLASSEXW counting{};
+  counting.cbSize = sizeof(counting);
+  counting.lpfnWndProc = &CountingDefaultProcedure;
+  counting.hInstance = ::GetModuleHandleW(nullptr);
+  counting.lpszClassName = L"OrvaneCountingDefault";
+  ASSERT_TRUE(::RegisterClassExW(&counting) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+  WriteSkin(L"input", L"two.xml", kTwoButtonSkin);
+  OpenedWindow w;
+  OpenShown(w, new OverCountingProcedure(L"input", L"two.xml", &w.log, L"OrvanePointerTest"));
+  // Beside the window: the skin's root box covers all of it.
+  const RECT window = WindowRect(w.hwnd);
+  const POINT on_nothing{window.left - 20, window.top - 20};
+  const POINT on_first = ScreenCentre(w.hwnd, w.PosOf(L"first"));
+
+  // Down, move and up where no control is: nobody handled them.
+  g_pointer_messages_let_through = 0;
+  SendPointer(w.hwnd, kPointerDown, 7, on_nothing);
+  SendPointer(w.hwnd, kPointerUpdate, 7, on_nothing);
+  SendPointer(w.hwnd, kPointerUp, 7, on_nothing);
+  EXPECT_EQ(3, g_pointer_messages_let_through) << "pointer messages no control took were claimed";
+  // A contact a button holds is claimed from down to up, a second contact
+  // meanwhile too (it is ignored on purpose, not left to become mouse input).
+  g_pointer_messages_let_through = 0;
+  SendPointer(w.hwnd, kPointerDown, 8, on_first);
+  SendPointer(w.hwnd, kPointerDown, 9, on_nothing);
+  SendPointer(w.hwnd, kPointerUpdate, 8, on_nothing);
+  SendPointer(w.hwnd, kPointerUp, 8, on_first);
+  EXPECT_EQ(0, g_pointer_messages_let_through) << "a held contact's messages were let through";
+  EXPECT_EQ(1u, w.log.clicks.size());
+}
+
+TEST(WindowInput, OnlyTouchCountsAsMouseInputMadeUpFromTouch) {
+  // The signature the system puts in the extra information of mouse
+  // messages it makes up: pen and touch share it, touch adds the 0x80 bit.
+  EXPECT_TRUE(ui::IsMadeUpFromTouch(0xFF515780u));
+  EXPECT_TRUE(ui::IsMadeUpFromTouch(0xFF515795u));
+  EXPECT_FALSE(ui::IsMadeUpFromTouch(0xFF515700u)) << "pen input was taken for touch";
+  EXPECT_FALSE(ui::IsMadeUpFromTouch(0xFF515715u)) << "pen input was taken for touch";
+  EXPECT_FALSE(ui::IsMadeUpFromTouch(0));
 }
 
 }  // namespace

@@ -135,7 +135,11 @@ HWND TestWindow::Open(bool layered, int x, int y, HWND parent) {
 }
 
 void OpenShown(OpenedWindow& w, const std::wstring& folder, const std::wstring& file, int x, int y) {
-  w.window = new TestWindow(folder, file, &w.log);
+  OpenShown(w, new TestWindow(folder, file, &w.log), x, y);
+}
+
+void OpenShown(OpenedWindow& w, TestWindow* window, int x, int y) {
+  w.window = window;
   w.hwnd = w.window->Open(true, x, y);
   ASSERT_NE(nullptr, w.hwnd) << "the window was not created";
   w.window->ShowOnScreen(true, true);

@@ -95,6 +95,8 @@ struct OpenedWindow {
 // Opens folder\file shown at (x, y) and waits for the fade-in to end.
 void OpenShown(OpenedWindow& w, const std::wstring& folder, const std::wstring& file, int x = 100,
                int y = 100);
+// The same with a window the test made (logging into w.log).
+void OpenShown(OpenedWindow& w, TestWindow* window, int x = 100, int y = 100);
 
 // The window rectangle in screen coordinates.
 RECT WindowRect(HWND hwnd);
