@@ -1,5 +1,7 @@
 #include "app/shell/main_thread.h"
 
+#include "app/install/common/command_line.h"
+#include "app/shell/silent/silent_install.h"
 #include "app/shell/threads/misc_thread.h"
 #include "app/shell/threads/thread_ids.h"
 #include "app/shell/user_interface.h"
@@ -20,11 +22,21 @@ void MainThread::Init() {
   misc_thread_ = std::make_unique<MiscThread>(kWorkerThreadId);
   misc_thread_->Start(base::kDefault);
   base::MarkStartupPhase("framework start (COM, threads, loops)");
+  if (ProcessCommandLine().silent) {
+    silent_install_ = std::make_unique<SilentInstall>();
+    silent_install_->Start();
+    return;
+  }
   opened_user_interface_ = OpenUserInterface();
 }
 
+int MainThread::ExitCode() const {
+  if (silent_install_) return silent_install_->ExitCode();
+  return opened_user_interface_ ? 0 : 1;
+}
+
 void MainThread::Cleanup() {
-  CloseUserInterface();
+  if (!silent_install_) CloseUserInterface();
   if (misc_thread_ && misc_thread_->IsRunning()) misc_thread_->Stop();
   misc_thread_.reset();
   if (base::ThreadRecord* record = base::ThreadRecord::Current()) record->quitting = true;
