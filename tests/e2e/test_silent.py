@@ -167,7 +167,8 @@ def failing(case, installers):
             yield (), network, None
     else:
         yield {"bad_switch": ("--bogus",), "empty_folder": ("--folder=",),
-               "relative_folder": ("--folder=relative\\dir",)}[case], None, None
+               "relative_folder": ("--folder=relative\\dir",),
+               "missing_folder": ("--folder=C:\\e2e-silent-missing\\apps",)}[case], None, None
 
 
 # The outcome of each case: exit code, its name, and the log line that says why.
@@ -188,6 +189,9 @@ FAILURES = {
     "relative_folder": (2, "bad command line",
                         "silent install: the command line cannot be read: --folder= is not an absolute path: "
                         "relative\\dir"),
+    "missing_folder": (2, "bad command line",
+                       "silent install: the command line cannot be read: --folder= names a folder that does not exist: "
+                       "C:\\e2e-silent-missing\\apps"),
 }
 
 
@@ -206,13 +210,24 @@ def test_each_failure_ends_with_its_code_and_leaves_nothing_half_installed(prefi
 
 
 def test_the_window_installs_after_a_failed_silent_install(prefix, installers):
+    """Both into a --folder= of the test's own: the window takes it too."""
     good = good_package()
-    with served_version("e2e-silent-then-window", damaged_copy(good), digest=hashlib.sha256(good).hexdigest()):
-        installer, code = run_silent(installers, "silent_before_window")
-        check_outcome(installer, code, 20, "corrupt package")
-    installer, view = open_installer(installers, "window_after_silent")
-    press_install(installer, view)
-    finish_install(installer, "the window's install after a failed silent one")
-    check_holds_package(INSTALL_DIR, good, "the window's install after a failed silent one")
-    check(follows(log_lines(installer), "rangeHeader", "Range: bytes=0-"),
-          "the window's install did not fetch the package whole")
+    chosen = DRIVE_C / "e2e-silent-then-window"
+    target = chosen / "orvanecloud"
+    folder = f"--folder={windows_path(chosen)}"
+    try:
+        shutil.rmtree(chosen, ignore_errors=True)
+        chosen.mkdir()
+        with served_version("e2e-silent-then-window", damaged_copy(good), digest=hashlib.sha256(good).hexdigest()):
+            installer, code = run_silent(installers, "silent_before_window", folder)
+            check_outcome(installer, code, 20, "corrupt package")
+        check(not target.exists(), "the failed silent install left an install folder")
+        installer, view = open_installer(installers, "window_after_silent", args=[folder])
+        press_install(installer, view)
+        finish_install(installer, "the window's install after a failed silent one", folder=target)
+        check_holds_package(target, good, "the window's install after a failed silent one")
+        check(follows(log_lines(installer), "rangeHeader", "Range: bytes=0-"),
+              "the window's install did not fetch the package whole")
+    finally:
+        installers.end_all()
+        shutil.rmtree(chosen, ignore_errors=True)

@@ -79,8 +79,24 @@ CommandLineOptions ParseCommandLine(const std::wstring& command_line) {
   return options;
 }
 
+void RefuseMissingFolder(CommandLineOptions& options) {
+  if (options.folder.empty()) return;
+  const size_t separator = options.folder.find_last_of(L"\\/");
+  std::wstring parent = options.folder.substr(0, separator == std::wstring::npos ? 0 : separator);
+  // "C:" alone is the drive's current folder, not its root.
+  if (parent.size() == 2 && parent[1] == L':') parent += L'\\';
+  const DWORD attributes = ::GetFileAttributesW(parent.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (options.error.empty()) options.error = L"--folder= names a folder that does not exist: " + parent;
+  options.folder.clear();
+}
+
 const CommandLineOptions& ProcessCommandLine() {
-  static const CommandLineOptions options = ParseCommandLine(::GetCommandLineW());
+  static const CommandLineOptions options = [] {
+    CommandLineOptions read = ParseCommandLine(::GetCommandLineW());
+    RefuseMissingFolder(read);
+    return read;
+  }();
   return options;
 }
 

@@ -23,7 +23,12 @@ struct CommandLineOptions {
 // twice, make `error`, never a guess.
 CommandLineOptions ParseCommandLine(const std::wstring& command_line);
 
-// The process's own command line, read once.
+// The install creates its own folder but none above it, and a folder can
+// only be picked in the window when it exists: a --folder= whose install
+// folder would have no existing folder to go into makes `error` too.
+void RefuseMissingFolder(CommandLineOptions& options);
+
+// The process's own command line, read once, RefuseMissingFolder applied.
 const CommandLineOptions& ProcessCommandLine();
 
 }  // namespace app

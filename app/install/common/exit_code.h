@@ -11,7 +11,7 @@ namespace app {
 enum class ExitCode : int {
   Installed = 0,
   Unexpected = 1,            // the installer itself broke (no mutex, a failure it knows no code for)
-  BadCommandLine = 2,        // an unknown "--" switch, or a --folder= empty, relative or given twice
+  BadCommandLine = 2,        // an unknown "--" switch; a --folder= empty, relative, missing or twice
   NoNetwork = 3,             // the system reports no network connection
   AnotherInstaller = 4,      // another installer is running
   NoVersion = 5,             // the service named no version

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/scratch_folder.h"
 #include "support/text.h"
 
 namespace {
@@ -38,6 +39,21 @@ TEST(CommandLine, WhatCannotBeReadIsRefusedWhereverSilentStands) {
     EXPECT_EQ(L"", options.folder) << test_support::Utf8(line);
   }
   EXPECT_EQ(L"unknown switch --bogus", Parse(L"--bogus --silent").error);
+}
+
+TEST(CommandLine, AFolderWithNothingToGoIntoIsRefused) {
+  test_support::ScratchFolder scratch;
+  // The product's folder may be new; the folder it goes into must be there.
+  for (const std::wstring& there : {scratch.path(), scratch / L"orvanecloud"}) {
+    auto options = app::ParseCommandLine(L"setup.exe --silent \"--folder=" + there + L"\"");
+    app::RefuseMissingFolder(options);
+    EXPECT_EQ(L"", options.error) << test_support::Utf8(there);
+    EXPECT_EQ(scratch / L"orvanecloud", options.folder);
+  }
+  auto options = app::ParseCommandLine(L"setup.exe --silent \"--folder=" + (scratch / L"gone") + L"\"");
+  app::RefuseMissingFolder(options);
+  EXPECT_EQ(L"--folder= names a folder that does not exist: " + (scratch / L"gone"), options.error);
+  EXPECT_EQ(L"", options.folder);
 }
 
 }  // namespace
