@@ -53,6 +53,8 @@ std::optional<FailurePrompt> FailureFor(InstallResult result) {
       return FailurePrompt{L"OutOfDiskSize", L"磁盘空间不足，请换个安装目录再试"};
     case InstallResult::RangeOpenFailed:
       return FailurePrompt{L"Failed to open URL with Range header.", L"网络连接异常，请重试"};
+    // Without a version there is no package to get, as when it is not ready.
+    case InstallResult::NoVersion:
     case InstallResult::PackageNotReady:
       return FailurePrompt{L"Failed to get new package", L"版本更新资源未就绪，请稍后重试"};
     case InstallResult::UnzipFailed:
@@ -131,7 +133,7 @@ InstallResult InstallAndRegister(InstallView* view) {
   // A start-up query that brought no version is asked again on each attempt.
   if (downloadUrl.empty() && !GetNewVersion()) {
     WriteSetupLog(L"No package version: the API gave none");
-    result = InstallResult::PackageNotReady;
+    result = InstallResult::NoVersion;
   } else {
     result = DownloadAndUnzipFile(*view, folder);
   }
@@ -141,8 +143,7 @@ InstallResult InstallAndRegister(InstallView* view) {
   // from it waits for the shortcuts and registry values.
   RegistrationInProgress registering;
   base::ThreadRegistry::PostTask(kUiThreadId, [view] { view->ShowFinishedView(); });
-  RegisterInstallation(folder);
-  return InstallResult::Success;
+  return RegisterInstallation(folder) ? InstallResult::Success : InstallResult::RegistrationFailed;
 }
 
 // The prompt of a failed attempt, or "未知" for the codes that have none.
@@ -171,7 +172,7 @@ void ReportFailure(InstallView* view, InstallResult result) {
 
 }  // namespace
 
-void RunInstallTask(InstallView* view) {
+InstallResult RunInstallTask(InstallView* view) {
   // Released however the task ends, so the worker goes into the next
   // attempt as it came into this one.
   base::unique_couninitialize com;
@@ -188,10 +189,13 @@ void RunInstallTask(InstallView* view) {
   }
   try {
     if (broke) WriteSetupLog(L"install task failed unexpectedly");
-    if (result != InstallResult::Success) ReportFailure(view, result);
+    // A registration that failed comes after the finished view: the window
+    // has nothing more to show for it.
+    if (result != InstallResult::Success && result != InstallResult::RegistrationFailed) ReportFailure(view, result);
   } catch (...) {
     // Not even the prompt could be posted; nothing is left to tell the user with.
   }
+  return result;
 }
 
 }  // namespace app

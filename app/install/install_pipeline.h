@@ -30,6 +30,8 @@ InstallResult DownloadAndUnzipFile(InstallView& view, const std::wstring& folder
 // The install task; post it to kWorkerThreadId:
 //   base::ThreadRegistry::PostTask(kWorkerThreadId, [view] { RunInstallTask(view); });
 // `view` must live until the process ends (the installer window does).
-void RunInstallTask(InstallView* view);
+// Returns the attempt's outcome once the tasks it posts to the UI thread
+// (the finished view, a failure prompt) are on their way there.
+InstallResult RunInstallTask(InstallView* view);
 
 }  // namespace app

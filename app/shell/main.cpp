@@ -1,11 +1,16 @@
 // Process entry of the installer: refuses to run offline or beside another
 // installer, brings up COM and runs the UI thread on the initial thread.
+// An unattended install (--silent) shows nothing on its way out: each refusal
+// is a log line and an exit code of its own.
 #include <windows.h>
 #include <wininet.h>
 
 #include <clocale>
 
+#include "app/install/common/command_line.h"
+#include "app/install/common/exit_code.h"
 #include "app/shell/main_thread.h"
+#include "app/shell/silent/silent_install.h"
 #include "app/install/common/product.h"
 #include "app/install/common/setup_log.h"
 #include "base/com_ptr.h"
@@ -22,8 +27,18 @@ int RunInstaller() {
   // the process-wide locale here: this standard library knows only "C".
   std::setlocale(LC_ALL, "chs");
 
+  const app::CommandLineOptions& options = app::ProcessCommandLine();
+  if (options.silent && !options.error.empty()) {
+    app::WriteSetupLog(L"silent install: the command line cannot be read: " + options.error);
+    return app::EndSilentInstall(app::ExitCode::BadCommandLine);
+  }
+
   DWORD flags = 0;
   if (!::InternetGetConnectedState(&flags, 0)) {
+    if (options.silent) {
+      app::WriteSetupLog(L"silent install: no network connection");
+      return app::EndSilentInstall(app::ExitCode::NoNetwork);
+    }
     ::MessageBoxW(nullptr, L"网络未连接，请检查您的网络设置。", L"连接错误", MB_OK);
     return 1;
   }
@@ -31,19 +46,23 @@ int RunInstaller() {
   base::unique_handle mutex(::CreateMutexW(nullptr, TRUE, app::kSingleInstanceMutexName));
   if (!mutex) {
     app::WriteSetupLog(L"Unable to create mutex");
-    return 1;
+    return options.silent ? app::EndSilentInstall(app::ExitCode::Unexpected) : 1;
   }
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
     app::WriteSetupLog(L"A process with the same name is already running, terminate the current process");
-    return 0;
+    // The window's rule: the installer already open is the one the user wants.
+    return options.silent ? app::EndSilentInstall(app::ExitCode::AnotherInstaller) : 0;
   }
+  // The window shows the folder it installs into: a switch it cannot read
+  // leaves the window's own choice.
+  if (!options.error.empty()) app::WriteSetupLog(L"The command line cannot be read, so it is ignored: " + options.error);
 
   base::MarkStartupPhase("network check, single instance");
   base::unique_couninitialize com;
   app::WriteSetupLog(L"The current process is unique and can continue to execute 中文");
   app::MainThread main_thread;
   main_thread.RunOnCurrentThread(base::kUI);
-  return main_thread.OpenedUserInterface() ? 0 : 1;
+  return main_thread.ExitCode();
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "app/install/common/command_line.h"
 #include "app/install/common/setup_log.h"
+#include "app/shell/silent/silent_install.h"
 #include "app/shell/threads/misc_thread.h"
 #include "app/shell/threads/thread_ids.h"
 #include "app/shell/user_interface.h"
@@ -26,15 +28,26 @@ void MainThread::Init() {
     // the process reports the failure instead of offering a dead button.
     misc_thread_.reset();
     WriteSetupLog(L"Unable to start the worker thread");
+    if (ProcessCommandLine().silent) EndSilentInstall(ExitCode::Unexpected);
     ::PostQuitMessage(1);
     return;
   }
   base::MarkStartupPhase("framework start (COM, threads, loops)");
+  if (ProcessCommandLine().silent) {
+    silent_install_ = std::make_unique<SilentInstall>();
+    silent_install_->Start();
+    return;
+  }
   opened_user_interface_ = OpenUserInterface();
 }
 
+int MainThread::ExitCode() const {
+  if (silent_install_) return silent_install_->ExitCode();
+  return opened_user_interface_ ? 0 : 1;
+}
+
 void MainThread::Cleanup() {
-  CloseUserInterface();
+  if (!silent_install_) CloseUserInterface();
   if (misc_thread_ && misc_thread_->IsRunning()) misc_thread_->Stop();
   misc_thread_.reset();
   if (base::ThreadRecord* record = base::ThreadRecord::Current()) record->quitting = true;

@@ -12,6 +12,7 @@
 namespace app {
 
 class MiscThread;
+class SilentInstall;
 
 class MainThread : public base::FrameworkThread, public virtual base::SupportWeakCallback {
  public:
@@ -22,6 +23,9 @@ class MainThread : public base::FrameworkThread, public virtual base::SupportWea
   // not be made: the loop then ended at once, and the process must not report
   // success.
   bool OpenedUserInterface() const { return opened_user_interface_; }
+  // The process's exit code once the loop has ended: an unattended install's
+  // outcome, else 0 after the window, 1 without it.
+  int ExitCode() const;
 
  protected:
   void Init() override;
@@ -29,6 +33,9 @@ class MainThread : public base::FrameworkThread, public virtual base::SupportWea
 
  private:
   std::unique_ptr<MiscThread> misc_thread_;
+  // Instead of the window with --silent; the worker's task may hold it, so
+  // it goes only after the worker has stopped.
+  std::unique_ptr<SilentInstall> silent_install_;
   bool opened_user_interface_ = false;
 };
 

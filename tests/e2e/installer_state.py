@@ -10,6 +10,8 @@ import re
 import shutil
 import signal
 import subprocess
+import threading
+import time
 
 import harness
 
@@ -119,6 +121,32 @@ def clean_install_state():
             list(DRIVE_C.glob("ProgramData/Microsoft/Windows/Start Menu/Programs/*.lnk")):
         if "orvane" in link.name.lower():
             link.unlink()
+
+
+class WindowWatch:
+    """Watches the display while it is open: every window that a process of
+    this run matching `pattern` (its Windows command line) shows at any moment
+    lands in `seen`, main window, box or system dialog alike."""
+
+    def __init__(self, pattern):
+        self.pattern = pattern
+        self.seen = set()
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._watch, daemon=True)
+
+    def __enter__(self):
+        self._thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self._stop.set()
+        self._thread.join()
+
+    def _watch(self):
+        while not self._stop.is_set():
+            for pid in processes(self.pattern):
+                self.seen.update(harness.visible_windows("--pid", pid))
+            time.sleep(0.05)
 
 
 def installer_window():

@@ -1,4 +1,5 @@
-// The outcome of one install attempt: the download, then the extraction.
+// The outcome of one install attempt: the version, the download, the
+// extraction, then the registration.
 #pragma once
 
 namespace app {
@@ -16,6 +17,8 @@ enum class InstallResult : int {
   DownloadException = 8,   // the download failed unexpectedly (also a failed write)
   InternetOpenFailed = 9,  // the internet handle did not open in 60 attempts
   PackageCorrupt = 10,     // the download does not match the SHA-256 the service named
+  NoVersion = 11,          // the service named no version, so there is no package URL
+  RegistrationFailed = 12, // installed, but a shortcut or registry value was not written
 };
 
 }  // namespace app

@@ -84,10 +84,11 @@ std::wstring ShortcutPath(int csidl) {
   return path;
 }
 
-void AddShortcut(int csidl, const std::wstring& target, const wchar_t* success, const wchar_t* failure) {
+bool AddShortcut(int csidl, const std::wstring& target, const wchar_t* success, const wchar_t* failure) {
   std::wstring link = ShortcutPath(csidl);
   bool created = !link.empty() && CreateShortcut(target, link);
   WriteSetupLog(created ? success : failure);
+  return created;
 }
 
 }  // namespace
@@ -110,14 +111,16 @@ void ReadInstallLocation(std::wstring& folder) {
   ::CoTaskMemFree(program_files);
 }
 
-void RegisterInstallation(std::wstring folder) {
+bool RegisterInstallation(std::wstring folder) {
   std::wstring target = folder + L"\\" + kClientExeName;
-  AddShortcut(CSIDL_COMMON_DESKTOPDIRECTORY, target, L"success\xFF1A" L"Add shortcut to desktop",
-              L"fail\xFF1A" L"Add shortcut to desktop");
-  AddShortcut(CSIDL_COMMON_PROGRAMS, target, L"success\xFF1A" L"Add shortcut to start menu",
-              L"fail\xFF1A" L"Add shortcut to start menu");
-  WriteInstallLocation(folder);
-  WriteUninstallEntry(folder);
+  // Every step is tried, whatever failed before it.
+  bool desktop = AddShortcut(CSIDL_COMMON_DESKTOPDIRECTORY, target, L"success\xFF1A" L"Add shortcut to desktop",
+                             L"fail\xFF1A" L"Add shortcut to desktop");
+  bool start_menu = AddShortcut(CSIDL_COMMON_PROGRAMS, target, L"success\xFF1A" L"Add shortcut to start menu",
+                                L"fail\xFF1A" L"Add shortcut to start menu");
+  bool location = WriteInstallLocation(folder);
+  bool entry = WriteUninstallEntry(folder);
+  return desktop && start_menu && location && entry;
 }
 
 bool CreateShortcut(const std::wstring& target, const std::wstring& link_path) {
@@ -148,7 +151,7 @@ bool CreateShortcut(const std::wstring& target, const std::wstring& link_path) {
   return SUCCEEDED(file->Save(link_path.c_str(), TRUE));
 }
 
-void WriteInstallLocation(const std::wstring& folder) {
+bool WriteInstallLocation(const std::wstring& folder) {
   base::unique_hkey key;
   if (::RegCreateKeyExW(HKEY_CURRENT_USER, kInstallLocationKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_SET_VALUE, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
@@ -156,16 +159,17 @@ void WriteInstallLocation(const std::wstring& folder) {
     DebugText("Failed to create or open registry key.");
     DebugText("newValue");
     DebugText(folder);
-    return;
+    return false;
   }
   if (SetStringValue(key.get(), kInstallLocationValue, folder, WithTerminator::Yes) == ERROR_SUCCESS) {
     DebugText("InstallLocation value has been modified.");
-  } else {
-    DebugText("Failed to set registry value.");
+    return true;
   }
+  DebugText("Failed to set registry value.");
+  return false;
 }
 
-void WriteUninstallEntry(const std::wstring& folder) {
+bool WriteUninstallEntry(const std::wstring& folder) {
   base::unique_hkey key;
   // The 32-bit registry view, where the 32-bit product's entry lives on
   // 64-bit Windows, whatever this build's bitness.
@@ -173,7 +177,7 @@ void WriteUninstallEntry(const std::wstring& folder) {
                         KEY_WRITE | KEY_WOW64_32KEY, nullptr, key.put(), nullptr) != ERROR_SUCCESS) {
     key.release();
     DebugText("Failed to create uninstall registry key\n\xa3\xac");  // ，
-    return;
+    return false;
   }
   std::wstring client = folder + L"\\" + kClientExeName;
   std::wstring uninstaller = folder + L"\\" + kUninstallerExeName;
@@ -182,11 +186,12 @@ void WriteUninstallEntry(const std::wstring& folder) {
 
   // The data without a NUL is what the system's list of programs has always
   // been given for these three; readers must not rely on a terminator.
-  SetStringValue(key.get(), L"DisplayIcon", client, WithTerminator::No);
-  SetStringValue(key.get(), L"DisplayName", kProductName, WithTerminator::Yes);
-  SetStringValue(key.get(), L"Publisher", kPublisher, WithTerminator::Yes);
-  SetStringValue(key.get(), L"DisplayVersion", version, WithTerminator::No);
-  SetStringValue(key.get(), L"UninstallString", uninstaller, WithTerminator::No);
+  bool written = SetStringValue(key.get(), L"DisplayIcon", client, WithTerminator::No) == ERROR_SUCCESS;
+  written &= SetStringValue(key.get(), L"DisplayName", kProductName, WithTerminator::Yes) == ERROR_SUCCESS;
+  written &= SetStringValue(key.get(), L"Publisher", kPublisher, WithTerminator::Yes) == ERROR_SUCCESS;
+  written &= SetStringValue(key.get(), L"DisplayVersion", version, WithTerminator::No) == ERROR_SUCCESS;
+  written &= SetStringValue(key.get(), L"UninstallString", uninstaller, WithTerminator::No) == ERROR_SUCCESS;
+  return written;
 }
 
 bool GetFileVersionString(const std::wstring& path, std::wstring& version) {

@@ -2,9 +2,8 @@
 // folder: the install location in the user's registry, the uninstall entry
 // of the machine, and the desktop and start-menu shortcuts.
 //
-// None of these operations reports a failure to its caller: the shortcut
-// steps write a line to the setup log, the registry steps only to the
-// debugger output.
+// The shortcut steps write their outcome to the setup log, the registry
+// steps theirs only to the debugger output; each returns whether it succeeded.
 #pragma once
 
 #include <string>
@@ -18,19 +17,20 @@ void ReadInstallLocation(std::wstring& folder);
 
 // After a successful extraction: both shortcuts to folder\Orvane.exe, the
 // install location and the uninstall entry. The calling thread must have
-// initialised COM (apartment model) for the shortcuts.
-void RegisterInstallation(std::wstring folder);
+// initialised COM (apartment model) for the shortcuts. Every step is tried;
+// false when any of them failed.
+bool RegisterInstallation(std::wstring folder);
 
 // Saves a shell link at `link_path` to `target`, described as "Orvane",
 // replacing any link there. Needs COM on the calling thread.
 bool CreateShortcut(const std::wstring& target, const std::wstring& link_path);
 
 // HKCU "Software\OrvaneCloud" "InstallLocation" := folder (REG_SZ).
-void WriteInstallLocation(const std::wstring& folder);
+bool WriteInstallLocation(const std::wstring& folder);
 
 // The uninstall entry "Orvane" under HKLM in the program's own (32-bit)
 // registry view. Needs administrator rights.
-void WriteUninstallEntry(const std::wstring& folder);
+bool WriteUninstallEntry(const std::wstring& folder);
 
 // The file version of `path` from its fixed version information, as
 // "major.minor.build.revision". `version` is set only when this returns true.

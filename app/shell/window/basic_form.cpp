@@ -6,8 +6,9 @@
 
 #include "app/install/install_pipeline.h"
 #include "app/shell/prompts/msg_box.h"
-#include "base/files/path_compare.h"
+#include "app/install/common/command_line.h"
 #include "app/install/common/product.h"
+#include "app/install/common/product_folder.h"
 #include "app/install/register/registration.h"
 #include "app/install/register/registration_in_progress.h"
 #include "app/shell/prompts/running_client.h"
@@ -79,7 +80,9 @@ void BasicForm::OnSkinLoaded() {
   progress_ = std::make_unique<ControlProgressSink>(ProgressBar(), ProgressValue(), *this);
   alive_ = GetWeakFlag();
 
-  ReadInstallLocation(installFolder);
+  // A folder named on the command line wins over the stored one.
+  installFolder = ProcessCommandLine().folder;
+  if (installFolder.empty()) ReadInstallLocation(installFolder);
   base::MarkStartupPhase("window created, main skin read and built");
   // Synchronous: the package location is known before the window shows. The
   // query mostly waits on the network, and the first paint would otherwise
@@ -137,7 +140,7 @@ bool BasicForm::OnFormClick(ui::EventArgs* event) {
   } else if (name == L"select_btn") {
     const std::wstring chosen = PickFolder();
     if (!chosen.empty()) {
-      installFolder = FolderForChoice(chosen);
+      installFolder = ProductFolderFor(chosen);
       SetLabelText(dir_label_, installFolder);
     }
   } else if (name == L"install_btn") {
@@ -222,12 +225,6 @@ void BasicForm::PresentPrompt(const std::wstring& text, std::function<void(bool 
                 [answer](MsgBoxRet ret) {
                   if (answer) answer(ret == kMsgBoxYes);
                 });
-}
-
-std::wstring BasicForm::FolderForChoice(const std::wstring& chosen) {
-  if (chosen.empty() || SameIgnoringCase(LastComponent(chosen), kInstallFolderName)) return chosen;
-  bool ends_in_separator = chosen.back() == L'\\' || chosen.back() == L'/';
-  return chosen + (ends_in_separator ? L"" : L"\\") + kInstallFolderName;
 }
 
 std::wstring BasicForm::PickFolder() {

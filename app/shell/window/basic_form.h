@@ -58,15 +58,6 @@ class BasicForm : public ui::WindowImplBase, public InstallView {
   // The click handler of every button of the window.
   bool OnFormClick(ui::EventArgs* event);
 
-  // The folder the client goes into when the user picks `chosen` (not
-  // empty): `chosen` itself when it already is a product folder (its last
-  // component is "orvanecloud" in any letter case), otherwise the product's
-  // own subfolder of it. The install ends programs started from its folder
-  // and replaces the files there, so it never takes a folder that holds
-  // other programs and files (Program Files, the profile, the desktop, a
-  // drive root) as its own.
-  static std::wstring FolderForChoice(const std::wstring& chosen);
-
  protected:
   // The shell's folder browser; an empty string when cancelled.
   virtual std::wstring PickFolder();

@@ -269,7 +269,7 @@ TEST_F(RegistrationTest, RegistrationWritesBothShortcutsTheLocationAndTheEntry) 
   ASSERT_TRUE(SUCCEEDED(com_.result()));
   std::wstring folder = temp_ / L"orvanecloud";
   CopyClientTo(folder + L"\\Orvane.exe");
-  app::RegisterInstallation(folder);
+  EXPECT_TRUE(app::RegisterInstallation(folder)) << "a complete registration reported a failure";
 
   std::vector<std::wstring> expected_log = {L"success\xFF1A" L"Add shortcut to desktop",
                                             L"success\xFF1A" L"Add shortcut to start menu"};
@@ -304,7 +304,7 @@ TEST_F(RegistrationTest, AMachineKeyThatCannotBeCreatedLeavesTheRestRegistered) 
     const LSTATUS created = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
                                               KEY_WRITE | KEY_WOW64_32KEY, nullptr, probe.put(), nullptr);
     EXPECT_NE(ERROR_SUCCESS, created) << "the stand-in machine key took the uninstall key after all";
-    app::RegisterInstallation(folder);
+    EXPECT_FALSE(app::RegisterInstallation(folder)) << "a registration without its uninstall entry reported success";
     ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, kVolatile);
   }

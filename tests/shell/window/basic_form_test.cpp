@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/shell/window/basic_form.h"
+#include "app/install/common/product_folder.h"
 #include "app/install/install_view.h"
 #include "app/install/register/registration_in_progress.h"
 #include "shell/support/installer_test_support.h"
@@ -167,15 +168,15 @@ class BasicFormTest : public testing::Test {
 
 TEST(BasicFormFolder, AChosenFolderGetsTheProductFolderUnlessItIsOne) {
   // Roots, and every folder that may hold other programs, get the product's own folder.
-  EXPECT_EQ(L"C:\\orvanecloud", app::BasicForm::FolderForChoice(L"C:\\"));
-  EXPECT_EQ(L"D:/orvanecloud", app::BasicForm::FolderForChoice(L"D:/"));
-  EXPECT_EQ(L"\\orvanecloud", app::BasicForm::FolderForChoice(L"\\"));
-  EXPECT_EQ(L"C:\\users\\root\\orvanecloud", app::BasicForm::FolderForChoice(L"C:\\users\\root"));
-  EXPECT_EQ(L"D:\\Games\\orvanecloud", app::BasicForm::FolderForChoice(L"D:\\Games\\"));
-  EXPECT_EQ(L"D:\\orvanecloud2\\orvanecloud", app::BasicForm::FolderForChoice(L"D:\\orvanecloud2"));
+  EXPECT_EQ(L"C:\\orvanecloud", app::ProductFolderFor(L"C:\\"));
+  EXPECT_EQ(L"D:/orvanecloud", app::ProductFolderFor(L"D:/"));
+  EXPECT_EQ(L"\\orvanecloud", app::ProductFolderFor(L"\\"));
+  EXPECT_EQ(L"C:\\users\\root\\orvanecloud", app::ProductFolderFor(L"C:\\users\\root"));
+  EXPECT_EQ(L"D:\\Games\\orvanecloud", app::ProductFolderFor(L"D:\\Games\\"));
+  EXPECT_EQ(L"D:\\orvanecloud2\\orvanecloud", app::ProductFolderFor(L"D:\\orvanecloud2"));
   // A product folder, in any letter case, is taken as it is.
-  EXPECT_EQ(L"D:\\Soft\\OrvaneCloud", app::BasicForm::FolderForChoice(L"D:\\Soft\\OrvaneCloud"));
-  EXPECT_EQ(L"D:\\orvanecloud\\", app::BasicForm::FolderForChoice(L"D:\\orvanecloud\\"));
+  EXPECT_EQ(L"D:\\Soft\\OrvaneCloud", app::ProductFolderFor(L"D:\\Soft\\OrvaneCloud"));
+  EXPECT_EQ(L"D:\\orvanecloud\\", app::ProductFolderFor(L"D:\\orvanecloud\\"));
 }
 
 TEST_F(BasicFormTest, CustomOptionsShowTheFolderAndAChosenRootGetsTheProductFolder) {
