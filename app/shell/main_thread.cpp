@@ -28,7 +28,7 @@ void MainThread::Init() {
     // the process reports the failure instead of offering a dead button.
     misc_thread_.reset();
     WriteSetupLog(L"Unable to start the worker thread");
-    if (ProcessCommandLine().silent) EndSilentInstall(ExitCode::Unexpected);
+    if (ProcessCommandLine().silent) EndSilentInstall(app::ExitCode::Unexpected);
     ::PostQuitMessage(1);
     return;
   }
