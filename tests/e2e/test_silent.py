@@ -64,7 +64,18 @@ def test_a_silent_install_leaves_what_the_window_does(prefix, installers):
     by_window = installed_state()
     clean_install_state()
 
-    installer, code = run_silent(installers, "silent_install")
+    # A client running from the install folder is ended, as by the window's
+    # install, and does not count as a program that stops a silent one.
+    INSTALL_DIR.mkdir(parents=True)
+    shutil.copy(STAND_IN, INSTALL_DIR / "Orvane.exe")
+    client = start_program(INSTALL_DIR / "Orvane.exe", "120")
+    pattern = r"orvanecloud\\Orvane\.exe"
+    try:
+        wait_for(lambda: running(pattern), 30, "the stand-in client did not start")
+        installer, code = run_silent(installers, "silent_install")
+        check(not running(pattern), "the silent install left the client running")
+    finally:
+        end_started([client], [pattern])
     check_outcome(installer, code, 0, "installed")
     check(installed_state() == by_window, "the silent install left other files, registry values or shortcuts "
                                           "than the window's install")

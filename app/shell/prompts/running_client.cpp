@@ -24,6 +24,15 @@ PROCESSENTRY32W EmptyEntry() {
   return entry;
 }
 
+bool StartedFromFolder(DWORD pid, const std::wstring& folder) {
+  base::unique_handle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+  if (!process) return false;
+  wchar_t image[MAX_PATH] = {};
+  DWORD length = MAX_PATH;
+  if (!::QueryFullProcessImageNameW(process.get(), 0, image, &length)) return false;
+  return IsInsideFolder(std::wstring_view(image, length), folder);
+}
+
 // The answer to the prompt: the identifiers found and the window's
 // continuation travel with it until the user decides.
 void OnPromptAnswer(const std::vector<DWORD>& pids, const InstallContinuation& continuation,
@@ -109,19 +118,28 @@ bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, PROCESSE
   const DWORD self = ::GetCurrentProcessId();
   bool found = false;
   do {
-    if (entry.th32ProcessID == self) continue;
-    base::unique_handle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID));
-    if (!process) continue;
-    wchar_t image[MAX_PATH] = {};
-    DWORD length = MAX_PATH;
-    if (!::QueryFullProcessImageNameW(process.get(), 0, image, &length)) continue;
-    if (!IsInsideFolder(std::wstring_view(image, length), folder)) continue;
+    if (entry.th32ProcessID == self || !StartedFromFolder(entry.th32ProcessID, folder)) continue;
     WriteSetupLog(L"pe32.th32ProcessID: ");
     WriteSetupLog(std::to_wstring(entry.th32ProcessID));
     pids.push_back(entry.th32ProcessID);
     found = true;
   } while (::Process32NextW(snapshot, &entry));
   return found;
+}
+
+bool ProgramsBesidesTheClientRunFrom(const std::wstring& folder) {
+  if (folder.empty()) return false;
+  base::unique_hfile snapshot = TakeProcessSnapshot();
+  // Programs that cannot be listed may be running.
+  if (!snapshot) return true;
+  PROCESSENTRY32W entry = EmptyEntry();
+  if (!::Process32FirstW(snapshot.get(), &entry)) return true;
+  const DWORD self = ::GetCurrentProcessId();
+  do {
+    if (entry.th32ProcessID == self || SameIgnoringCase(entry.szExeFile, kClientExeName)) continue;
+    if (StartedFromFolder(entry.th32ProcessID, folder)) return true;
+  } while (::Process32NextW(snapshot.get(), &entry));
+  return false;
 }
 
 bool EndProcess(DWORD pid) {

@@ -40,6 +40,12 @@ void EndClientProcesses();
 bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, PROCESSENTRY32W& entry,
                            std::vector<DWORD>& pids);
 
+// True when a process other than the caller and the clients (which
+// isFolderInUse has ended) runs from inside `folder`, or when the processes
+// cannot be listed: an unattended install asks this before it goes ahead,
+// since it ends the client but nothing else.
+bool ProgramsBesidesTheClientRunFrom(const std::wstring& folder);
+
 // Terminates the process `pid` with exit code 0.
 bool EndProcess(DWORD pid);
 

@@ -33,7 +33,7 @@ void SilentInstall::Start() {
     isFolderInUse(folder_, nullptr, [this](bool cancelled) { OnCheckDecided(cancelled); }, *this);
     // A check that could not list the processes decides nothing: going on
     // might replace files a running program holds, unasked.
-    if (!decided_ && !programs_running_) {
+    if (!decided_ && !asked_) {
       WriteSetupLog(L"silent install: the running programs could not be listed");
       Finish(app::ExitCode::Unexpected);
     }
@@ -44,11 +44,15 @@ void SilentInstall::Start() {
 
 void SilentInstall::AskToCloseProcesses(HWND, const std::wstring&, const std::wstring&, const std::wstring&,
                                         const std::wstring&, std::function<void(ClientPromptAnswer)> on_answer) {
-  programs_running_ = true;
-  WriteSetupLog(L"silent install: programs started from the install folder are running; they are not ended");
+  // The client has been ended already, as in every install; it still stands
+  // among the processes found, so the folder is looked at again without it.
+  asked_ = true;
+  const bool others = ProgramsBesidesTheClientRunFrom(folder_);
+  if (others)
+    WriteSetupLog(L"silent install: programs started from the install folder are running; they are not ended");
   // Answered later, as a question on the screen would be.
-  base::ThreadRegistry::PostTask(kUiThreadId, [on_answer = std::move(on_answer)] {
-    if (on_answer) on_answer(ClientPromptAnswer::No);
+  base::ThreadRegistry::PostTask(kUiThreadId, [others, on_answer = std::move(on_answer)] {
+    if (on_answer) on_answer(others ? ClientPromptAnswer::No : ClientPromptAnswer::Yes);
   });
 }
 

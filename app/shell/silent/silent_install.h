@@ -40,8 +40,10 @@ class SilentInstall : public InstallView, public ClientPrompt {
   // once the task has returned its result.
   void PresentPrompt(const std::wstring&, std::function<void(bool retry)>) override {}
 
-  // ClientPrompt: programs started from the install folder are never ended
-  // unattended; the answer is no, and the install stops before it begins.
+  // ClientPrompt: the client is ended unasked, as in every install, and the
+  // install goes on; other programs started from the install folder are
+  // never ended unattended: the answer is no, and the install stops before
+  // it begins.
   void AskToCloseProcesses(HWND owner, const std::wstring& text, const std::wstring& title,
                            const std::wstring& yes_text, const std::wstring& no_text,
                            std::function<void(ClientPromptAnswer)> on_answer) override;
@@ -52,7 +54,7 @@ class SilentInstall : public InstallView, public ClientPrompt {
   void Finish(app::ExitCode code);
 
   std::wstring folder_;
-  bool programs_running_ = false;
+  bool asked_ = false;
   bool decided_ = false;
   app::ExitCode exit_code_ = app::ExitCode::Unexpected;
 };
