@@ -10,10 +10,8 @@
 #include "app/install/register/registration_in_progress.h"
 #include "app/install/common/setup_log.h"
 #include "base/hash/sha256.h"
-#include "app/shell/threads/thread_ids.h"
 #include "app/install/extract/zip_pack.h"
 #include "base/com_ptr.h"
-#include "base/thread_registry.h"
 
 namespace app {
 namespace {
@@ -142,7 +140,7 @@ InstallResult InstallAndRegister(InstallView* view) {
   // Marked before the finished view can be answered: ending the installer
   // from it waits for the shortcuts and registry values.
   RegistrationInProgress registering;
-  base::ThreadRegistry::PostTask(kUiThreadId, [view] { view->ShowFinishedView(); });
+  view->PostToView([view] { view->ShowFinishedView(); });
   return RegisterInstallation(folder) ? InstallResult::Success : InstallResult::RegistrationFailed;
 }
 
@@ -155,7 +153,7 @@ void ReportFailure(InstallView* view, InstallResult result) {
   }
   std::wstring prompt = failure->promptText;
   bool out_of_disk = result == InstallResult::OutOfDisk;
-  base::ThreadRegistry::PostTask(kUiThreadId, [view, prompt, out_of_disk] {
+  view->PostToView([view, prompt, out_of_disk] {
     if (out_of_disk) WriteSetupLog(L"OutOfDiskSize");
     view->PresentPrompt(prompt, [view](bool retry) {
       if (retry) {

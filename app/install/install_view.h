@@ -25,8 +25,11 @@ class InstallView {
   virtual void FlushProgress() = 0;
   // A copy of the install folder; read once when the task starts.
   virtual std::wstring InstallFolder() = 0;
+  // Hands `task` to the view's own thread, to run after everything handed
+  // over before it: the task never needs to know which thread that is.
+  virtual void PostToView(std::function<void()> task) = 0;
 
-  // Called on the UI thread (the task posts them there).
+  // Called on the view's thread (the task hands them over with PostToView).
   //
   // Fade the installing view out and the finished view in.
   virtual void ShowFinishedView() = 0;

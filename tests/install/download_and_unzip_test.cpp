@@ -40,6 +40,7 @@ class RecordingView : public InstallView {
   }
   void FlushProgress() override { events.push_back(L"flush"); }
   std::wstring InstallFolder() override { return {}; }
+  void PostToView(std::function<void()> task) override { task(); }
   void ShowFinishedView() override {}
   void ShowStartView() override {}
   void ExitInstaller() override {}

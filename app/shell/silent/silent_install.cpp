@@ -71,6 +71,10 @@ void SilentInstall::OnCheckDecided(bool cancelled) {
   if (!posted) Finish(app::ExitCode::Unexpected);
 }
 
+void SilentInstall::PostToView(std::function<void()> task) {
+  base::ThreadRegistry::PostTask(kUiThreadId, std::move(task));
+}
+
 void SilentInstall::Finish(app::ExitCode code) {
   exit_code_ = code;
   EndSilentInstall(code);

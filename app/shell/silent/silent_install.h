@@ -33,6 +33,7 @@ class SilentInstall : public InstallView, public ClientPrompt {
   void SetProgress(double) override {}
   void FlushProgress() override {}
   std::wstring InstallFolder() override { return folder_; }
+  void PostToView(std::function<void()> task) override;
   void ShowFinishedView() override {}
   void ShowStartView() override {}
   void ExitInstaller() override {}

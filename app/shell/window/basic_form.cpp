@@ -194,6 +194,10 @@ void BasicForm::SetProgress(double percent) {
   if (progress_) progress_->Report(percent);
 }
 
+void BasicForm::PostToView(std::function<void()> task) {
+  base::ThreadRegistry::PostTask(kUiThreadId, std::move(task));
+}
+
 void BasicForm::FlushProgress() {
   if (progress_) progress_->Flush();
 }

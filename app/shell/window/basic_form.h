@@ -30,6 +30,7 @@ class BasicForm : public ui::WindowImplBase, public InstallView {
   void SetProgress(double percent) override;
   void FlushProgress() override;
   std::wstring InstallFolder() override { return installFolder; }
+  void PostToView(std::function<void()> task) override;
   void ShowFinishedView() override;
   void ShowStartView() override;
   void ExitInstaller() override { RequestClose(1); }

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "app/install/install_pipeline.h"
+#include "app/shell/threads/thread_ids.h"
 #include "base/com_ptr.h"
+#include "base/thread_registry.h"
 #include "shell/support/installer_test_support.h"
 
 namespace {
@@ -29,6 +31,9 @@ class BreakingView : public app::InstallView {
   void SetProgress(double) override {}
   void FlushProgress() override {}
   std::wstring InstallFolder() override { throw std::bad_alloc(); }
+  void PostToView(std::function<void()> task) override {
+    base::ThreadRegistry::PostTask(app::kUiThreadId, std::move(task));
+  }
   void ShowFinishedView() override { ++finished_views; }
   void ShowStartView() override { ++start_views; }
   void ExitInstaller() override { ++exits; }
