@@ -39,6 +39,15 @@ double WindowPainter::Now() {
   return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+double WindowPainter::ThreadCpuNow() {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+  auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
 RECT WindowPainter::AddOffscreenParts(HWND hwnd, RECT update) {
   const RECT client = ClientRect(hwnd);
   RECT window_rect{};
@@ -64,7 +73,9 @@ bool WindowPainter::PaintAndPresent(const TreeFrame& frame, HDC paint_dc, RECT u
   if (!RenderTree(frame, &update)) return false;
   const double rendered = Now();
   if (first_paint) base::MarkStartupPhase("first tree paint");
+  const double cpu_before = ThreadCpuNow();
   Present(frame, paint_dc, update);
+  times_.present_cpu_seconds += ThreadCpuNow() - cpu_before;
   if (first_paint) {
     base::MarkStartupPhase("first layered update");
     base::FinishStartupTrace();

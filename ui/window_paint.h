@@ -22,11 +22,14 @@ class Shadow;
 // drew, split into bringing the tree into the bitmap (layout pass, tree
 // paint, alpha repair) and handing the bitmap to the screen
 // (UpdateLayeredWindow, or the BitBlt). Kept so the cost of a repaint can be
-// measured on the real paint path.
+// measured on the real paint path. The hand-over is also counted in the
+// painting thread's CPU time (user and kernel), so the thread's own work can
+// be told from the platform's.
 struct PaintTimes {
   long long paints = 0;
   double render_seconds = 0;
   double present_seconds = 0;
+  double present_cpu_seconds = 0;
 };
 
 // One paint's subject: the window, its tree and how it is shown.
@@ -51,6 +54,8 @@ class WindowPainter {
 
   // Seconds on the performance counter, for timing paints.
   static double Now();
+  // CPU seconds (user and kernel) the calling thread has used.
+  static double ThreadCpuNow();
   // A layered window's update rectangle grown by the parts of the window
   // outside the virtual screen: they never get an update region of their
   // own, yet UpdateLayeredWindow shows the whole bitmap.
