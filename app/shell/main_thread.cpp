@@ -1,6 +1,7 @@
 #include "app/shell/main_thread.h"
 
 #include "app/shell/threads/misc_thread.h"
+#include "app/shell/threads/startup_version.h"
 #include "app/shell/threads/thread_ids.h"
 #include "app/shell/user_interface.h"
 #include "base/startup_trace.h"
@@ -19,6 +20,9 @@ void MainThread::Init() {
   // registered before the user can press install.
   misc_thread_ = std::make_unique<MiscThread>(kWorkerThreadId);
   misc_thread_->Start(base::kDefault);
+  // The query mostly waits on the network: it runs on the worker while this
+  // thread brings up the skin and the window, which waits for its answer.
+  StartVersionQuery();
   base::MarkStartupPhase("framework start (COM, threads, loops)");
   opened_user_interface_ = OpenUserInterface();
 }
