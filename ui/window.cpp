@@ -525,15 +525,9 @@ LRESULT Window::OnPaint() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
-  RECT update{};
-  ::GetUpdateRect(hwnd_, &update, FALSE);
-  if (::IsRectEmpty(&update) && !first_paint_) {
-    ::ValidateRect(hwnd_, nullptr);
-    return 0;
-  }
-  if (layered_) update = WindowPainter::AddOffscreenParts(hwnd_, update);
-
-  base::unique_hdc_paint paint(hwnd_);
+  // Laid out before the update region is read: what the layout moves
+  // invalidates more of the window, and that belongs in this paint, not in a
+  // second paint and present right after it.
   const double started = WindowPainter::Now();
   const bool first_paint = first_paint_;
   if (needs_layout_) {
@@ -543,8 +537,17 @@ LRESULT Window::OnPaint() {
       PlayOpenFade();
     }
   }
-  if (first_paint_) first_paint_ = false;
+  first_paint_ = false;
   if (first_paint) base::MarkStartupPhase("first layout");
+  RECT update{};
+  ::GetUpdateRect(hwnd_, &update, FALSE);
+  if (::IsRectEmpty(&update) && !first_paint) {
+    ::ValidateRect(hwnd_, nullptr);
+    return 0;
+  }
+  if (layered_) update = WindowPainter::AddOffscreenParts(hwnd_, update);
+
+  base::unique_hdc_paint paint(hwnd_);
   TreeFrame frame;
   frame.hwnd = hwnd_;
   frame.root = root_;
