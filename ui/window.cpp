@@ -545,7 +545,10 @@ LRESULT Window::OnPaint() {
     ::ValidateRect(hwnd_, nullptr);
     return 0;
   }
+  const RECT region_bounds = update;
   if (layered_) update = WindowPainter::AddOffscreenParts(hwnd_, update);
+  const std::vector<RECT> parts =
+      ::EqualRect(&update, &region_bounds) ? WindowPainter::UpdateParts(hwnd_, update) : std::vector<RECT>{update};
 
   base::unique_hdc_paint paint(hwnd_);
   TreeFrame frame;
@@ -556,7 +559,7 @@ LRESULT Window::OnPaint() {
   frame.render_offset = render_offset_;
   frame.shadow = &shadow_;
   frame.alpha_fix_corner = alpha_fix_corner_;
-  painter_.PaintAndPresent(frame, paint.get(), update, first_paint, started);
+  painter_.PaintAndPresent(frame, paint.get(), update, parts, first_paint, started);
   return 0;
 }
 
