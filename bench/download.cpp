@@ -7,10 +7,13 @@
 // Baseline in the same run, same URL: a bare WinINet loop with 1 KiB reads
 // (the installer's chunk size) writing with fwrite. Also shown: the routine
 // with its reports discarded, the bare loop with 64 KiB reads, and the bare
-// loop with the one request the design adds, the size request whose body is
-// never read: Wine's WinINet closes such a request by reading the rest of its
-// body off the connection (so it can pool the connection), which costs a
-// second transfer of the package whatever the installer does around it.
+// loop with a size request by GET whose body is never read, which a storage
+// that refuses HEAD leaves the installer: Wine's WinINet closes such a
+// request by reading the rest of its body off the connection (so it can
+// pool the connection), which costs a second transfer of the package.
+//
+// Each figure is the median over the rounds; in a round every way runs once,
+// in turn.
 //
 // Every run must bring the whole package: the bare loop checks for status
 // 200 and both check the file holds exactly PACKAGE_BYTES; the installer's
@@ -29,6 +32,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "app/shell/window/basic_form.h"
 #include "app/shell/window/control_progress_sink.h"
@@ -154,9 +158,9 @@ double BareRun(const Target& target, DWORD chunk, bool size_request = false) {
   return whole ? bytes / seconds / 1e6 : 0;
 }
 
-void KeepBest(double rate, double* best, bool* failed) {
+void Keep(double rate, std::vector<double>* rates, bool* failed) {
   if (rate <= 0) *failed = true;
-  if (rate > *best) *best = rate;
+  rates->push_back(rate);
 }
 
 }  // namespace
@@ -170,7 +174,7 @@ int wmain(int argc, wchar_t** argv) {
   target.url = argv[1];
   target.bytes = std::wcstoull(argv[2], nullptr, 10);
   const std::wstring folder = argv[3];
-  const int rounds = argc > 4 ? std::max(1, _wtoi(argv[4])) : 2;
+  const int rounds = argc > 4 ? std::max(1, _wtoi(argv[4])) : 3;
   if (argc > 5 && std::wcscmp(argv[5], L"-") != 0) {
     for (const wchar_t* c = argv[5]; *c; ++c) target.sha256 += static_cast<char>(*c);
   }
@@ -184,32 +188,32 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
 
-  // Best of the rounds for each way of downloading; any failed run fails all.
-  double installer = 0, discarded = 0, bare1k = 0, bare64k = 0, bare_sized = 0;
+  // Each way of downloading once per round, in turn, so all see the same
+  // drift of the machine's load; any failed run fails all.
+  std::vector<double> installer, discarded, bare1k, bare64k, bare_sized;
   bool failed = false;
   for (int round = 1; round <= rounds; ++round) {
     std::printf("round %d\n", round);
-    KeepBest(InstallerRun("progress to the installer window", target, &window), &installer, &failed);
-    KeepBest(InstallerRun("progress discarded", target, nullptr), &discarded, &failed);
-    KeepBest(BareRun(target, 1024), &bare1k, &failed);
-    KeepBest(BareRun(target, 64 * 1024), &bare64k, &failed);
-    KeepBest(BareRun(target, 1024, true), &bare_sized, &failed);
+    Keep(InstallerRun("progress to the installer window", target, &window), &installer, &failed);
+    Keep(InstallerRun("progress discarded", target, nullptr), &discarded, &failed);
+    Keep(BareRun(target, 1024), &bare1k, &failed);
+    Keep(BareRun(target, 64 * 1024), &bare64k, &failed);
+    Keep(BareRun(target, 1024, true), &bare_sized, &failed);
   }
   ::DeleteFileW(target.path.c_str());
   if (failed) {
     std::printf("FAILED: a download did not bring the whole package\n");
     return 1;
   }
-  std::printf("package %llu bytes, best of %d rounds\n", target.bytes, rounds);
-  bench::PrintFigure("download, installer with its progress path", installer, "MB/s",
-                     "bare WinINet, 1 KiB reads", bare1k);
-  bench::PrintFigure("download, installer, progress discarded", discarded, "MB/s",
-                     "bare WinINet, 1 KiB reads", bare1k);
-  bench::PrintFigure("download, bare WinINet, 64 KiB reads", bare64k, "MB/s",
-                     "bare WinINet, 1 KiB reads", bare1k);
-  bench::PrintFigure("download, bare 1 KiB reads + unread size request", bare_sized, "MB/s",
-                     "bare WinINet, 1 KiB reads", bare1k);
-  bench::PrintFigure("download, installer with its progress path", installer, "MB/s",
-                     "bare 1 KiB reads + unread size request", bare_sized);
+  std::printf("package %llu bytes, medians of %d rounds\n", target.bytes, rounds);
+  using bench::Median;
+  bench::PrintFigure("download, installer with its progress path", Median(installer), "MB/s",
+                     "bare WinINet, 1 KiB reads", Median(bare1k));
+  bench::PrintFigure("download, installer, progress discarded", Median(discarded), "MB/s",
+                     "bare WinINet, 1 KiB reads", Median(bare1k));
+  bench::PrintFigure("download, bare WinINet, 64 KiB reads", Median(bare64k), "MB/s",
+                     "bare WinINet, 1 KiB reads", Median(bare1k));
+  bench::PrintFigure("download, bare 1 KiB reads + unread size request", Median(bare_sized), "MB/s",
+                     "bare WinINet, 1 KiB reads", Median(bare1k));
   return 0;
 }

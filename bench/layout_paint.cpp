@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
@@ -37,18 +38,23 @@ namespace {
 
 constexpr wchar_t kSkin[] = L"basic\\basic.xml";
 
-// Runs `work` repeatedly for about `seconds`; returns milliseconds per run.
+// Runs `work` repeatedly for about `seconds` in three rounds; returns the
+// median of the rounds' milliseconds per run.
 double MsPerRun(double seconds, const std::function<void()>& work) {
   work();  // warm caches (image decoding, fonts)
-  int runs = 0;
-  const double start = bench::Seconds();
-  double elapsed = 0;
-  do {
-    work();
-    ++runs;
-    elapsed = bench::Seconds() - start;
-  } while (elapsed < seconds);
-  return elapsed * 1000 / runs;
+  std::vector<double> rounds;
+  for (int round = 0; round < 3; ++round) {
+    int runs = 0;
+    const double start = bench::Seconds();
+    double elapsed = 0;
+    do {
+      work();
+      ++runs;
+      elapsed = bench::Seconds() - start;
+    } while (elapsed < seconds / 3);
+    rounds.push_back(elapsed * 1000 / runs);
+  }
+  return bench::Median(rounds);
 }
 
 int CountControls(ui::Control* control) {

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
@@ -39,16 +40,16 @@ std::string MakeSkin(size_t target_bytes) {
   return skin;
 }
 
+// The median seconds of `rounds` runs of `work`.
 template <typename Work>
-double Best(int rounds, Work work) {
-  double best = 1e30;
+double MedianSeconds(int rounds, Work work) {
+  std::vector<double> times;
   for (int i = 0; i < rounds; ++i) {
     const double start = bench::Seconds();
     work();
-    const double elapsed = bench::Seconds() - start;
-    if (elapsed < best) best = elapsed;
+    times.push_back(bench::Seconds() - start);
   }
-  return best;
+  return bench::Median(times);
 }
 
 }  // namespace
@@ -61,12 +62,12 @@ int wmain() {
   const int rounds = 7;
 
   volatile size_t sink = 0;
-  const double scan_bytes = Best(rounds, [&] {
+  const double scan_bytes = MedianSeconds(rounds, [&] {
     size_t count = 0;
     for (char c : utf8) count += (c == '<');
     sink = sink + count;
   });
-  const double scan_wide = Best(rounds, [&] {
+  const double scan_wide = MedianSeconds(rounds, [&] {
     size_t count = 0;
     for (wchar_t c : wide) count += (c == L'<');
     sink = sink + count;
@@ -74,8 +75,8 @@ int wmain() {
 
   ui::MarkupDocument doc;
   bool ok = true;
-  const double parse_wide = Best(rounds, [&] { ok = doc.Load(wide) && ok; });
-  const double parse_utf8 = Best(rounds, [&] { ok = doc.LoadFromMemory(utf8.data(), utf8.size()) && ok; });
+  const double parse_wide = MedianSeconds(rounds, [&] { ok = doc.Load(wide) && ok; });
+  const double parse_utf8 = MedianSeconds(rounds, [&] { ok = doc.LoadFromMemory(utf8.data(), utf8.size()) && ok; });
 
   // Walk the tree once, so the figures are for a document that is really there.
   size_t elements = 0;
@@ -86,7 +87,7 @@ int wmain() {
     ++elements;
   }
 
-  std::printf("markup: skin of %.1f MB UTF-8 / %.1f MB UTF-16 (%zu elements walked), best of %d runs, %s\n",
+  std::printf("markup: skin of %.1f MB UTF-8 / %.1f MB UTF-16 (%zu elements walked), median of %d runs, %s\n",
               utf8_mb, wide_mb, elements, rounds, ok ? "parsed" : "PARSE FAILED");
   bench::PrintFigure("markup, Load of wide text", wide_mb / parse_wide, "MB/s UTF-16",
                      "scan of the wide text for '<'", wide_mb / scan_wide);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "base/framework_thread.h"
 #include "base/message_loop_proxy.h"
@@ -153,16 +154,17 @@ double RoundTripOfPlainQueues() {
 }  // namespace
 
 int wmain() {
-  // Best of three of each, alternating, so both see the same machine state.
-  double loop_rate = 0, plain_rate = 0;
-  double loop_trip = 1e30, plain_trip = 1e30;
+  // Medians of three of each, alternating, so both see the same machine state.
+  std::vector<double> loop_rates, plain_rates, loop_trips, plain_trips;
   for (int run = 0; run < 3; ++run) {
-    loop_rate = std::max(loop_rate, ThroughputOfLoop());
-    plain_rate = std::max(plain_rate, ThroughputOfPlainQueue());
-    loop_trip = std::min(loop_trip, RoundTripOfLoops());
-    plain_trip = std::min(plain_trip, RoundTripOfPlainQueues());
+    loop_rates.push_back(ThroughputOfLoop());
+    plain_rates.push_back(ThroughputOfPlainQueue());
+    loop_trips.push_back(RoundTripOfLoops());
+    plain_trips.push_back(RoundTripOfPlainQueues());
   }
-  std::printf("task posting: %d tasks from one poster to one worker loop; %d round trips UI loop -> worker loop -> UI loop; best of 3\n",
+  const double loop_rate = bench::Median(loop_rates), plain_rate = bench::Median(plain_rates);
+  const double loop_trip = bench::Median(loop_trips), plain_trip = bench::Median(plain_trips);
+  std::printf("task posting: %d tasks from one poster to one worker loop; %d round trips UI loop -> worker loop -> UI loop; medians of 3\n",
               kTasks, kRoundTrips);
   bench::PrintFigure("task posting, throughput", loop_rate, "tasks/s",
                      "mutex+condvar queue", plain_rate);

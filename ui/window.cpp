@@ -525,15 +525,9 @@ LRESULT Window::OnPaint() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
-  RECT update{};
-  ::GetUpdateRect(hwnd_, &update, FALSE);
-  if (::IsRectEmpty(&update) && !first_paint_) {
-    ::ValidateRect(hwnd_, nullptr);
-    return 0;
-  }
-  if (layered_) update = WindowPainter::AddOffscreenParts(hwnd_, update);
-
-  base::unique_hdc_paint paint(hwnd_);
+  // Laid out before the update region is read: what the layout moves
+  // invalidates more of the window, and that belongs in this paint, not in a
+  // second paint and present right after it.
   const double started = WindowPainter::Now();
   const bool first_paint = first_paint_;
   if (needs_layout_) {
@@ -543,8 +537,20 @@ LRESULT Window::OnPaint() {
       PlayOpenFade();
     }
   }
-  if (first_paint_) first_paint_ = false;
+  first_paint_ = false;
   if (first_paint) base::MarkStartupPhase("first layout");
+  RECT update{};
+  ::GetUpdateRect(hwnd_, &update, FALSE);
+  if (::IsRectEmpty(&update) && !first_paint) {
+    ::ValidateRect(hwnd_, nullptr);
+    return 0;
+  }
+  const RECT region_bounds = update;
+  if (layered_) update = WindowPainter::AddOffscreenParts(hwnd_, update);
+  const std::vector<RECT> parts =
+      ::EqualRect(&update, &region_bounds) ? WindowPainter::UpdateParts(hwnd_, update) : std::vector<RECT>{update};
+
+  base::unique_hdc_paint paint(hwnd_);
   TreeFrame frame;
   frame.hwnd = hwnd_;
   frame.root = root_;
@@ -553,7 +559,7 @@ LRESULT Window::OnPaint() {
   frame.render_offset = render_offset_;
   frame.shadow = &shadow_;
   frame.alpha_fix_corner = alpha_fix_corner_;
-  painter_.PaintAndPresent(frame, paint.get(), update, first_paint, started);
+  painter_.PaintAndPresent(frame, paint.get(), update, parts, first_paint, started);
   return 0;
 }
 

@@ -39,6 +39,15 @@ double WindowPainter::Now() {
   return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+double WindowPainter::ThreadCpuNow() {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+  auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
 RECT WindowPainter::AddOffscreenParts(HWND hwnd, RECT update) {
   const RECT client = ClientRect(hwnd);
   RECT window_rect{};
@@ -54,17 +63,46 @@ RECT WindowPainter::AddOffscreenParts(HWND hwnd, RECT update) {
   return update;
 }
 
+std::vector<RECT> WindowPainter::UpdateParts(HWND hwnd, const RECT& bounds) {
+  // More rectangles than this and the box around them is as good.
+  constexpr DWORD kMostParts = 8;
+  std::vector<RECT> whole{bounds};
+  base::unique_hrgn region(::CreateRectRgn(0, 0, 0, 0));
+  if (!region || ::GetUpdateRgn(hwnd, region.get(), FALSE) != COMPLEXREGION) return whole;
+  const DWORD size = ::GetRegionData(region.get(), 0, nullptr);
+  if (size < sizeof(RGNDATAHEADER)) return whole;
+  std::vector<unsigned char> data(size);
+  auto* header = reinterpret_cast<RGNDATA*>(data.data());
+  if (::GetRegionData(region.get(), size, header) != size || header->rdh.nCount == 0 ||
+      header->rdh.nCount > kMostParts) {
+    return whole;
+  }
+  const RECT* rects = reinterpret_cast<const RECT*>(header->Buffer);
+  return std::vector<RECT>(rects, rects + header->rdh.nCount);
+}
+
 void WindowPainter::Init(HWND hwnd) {
   if (!window_dc_ && hwnd) window_dc_ = base::unique_hdc_window::For(hwnd);
   if (!render_) render_ = RenderFactory()->CreateRenderContext();
 }
 
 bool WindowPainter::PaintAndPresent(const TreeFrame& frame, HDC paint_dc, RECT update,
-                                    bool first_paint, double started) {
-  if (!RenderTree(frame, &update)) return false;
+                                    const std::vector<RECT>& parts, bool first_paint, double started) {
+  const RECT client = ClientRect(frame.hwnd);
+  for (const RECT& part : parts) {
+    RECT painted = part;
+    if (!RenderTree(frame, &painted)) return false;
+    // A resized bitmap was painted whole: the other parts are in it.
+    if (::EqualRect(&painted, &client)) {
+      update = client;
+      break;
+    }
+  }
   const double rendered = Now();
   if (first_paint) base::MarkStartupPhase("first tree paint");
+  const double cpu_before = ThreadCpuNow();
   Present(frame, paint_dc, update);
+  times_.present_cpu_seconds += ThreadCpuNow() - cpu_before;
   if (first_paint) {
     base::MarkStartupPhase("first layered update");
     base::FinishStartupTrace();

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "base/unique_any.h"
 
@@ -22,11 +23,14 @@ class Shadow;
 // drew, split into bringing the tree into the bitmap (layout pass, tree
 // paint, alpha repair) and handing the bitmap to the screen
 // (UpdateLayeredWindow, or the BitBlt). Kept so the cost of a repaint can be
-// measured on the real paint path.
+// measured on the real paint path. The hand-over is also counted in the
+// painting thread's CPU time (user and kernel), so the thread's own work can
+// be told from the platform's.
 struct PaintTimes {
   long long paints = 0;
   double render_seconds = 0;
   double present_seconds = 0;
+  double present_cpu_seconds = 0;
 };
 
 // One paint's subject: the window, its tree and how it is shown.
@@ -51,10 +55,17 @@ class WindowPainter {
 
   // Seconds on the performance counter, for timing paints.
   static double Now();
+  // CPU seconds (user and kernel) the calling thread has used.
+  static double ThreadCpuNow();
   // A layered window's update rectangle grown by the parts of the window
   // outside the virtual screen: they never get an update region of their
   // own, yet UpdateLayeredWindow shows the whole bitmap.
   static RECT AddOffscreenParts(HWND hwnd, RECT update);
+  // The rectangles the window's update region is made of, to be read before
+  // BeginPaint empties it: a progress step invalidates a bar and a label far
+  // apart, and the box around both is mostly pixels that did not change.
+  // Just `bounds` when the region is one rectangle, many, or unreadable.
+  static std::vector<RECT> UpdateParts(HWND hwnd, const RECT& bounds);
 
   // Holds the window's DC for the window's life and makes the render context
   // (once).
@@ -64,12 +75,12 @@ class WindowPainter {
   IRenderContext* render() const { return render_.get(); }
   const PaintTimes& times() const { return times_; }
 
-  // Renders the laid-out tree within `update` and presents it on `paint_dc`
-  // (from BeginPaint), counting the paint from `started` (Now() when the
-  // paint began). The first paint of a tree marks its startup phases. False
-  // when there was nothing to paint.
-  bool PaintAndPresent(const TreeFrame& frame, HDC paint_dc, RECT update, bool first_paint,
-                       double started);
+  // Renders the laid-out tree within each of `parts` (which lie inside
+  // `update`) and presents `update` on `paint_dc` (from BeginPaint), counting
+  // the paint from `started` (Now() when the paint began). The first paint
+  // of a tree marks its startup phases. False when there was nothing to paint.
+  bool PaintAndPresent(const TreeFrame& frame, HDC paint_dc, RECT update, const std::vector<RECT>& parts,
+                       bool first_paint, double started);
 
  private:
   // Paints the tree into the bitmap within `update` (which grows to the

@@ -11,6 +11,7 @@
 #include "app/install/common/exit_code.h"
 #include "app/shell/main_thread.h"
 #include "app/shell/silent/silent_install.h"
+#include "app/shell/threads/tls_warm_up.h"
 #include "app/install/common/product.h"
 #include "app/install/common/setup_log.h"
 #include "base/com_ptr.h"
@@ -22,6 +23,9 @@ namespace {
 
 int RunInstaller() {
   base::MarkStartupPhase("process start (loader, runtime)");
+  // The version query's TLS set-up needs no network: it runs from here on,
+  // beside the checks and the window's start-up.
+  app::StartTlsWarmUp();
   // Wide text the C runtime converts (the setup log among it) goes through
   // the Simplified Chinese code page from here on. The runtime's setlocale is
   // the process-wide locale here: this standard library knows only "C".

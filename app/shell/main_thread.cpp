@@ -6,6 +6,7 @@
 #include "app/install/common/setup_log.h"
 #include "app/shell/silent/silent_install.h"
 #include "app/shell/threads/misc_thread.h"
+#include "app/shell/threads/startup_version.h"
 #include "app/shell/threads/thread_ids.h"
 #include "app/shell/user_interface.h"
 #include "base/startup_trace.h"
@@ -38,6 +39,9 @@ void MainThread::Init() {
     silent_install_->Start();
     return;
   }
+  // The query mostly waits on the network: it runs on the worker while this
+  // thread brings up the skin and the window, which waits for its answer.
+  StartVersionQuery();
   opened_user_interface_ = OpenUserInterface();
 }
 

@@ -50,7 +50,7 @@ void SetRequestTimeouts(HINTERNET handle, const RequestTimeouts& timeouts) {
 }
 
 UrlRequest OpenUrlRequest(HINTERNET internet, const std::wstring& url, const std::wstring& headers,
-                          DWORD flags, const RequestTimeouts& timeouts) {
+                          DWORD flags, const RequestTimeouts& timeouts, const wchar_t* verb) {
   UrlRequest sent;
   UrlParts parts;
   if (!CrackUrl(url, &parts)) return sent;
@@ -59,7 +59,7 @@ UrlRequest OpenUrlRequest(HINTERNET internet, const std::wstring& url, const std
   if (!sent.connection) return sent;
   SetRequestTimeouts(sent.connection.get(), timeouts);
   if (parts.scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-  base::unique_hinternet request(::HttpOpenRequestW(sent.connection.get(), L"GET", parts.object.c_str(), nullptr,
+  base::unique_hinternet request(::HttpOpenRequestW(sent.connection.get(), verb, parts.object.c_str(), nullptr,
                                                     nullptr, nullptr, flags, 0));
   if (!request) return sent;
   const wchar_t* extraHeaders = headers.empty() ? nullptr : headers.c_str();

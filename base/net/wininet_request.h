@@ -1,4 +1,4 @@
-// One GET request of a URL over a WinINet session, bounded in time.
+// One request of a URL over a WinINet session, bounded in time.
 #pragma once
 
 #include <windows.h>
@@ -32,16 +32,16 @@ struct UrlRequest {
   }
 };
 
-// What InternetOpenUrlW does for an http(s) URL: sends a GET with `headers`
-// (none when empty) and the flags given, and answers the request once its
-// headers are in; an empty request when the URL does not open. Not
+// What InternetOpenUrlW does for an http(s) URL: sends a `verb` request
+// (GET unless said) with `headers` (none when empty) and the flags given,
+// and answers the request once its headers are in; an empty request when the URL does not open. Not
 // InternetOpenUrlW itself: time limits reach a connection only when set on
 // it, or on its request before that is sent, and InternetOpenUrlW sends at
 // once; the session's own limits, which should carry over, do not under this
 // Wine, so a server that falls silent would hold a read there for good. The
 // limits are set on the connection made here.
 UrlRequest OpenUrlRequest(HINTERNET internet, const std::wstring& url, const std::wstring& headers,
-                          DWORD flags, const RequestTimeouts& timeouts);
+                          DWORD flags, const RequestTimeouts& timeouts, const wchar_t* verb = L"GET");
 
 // Sets the limits on a WinINet handle, which passes them on to the handles
 // made from it.

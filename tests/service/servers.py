@@ -63,7 +63,7 @@ class QuietServer(socketserver.ThreadingMixIn, http.server.HTTPServer):
     allow_reuse_address = True
 
     def handle_error(self, request, client_address):
-        # Clients that hang up early (the size request of the download never
+        # Clients that hang up early (a size request made with GET never
         # reads its body) are normal here.
         pass
 
@@ -251,10 +251,21 @@ class FaultHandler(BaseHandler):
                           client hangs up; answers from later bytes come whole
     /nocontentrange/<rest> answers a Range with 206 and the whole file, without
                           saying so (no Content-Range)
+    /nohead/<rest>        like /ok/, but refuses HEAD (405)
+    /headnolength/<rest>  like /ok/, but answers HEAD without a Content-Length
+    Every other answer to a HEAD is the GET's without its body.
     """
     fault_prefix = ""
 
     def do_HEAD(self):
+        fault = (self.fault_prefix + self.request_path()).lstrip("/").split("/")[0]
+        if fault == "nohead":
+            return self.answer(405, b"", "text/plain", extra=[("Allow", "GET")])
+        if fault == "headnolength":
+            self.send_response(200)
+            self.send_header("Content-Type", "application/zip")
+            self.end_headers()
+            return
         self.do_GET()
 
     def do_GET(self):
@@ -277,7 +288,7 @@ class FaultHandler(BaseHandler):
                 return self.serve(parts[1:], honour_range=False)
             if fault == "wrongrange":
                 return self.serve(parts[1:], wrong_start=True)
-            if fault == "ok":
+            if fault in ("ok", "nohead", "headnolength"):
                 return self.serve(parts[1:])
         except ValueError:
             pass

@@ -89,6 +89,16 @@ bool ContinuesAt(HINTERNET request, uint32_t offset) {
   return std::wcsncmp(range, expected.c_str(), expected.size()) == 0;
 }
 
+// The body's length as the answer states it; 0 when it states none.
+DWORD ContentLength(HINTERNET request) {
+  DWORD length = 0;
+  DWORD size = sizeof(length);
+  if (!::HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr)) {
+    return 0;
+  }
+  return length;
+}
+
 // A proxy that wants credentials answers every request alike, and none are
 // configured: asking again would only repeat its answer.
 bool ProxyRefused(HINTERNET request) {
@@ -159,23 +169,30 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
 
     SetRequestTimeouts(internet.get(), timeouts);
 
-    // This request only tells the size; its body is never read.
-    UrlRequest sizeRequest = OpenUrlRequest(internet.get(), downloadUrl, L"", kRequestFlags, timeouts);
-    if (!sizeRequest) {
+    // The size comes from a HEAD, which brings no body. A storage that
+    // refuses HEAD or states no length there is asked with a GET whose body
+    // is never read; closing that one makes WinINet read its body off the
+    // connection, so the package then crosses the wire twice.
+    DWORD size = 0;
+    UrlRequest sizeRequest = OpenUrlRequest(internet.get(), downloadUrl, L"", kRequestFlags, timeouts, L"HEAD");
+    if (sizeRequest) {
+      if (ProxyRefused(sizeRequest.get())) return InstallResult::OpenUrlFailed;
+      if (StatusCode(sizeRequest.get()) < HTTP_STATUS_BAD_REQUEST) size = ContentLength(sizeRequest.get());
+      // Closed at once: with no body to drain, the connection is free for the transfer.
+      sizeRequest.Close();
+      if (size == 0) sizeRequest = OpenUrlRequest(internet.get(), downloadUrl, L"", kRequestFlags, timeouts);
+    }
+    if (size == 0 && !sizeRequest) {
       WriteSetupLog(L"Failed to open URL.");
       internet.reset();
       Pause(options);
       if (++attempts == kMaxAttempts) return InstallResult::OpenUrlFailed;
       continue;
     }
-    if (ProxyRefused(sizeRequest.get())) return InstallResult::OpenUrlFailed;
-
-    DWORD size = 0;
-    DWORD sizeLength = sizeof(size);
-    if (!::HttpQueryInfoW(sizeRequest.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
-                          &size, &sizeLength, nullptr) ||
-        size == 0) {
-      return InstallResult::NoFileSize;
+    if (size == 0) {
+      if (ProxyRefused(sizeRequest.get())) return InstallResult::OpenUrlFailed;
+      size = ContentLength(sizeRequest.get());
+      if (size == 0) return InstallResult::NoFileSize;
     }
 
     const uint64_t existing = ExistingFileSize();

@@ -34,11 +34,22 @@ class QueryDone {
 // platform wait that overruns its limit a little.
 constexpr std::chrono::milliseconds kStartupWaitLimit = kVersionQueryTimeLimit + std::chrono::milliseconds(5000);
 
+// The query started and not yet waited for; touched on the UI thread only.
+struct PendingQuery {
+  bool started = false;
+  // Signalled when the query is gone; empty when it could not be posted.
+  base::unique_handle done;
+};
+
+PendingQuery& Pending() {
+  static PendingQuery pending;
+  return pending;
+}
+
 }  // namespace
 
-void GetNewVersionWhile(const std::function<void()>& work) { GetNewVersionWhile(work, kStartupWaitLimit); }
-
-void GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit) {
+void StartVersionQuery() {
+  PendingQuery& pending = Pending();
   auto done = std::make_shared<QueryDone>();
   // The waiting side keeps the event open on its own: the task's reference
   // may be the last one and close it right after signalling.
@@ -55,18 +66,34 @@ void GetNewVersionWhile(const std::function<void()>& work, std::chrono::millisec
                           // Without a version the install task asks again.
                         }
                       });
-  done.reset();
-  if (work) work();
-  if (!beside) {
+  pending.started = true;
+  pending.done = beside ? std::move(event) : base::unique_handle();
+}
+
+void WaitForVersionQuery() { WaitForVersionQuery(kStartupWaitLimit); }
+
+void WaitForVersionQuery(std::chrono::milliseconds limit) {
+  if (!Pending().started) StartVersionQuery();
+  const base::unique_handle done = std::move(Pending().done);
+  Pending().started = false;
+  if (!done) {
     GetNewVersion();
     return;
   }
   // The window must come up even if the query never ends. Stopping to wait
   // is safe: only the worker reads what the query writes, and it runs the
   // query to its end before any install task.
-  if (::WaitForSingleObject(event.get(), static_cast<DWORD>(limit.count())) == WAIT_TIMEOUT) {
+  if (::WaitForSingleObject(done.get(), static_cast<DWORD>(limit.count())) == WAIT_TIMEOUT) {
     WriteSetupLog(L"The version query did not end in time; the window opens without it");
   }
+}
+
+void GetNewVersionWhile(const std::function<void()>& work) { GetNewVersionWhile(work, kStartupWaitLimit); }
+
+void GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit) {
+  StartVersionQuery();
+  if (work) work();
+  WaitForVersionQuery(limit);
 }
 
 }  // namespace app

@@ -6,14 +6,24 @@
 
 namespace app {
 
-// Runs GetNewVersion and `work` at the same time and returns when both are
-// done: the query, which spends most of its time waiting on the network, on
-// the worker thread (idle until the user presses install), `work` on the
-// calling thread. With no worker thread registered, the query runs here
-// after `work`. The caller proceeds with the package location known, as
-// with a plain GetNewVersion, unless the query outlasts `limit` (by default
-// its own time limit and a margin): then it stops waiting, logs so, and the
-// query finishes on the worker, before any install task posted there later.
+// Starts GetNewVersion on the worker thread (idle until the user presses
+// install), where it spends most of its time waiting on the network while
+// the calling thread goes on with the start-up. Called once, on the UI
+// thread, as early as the worker runs.
+void StartVersionQuery();
+
+// Returns when the query StartVersionQuery began has ended (starting it
+// first when none was), so the caller proceeds with the package location
+// known, as after a plain GetNewVersion. With no worker thread registered,
+// the query runs here. A query that outlasts `limit` (by default its own
+// time limit and a margin) is not waited for any longer: this logs so, and
+// the query finishes on the worker, before any install task posted there
+// later.
+void WaitForVersionQuery();
+void WaitForVersionQuery(std::chrono::milliseconds limit);
+
+// GetNewVersion and `work` at the same time, `work` on the calling thread:
+// StartVersionQuery, `work`, WaitForVersionQuery(limit).
 void GetNewVersionWhile(const std::function<void()>& work);
 void GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit);
 

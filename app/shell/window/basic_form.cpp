@@ -84,13 +84,12 @@ void BasicForm::OnSkinLoaded() {
   installFolder = ProcessCommandLine().folder;
   if (installFolder.empty()) ReadInstallLocation(installFolder);
   base::MarkStartupPhase("window created, main skin read and built");
-  // Synchronous: the package location is known before the window shows. The
-  // query mostly waits on the network, and the first paint would otherwise
-  // stop to decode the skin's images one by one: both happen at once.
-  GetNewVersionWhile([this] {
-    if (ui::Control* root = GetRoot()) root->PreloadImages();
-    base::MarkStartupPhase("images preloaded beside the version query");
-  });
+  // The package location is known before the window shows. The query began
+  // with the worker and mostly waits on the network; the first paint would
+  // otherwise stop to decode the skin's images one by one: both happen at once.
+  if (ui::Control* root = GetRoot()) root->PreloadImages();
+  base::MarkStartupPhase("images preloaded beside the version query");
+  WaitForVersionQuery();
   base::MarkStartupPhase("version query");
 }
 

@@ -1,5 +1,5 @@
 // Shows download progress in the installing view's bar and percentage
-// label, paced to the display (PacedProgress): the UI thread applies at most
+// label, paced (PacedProgress): the UI thread applies at most
 // one report a frame, always the latest, and the last report is always
 // shown. Flush (the destructor too) puts the last report on screen before
 // anything posted to the UI thread after it, such as the next status text or

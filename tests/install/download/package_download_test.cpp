@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -134,6 +135,46 @@ TEST_F(PackageDownload, FreshDownloadStartsAtZeroAndReportsEveryChunk) {
   EXPECT_LE(run.reports.front(), 1.03) << "the first report came after more than one chunk";
   EXPECT_TRUE(std::is_sorted(run.reports.begin(), run.reports.end()));
   EXPECT_DOUBLE_EQ(run.reports.back(), 100.0);
+}
+
+// Bytes of the body the storage (nginx) sent for each request of `path`,
+// from its access log.
+std::vector<unsigned long long> BodyBytesServed(const std::string& path) {
+  std::vector<unsigned long long> sent;
+  const std::string log = test_support::ReadFileBytes(test_support::ServiceDir() + L"\\nginx\\access.log");
+  for (size_t at = log.find(" " + path); at != std::string::npos; at = log.find(" " + path, at + 1)) {
+    const size_t quote = log.find("\" ", at);
+    unsigned status = 0;
+    unsigned long long bytes = 0;
+    if (quote != std::string::npos && std::sscanf(log.c_str() + quote + 2, "%u %llu", &status, &bytes) == 2) {
+      sent.push_back(bytes);
+    }
+  }
+  return sent;
+}
+
+TEST_F(PackageDownload, PackageCrossesTheWireOnce) {
+  EXPECT_EQ(Download().result, InstallResult::Success);
+  const std::vector<unsigned long long> sent = BodyBytesServed(storagePath_);
+  ASSERT_FALSE(sent.empty()) << "the storage's access log names no request of the package";
+  unsigned long long total = 0;
+  for (unsigned long long bytes : sent) total += bytes;
+  EXPECT_EQ(total, kPackageSize) << "over " << sent.size() << " requests";
+}
+
+// A storage that answers HEAD with an error or without a length is asked
+// the way that needs no HEAD, and the download goes as from any storage.
+TEST_F(PackageDownload, StorageWithoutUsefulHeadAnswerStillGivesTheSize) {
+  for (const char* fault : {"nohead", "headnolength"}) {
+    SCOPED_TRACE(fault);
+    ::DeleteFileW(app::packagePath.c_str());
+    ::DeleteFileW(dir_->File(L"setup.log").c_str());
+    app::downloadUrl = FaultUrl(fault, storagePath_);
+    EXPECT_EQ(Download().result, InstallResult::Success);
+    ExpectIdenticalToOriginal();
+    EXPECT_EQ(dir_->LogLines(), Concat({StartLines(0, kPackageSize), Range(0),
+                                        Finished(kPackageSize, kPackageSize), kSuccessEnd}));
+  }
 }
 
 TEST_F(PackageDownload, PartialFileIsResumedFromItsSize) {

@@ -51,6 +51,23 @@ TEST(GetNewVersionWhile, TheQueryRunsOnTheWorkerWhileTheWorkRunsHere) {
   EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
 }
 
+TEST(StartVersionQuery, TheQueryEndsWithoutAnyoneWaitingAndIsWaitedForOnce) {
+  MiscThread worker(kWorkerThreadId);
+  ASSERT_TRUE(worker.Start(base::kDefault));
+  downloadUrl.clear();
+  const size_t before = QueryEndsLogged();
+  StartVersionQuery();
+  bool ended = false;
+  for (int i = 0; i < 600 && !ended; ++i) {
+    ended = QueryEndsLogged() > before;
+    if (!ended) ::Sleep(50);
+  }
+  EXPECT_TRUE(ended) << "the started query did not run until it was waited for";
+  WaitForVersionQuery();
+  EXPECT_EQ(QueryEndsLogged(), before + 1) << "waiting asked for the version again";
+  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+}
+
 TEST(GetNewVersionWhile, WithoutAWorkerTheQueryRunsHereAfterTheWork) {
   downloadUrl.clear();
   const size_t before = QueryEndsLogged();
