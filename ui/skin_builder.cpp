@@ -126,6 +126,10 @@ Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback c
     const int count = element.GetAttributeCount();
     for (int i = 0; i < count; ++i)
       existing->ApplyAttribute(element.GetAttributeName(i), element.GetAttributeValue(i));
+    if (existing->ClassExpansionStopped()) {
+      Fail(L"Classes expand too far");
+      return nullptr;
+    }
     Control* first = nullptr;
     return BuildChildren(element, existing, window, nesting_ + 1, &first) ? existing : nullptr;
   }
@@ -206,6 +210,10 @@ bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, ICon
     const int attributes = child.GetAttributeCount();
     for (int i = 0; i < attributes; ++i)
       control->ApplyAttribute(child.GetAttributeName(i), child.GetAttributeValue(i));
+    if (control->ClassExpansionStopped()) {
+      delete control;
+      return Fail(L"Classes expand too far");
+    }
     Control* first_child = nullptr;
     if (!BuildChildren(child, control, window, nesting + 1, &first_child)) {
       delete control;
