@@ -85,7 +85,8 @@ class SkinBuilder {
   // when a limit was broken.
   bool BuildChildren(const MarkupNode& element, Control* parent, IControlHost* window, int nesting,
                      Control** first);
-  bool BuildInclude(const MarkupNode& element, Control* parent, IControlHost* window, int nesting);
+  bool BuildInclude(const MarkupNode& element, Control* parent, IControlHost* window, int nesting,
+                    Control** first);
   bool Fail(const wchar_t* message);
   Control* CreateControl(const std::wstring& tag) const;
   // An Event or BubbledEvent element attached to `parent`.

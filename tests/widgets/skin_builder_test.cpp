@@ -224,6 +224,16 @@ TEST_F(SkinBuilderTest, IncludeBuildsAnotherFileCountTimesIntoTheParent) {
   EXPECT_EQ(static_cast<ui::Label*>(root->GetItemAt(0))->GetText(), L"item");
 }
 
+TEST_F(SkinBuilderTest, IncludeAtTheTopBuildsTheWindowsRoot) {
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_main.xml",
+                            R"(<Include><VBox name="included_root"><Label/></VBox><Control/></Include>)"));
+  auto host = MakeHost(300, 300);
+  ui::Control* root = BuildInto(*host, LR"(<Window><Include source="basic\widgets_main.xml"/></Window>)");
+  ASSERT_NE(root, nullptr) << "the include made no root";
+  EXPECT_EQ(root->GetName(), L"included_root");
+  EXPECT_EQ(static_cast<ui::Box*>(root)->GetCount(), 1u);
+}
+
 TEST_F(SkinBuilderTest, ExistingControlTakesTheFirstElementsAttributesAndChildren) {
   auto host = MakeHost(300, 200);
   auto* existing = new ui::VBox();
