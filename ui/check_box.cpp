@@ -3,6 +3,7 @@
 #include "ui/attribute_values.h"
 #include "ui/control_host.h"
 #include "ui/control_resources.h"
+#include "ui/control_tree.h"
 #include "ui/render_context.h"
 
 namespace ui {
@@ -158,12 +159,15 @@ void OptionTemplate<Base>::Selected(bool selected, SelectionEvent send) {
   if (this->IsSelected() == selected) return;
   CheckBoxTemplate<Base>::Selected(selected, send);
   if (!selected || group_.empty() || !this->GetParent()) return;
+  // The unselect handlers may change the siblings, or delete this option.
   base::WeakFlagHandle alive = this->GetWeakFlag();
-  for (Control* sibling : this->GetParent()->GetChildren()) {
-    auto* option = dynamic_cast<OptionTemplate*>(sibling);
-    if (option && option != this && option->GetGroup() == group_) option->Selected(false, send);
+  const std::wstring group = group_;
+  Control* parent = this->GetParent();
+  control_tree::ForEachChild(parent, parent->GetChildren(), [&](Control* sibling) {
     if (alive.expired()) return;
-  }
+    auto* option = dynamic_cast<OptionTemplate*>(sibling);
+    if (option && option != this && option->GetGroup() == group) option->Selected(false, send);
+  });
 }
 
 template <typename Base>

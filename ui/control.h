@@ -168,7 +168,15 @@ class Control : public PlaceHolder {
   // Class names separated by blanks: the global class table first, then the
   // window's own classes. A class that names itself, directly or through
   // other classes, is expanded once: the repeated name is skipped.
+  // Classes that name several others can still multiply at every level, so
+  // one expansion ends where it would apply more than
+  // kMaxClassExpansionSize characters of attribute lists in all or go more
+  // than kMaxClassDepth classes deep; ClassExpansionStopped() then tells so
+  // (the skin builder fails the build with it).
   void ApplyClass(const std::wstring& class_names);
+  static constexpr size_t kMaxClassExpansionSize = 16 * 1024;
+  static constexpr size_t kMaxClassDepth = 16;
+  bool ClassExpansionStopped() const { return class_expansion_stopped_; }
 
   // --- painting -----------------------------------------------------------
   virtual void Paint(IRenderContext* render, const RECT& dirty);
@@ -305,8 +313,11 @@ class Control : public PlaceHolder {
   std::wstring tooltip_text_;
   std::wstring tooltip_text_id_;
   std::wstring data_id_;
-  // The classes being expanded right now, outermost first.
+  // The classes being expanded right now, outermost first, and the size of
+  // the attribute lists the outermost expansion has applied so far.
   std::vector<std::wstring> classes_in_expansion_;
+  size_t class_expansion_size_ = 0;
+  bool class_expansion_stopped_ = false;
 };
 
 }  // namespace ui

@@ -194,6 +194,7 @@ void Control::ApplyAttributeText(const std::wstring& text) {
 }
 
 void Control::ApplyClass(const std::wstring& class_names) {
+  if (classes_in_expansion_.empty()) class_expansion_size_ = 0;
   for (const std::wstring& name : SplitBlanks(class_names)) {
     // A skin's class a -> b -> a would expand without end.
     if (std::find(classes_in_expansion_.begin(), classes_in_expansion_.end(), name) !=
@@ -202,9 +203,16 @@ void Control::ApplyClass(const std::wstring& class_names) {
     std::wstring attributes = control_resources::LookupClass(name);
     if (attributes.empty() && window_) attributes = window_->GetClassAttributes(name);
     if (attributes.empty()) continue;
+    class_expansion_size_ += attributes.size();
+    if (class_expansion_size_ > kMaxClassExpansionSize ||
+        classes_in_expansion_.size() >= kMaxClassDepth) {
+      class_expansion_stopped_ = true;
+      return;
+    }
     classes_in_expansion_.push_back(name);
     ApplyAttributeText(attributes);
     classes_in_expansion_.pop_back();
+    if (class_expansion_stopped_) return;
   }
 }
 

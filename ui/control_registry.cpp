@@ -62,14 +62,30 @@ bool ControlRegistry::QueueDelete(Control* control) {
 void ControlRegistry::Unqueue(Control* control) {
   delete_queue_.erase(std::remove(delete_queue_.begin(), delete_queue_.end(), control),
                       delete_queue_.end());
+  std::replace(deleting_.begin(), deleting_.end(), control, static_cast<Control*>(nullptr));
 }
 
 void ControlRegistry::DeleteQueued() {
   // Deleting may queue more (a control that removes its children).
   while (!delete_queue_.empty()) {
-    std::vector<Control*> batch;
-    batch.swap(delete_queue_);
-    for (Control* control : batch) delete control;
+    deleting_.swap(delete_queue_);
+    // A control whose ancestor is queued too goes with that ancestor.
+    std::vector<Control*> topmost;
+    for (Control* control : deleting_) {
+      bool ancestor_queued = false;
+      for (Control* up = control->GetParent(); up && !ancestor_queued; up = up->GetParent())
+        ancestor_queued = std::find(deleting_.begin(), deleting_.end(), up) != deleting_.end();
+      if (!ancestor_queued) topmost.push_back(control);
+    }
+    deleting_.swap(topmost);
+    // A destructor may delete another control of the batch itself; it then
+    // leaves the batch through Unqueue.
+    for (size_t i = 0; i < deleting_.size(); ++i) {
+      Control* control = deleting_[i];
+      deleting_[i] = nullptr;
+      delete control;
+    }
+    deleting_.clear();
   }
 }
 

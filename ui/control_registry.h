@@ -70,6 +70,8 @@ class ControlRegistry {
   // Window timer ids below 0x100 are left to the system's and child windows'.
   UINT_PTR next_timer_id_ = 0x100;
   std::vector<Control*> delete_queue_;
+  // The batch DeleteQueued is deleting.
+  std::vector<Control*> deleting_;
 };
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 #include "ui/control_tree.h"
 
+#include <algorithm>
+
 #include "ui/control.h"
 
 namespace ui {
@@ -13,11 +15,27 @@ bool IsTabStop(const Control* control) {
 
 }  // namespace
 
+bool ForEachChild(const Control* parent, const std::vector<Control*>& children,
+                  const std::function<void(Control*)>& visit) {
+  const base::WeakFlagHandle alive = parent->GetWeakFlag();
+  const std::vector<Control*> snapshot = children;
+  for (size_t i = 0; i < snapshot.size(); ++i) {
+    if (alive.expired()) return false;
+    Control* child = snapshot[i];
+    // Most visits change nothing: the child is still where it was.
+    const bool in_place = i < children.size() && children[i] == child;
+    if (!in_place && std::find(children.begin(), children.end(), child) == children.end()) continue;
+    visit(child);
+  }
+  return !alive.expired();
+}
+
 void Walk(Control* root, HiddenControls hidden, const std::function<Descend(Control*)>& visit) {
   if (!root) return;
   if (hidden == HiddenControls::kSkip && !root->IsVisible()) return;
   if (visit(root) == Descend::kNo) return;
-  for (Control* child : root->GetChildren()) Walk(child, hidden, visit);
+  ForEachChild(root, root->GetChildren(),
+               [hidden, &visit](Control* child) { Walk(child, hidden, visit); });
 }
 
 void ForEach(Control* root, const std::function<void(Control*)>& visit) {

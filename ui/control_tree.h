@@ -27,8 +27,17 @@ enum class Descend { kYes, kNo };
 
 // Visits `root` and its descendants, parents before children and children in
 // list order; a visitor answering Descend::kNo keeps the walk out of that
-// control's subtree. Null `root` visits nothing.
+// control's subtree. Null `root` visits nothing. Visitors may change the
+// tree as ForEachChild allows.
 void Walk(Control* root, HiddenControls hidden, const std::function<Descend(Control*)>& visit);
+
+// Visits the controls of `children`, the live child list of `parent`, as it
+// was when the call began, so that a visit may run handlers that add,
+// remove or delete controls: a control that left the list meanwhile is not
+// visited, one that joined it is not either, and the visits stop when
+// `parent` is destroyed. False when they stopped for that.
+bool ForEachChild(const Control* parent, const std::vector<Control*>& children,
+                  const std::function<void(Control*)>& visit);
 
 // Visits every control of the subtree, hidden ones included.
 void ForEach(Control* root, const std::function<void(Control*)>& visit);

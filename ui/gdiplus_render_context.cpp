@@ -22,6 +22,13 @@ namespace {
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+// The start of the tile that holds `from` on a grid of `tile`-wide cells
+// that begins at `origin` (origin <= from).
+int FirstTileStart(int origin, int from, int tile) {
+  const long long cells = (static_cast<long long>(from) - origin) / tile;
+  return static_cast<int>(origin + cells * tile);
+}
+
 bool Meets(const RECT& a, const RECT& b) {
   RECT unused;
   return ::IntersectRect(&unused, &a, &b) != FALSE;
@@ -55,6 +62,47 @@ class DcGraphics {
   POINT origin_{};
   std::optional<Gdiplus::Graphics> graphics_;
 };
+
+// A tile of a 32-bit image repeated `across` x `down` times into a bitmap of
+// its own, so that a tiny image tiled over a large area takes few blits.
+// The bits are copied unchanged, alpha included.
+class RepeatedTile {
+ public:
+  bool Make(HDC like, HDC source, const RECT& tile, int across, int down) {
+    const int tw = Width(tile), th = Height(tile);
+    const long long pixels = 1LL * tw * across * th * down;
+    if (pixels <= 0 || pixels > kMaxPixels) return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = tw * across;
+    info.bmiHeader.biHeight = -th * down;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bitmap_.reset(::CreateDIBSection(like, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    dc_.reset(::CreateCompatibleDC(like));
+    if (!bitmap_ || !dc_) return false;
+    select_ = base::unique_select_object(dc_.get(), bitmap_.get());
+    HDC dc = dc_.get();
+    if (!::BitBlt(dc, 0, 0, tw, th, source, tile.left, tile.top, SRCCOPY)) return false;
+    // Doubling what is there already: a handful of copies for any count.
+    for (int done = tw; done < tw * across; done += std::min(done, tw * across - done))
+      ::BitBlt(dc, done, 0, std::min(done, tw * across - done), th, dc, 0, 0, SRCCOPY);
+    for (int done = th; done < th * down; done += std::min(done, th * down - done))
+      ::BitBlt(dc, 0, done, tw * across, std::min(done, th * down - done), dc, 0, 0, SRCCOPY);
+    return true;
+  }
+  HDC dc() const { return dc_.get(); }
+
+ private:
+  static constexpr long long kMaxPixels = 4 * 1024 * 1024;
+  base::unique_hdc dc_;
+  base::unique_hbitmap bitmap_;
+  base::unique_select_object select_;
+};
+
+// Tiles narrower or lower than this are repeated to about this size first.
+constexpr int kMinTileSide = 64;
 
 Gdiplus::Color ToColor(DWORD argb) { return Gdiplus::Color(static_cast<Gdiplus::ARGB>(argb)); }
 
@@ -238,20 +286,44 @@ void RenderContext_GdiPlus::DrawImage(const RECT& paint, HBITMAP bitmap, bool ha
     if (!x_tiled && !y_tiled) {
       DrawImagePart(sdc, alpha_blend, opacity, dest_centre, src_centre);
     } else {
-      const int tile_w = x_tiled ? Width(src_centre) : Width(dest_centre);
-      const int tile_h = y_tiled ? Height(src_centre) : Height(dest_centre);
-      for (int y = dest_centre.top; y < dest_centre.bottom; y += tile_h) {
-        const int h = std::min<int>(tile_h, dest_centre.bottom - y);
-        // The source of a cut tile is cut to match; an untiled direction is
-        // stretched from the whole source.
-        const int sh = y_tiled ? h : Height(src_centre);
-        for (int x = dest_centre.left; x < dest_centre.right; x += tile_w) {
-          const int w = std::min<int>(tile_w, dest_centre.right - x);
-          const int sw = x_tiled ? w : Width(src_centre);
-          RECT d = {x, y, x + w, y + h};
-          if (!Meets(d, paint)) continue;
-          RECT s = {src_centre.left, src_centre.top, src_centre.left + sw, src_centre.top + sh};
-          DrawImagePart(sdc, alpha_blend, opacity, d, s);
+      HDC tile_dc = sdc;
+      RECT tile_src = src_centre;
+      RepeatedTile repeated;
+      const int across = x_tiled ? std::max(1, kMinTileSide / Width(src_centre)) : 1;
+      const int down = y_tiled ? std::max(1, kMinTileSide / Height(src_centre)) : 1;
+      if ((across > 1 || down > 1) && info.bmBitsPixel == 32 &&
+          repeated.Make(dc_.get(), sdc, src_centre, across, down)) {
+        tile_dc = repeated.dc();
+        tile_src = {0, 0, Width(src_centre) * across, Height(src_centre) * down};
+      }
+      const int tile_w = x_tiled ? Width(tile_src) : Width(dest_centre);
+      const int tile_h = y_tiled ? Height(tile_src) : Height(dest_centre);
+      // Only the tiles that meet what is painted (the paint rectangle inside
+      // the clip) are drawn: a tiny image over a large control has more
+      // tiles than any paint could show. They keep their places on the
+      // destination's grid.
+      RECT visible = paint;
+      RECT clip_box;
+      if (::GetClipBox(dc_.get(), &clip_box) != ERROR) ::IntersectRect(&visible, &visible, &clip_box);
+      RECT walk;
+      if (::IntersectRect(&walk, &visible, &dest_centre)) {
+        // 64-bit steps: the step past the last tile may pass INT_MAX.
+        const long long first_x = FirstTileStart(dest_centre.left, walk.left, tile_w);
+        for (long long row = FirstTileStart(dest_centre.top, walk.top, tile_h); row < walk.bottom;
+             row += tile_h) {
+          const int y = static_cast<int>(row);
+          const int h = std::min<int>(tile_h, dest_centre.bottom - y);
+          // The source of a cut tile is cut to match; an untiled direction is
+          // stretched from the whole source.
+          const int sh = y_tiled ? h : Height(tile_src);
+          for (long long column = first_x; column < walk.right; column += tile_w) {
+            const int x = static_cast<int>(column);
+            const int w = std::min<int>(tile_w, dest_centre.right - x);
+            const int sw = x_tiled ? w : Width(tile_src);
+            RECT d = {x, y, x + w, y + h};
+            RECT s = {tile_src.left, tile_src.top, tile_src.left + sw, tile_src.top + sh};
+            DrawImagePart(tile_dc, alpha_blend, opacity, d, s);
+          }
         }
       }
     }

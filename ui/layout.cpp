@@ -5,6 +5,7 @@
 #include "ui/attribute_values.h"
 #include "ui/control.h"
 #include "ui/control_resources.h"
+#include "ui/control_tree.h"
 
 namespace ui {
 namespace {
@@ -138,14 +139,27 @@ SIZE Layout::SetFloatPos(Control* c, RECT rc) {
 }
 
 SIZE Layout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
+  // Placing a child runs its resize handlers, which may change the tree or
+  // delete the owner, and this layout with it: then nothing here is touched
+  // again.
   SIZE used{0, 0};
-  for (Control* c : items) {
-    if (!c->IsVisible()) continue;
-    SIZE sz = SetFloatPos(c, rc);
-    used.cx = std::max(used.cx, sz.cx);
-    used.cy = std::max(used.cy, sz.cy);
-  }
+  if (!ForEachItem(items, [&](Control* c) {
+        if (!c->IsVisible()) return;
+        SIZE sz = SetFloatPos(c, rc);
+        used.cx = std::max(used.cx, sz.cx);
+        used.cy = std::max(used.cy, sz.cy);
+      }))
+    return SIZE{0, 0};
   return used;
+}
+
+bool Layout::ForEachItem(const std::vector<Control*>& items,
+                         const std::function<void(Control*)>& visit) const {
+  if (!owner_) {
+    for (Control* c : std::vector<Control*>(items)) visit(c);
+    return true;
+  }
+  return control_tree::ForEachChild(owner_, items, visit);
 }
 
 SIZE Layout::MeasureChild(const std::vector<Control*>& items, int aw, int ah) {
@@ -190,15 +204,17 @@ SIZE FlowLayout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
   const int share = stretch >= 1 ? std::max((length - fixed) / stretch, 0) : 0;
   int remainder = length - stretch * share - fixed;
 
-  // Second pass: place them one after the other.
+  // Second pass: place them one after the other. Placing runs resize
+  // handlers (see Layout::ArrangeChild), so nothing of a child is read after
+  // its SetPos.
   int cursor = a.MainStart(rc), rest = length, used = 0, thickest = 0;
-  for (Control* c : items) {
-    if (!c->IsVisible()) continue;
+  const bool owner_alive = ForEachItem(items, [&](Control* c) {
+    if (!c->IsVisible()) return;
     if (c->IsFloat()) {
       SetFloatPos(c, rc);
-      continue;
+      return;
     }
-    const RECT& m = c->GetMargin();
+    const RECT m = c->GetMargin();
     rest -= a.MainStart(m);
     // The room left along the axis, the whole room across it.
     const SIZE sz = a.MakeSize(rest, thickness);
@@ -233,7 +249,8 @@ SIZE FlowLayout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
     cursor += a.MainStart(m) + main + a.MainEnd(m) + cm;
     used += a.MainStart(m) + main + a.MainEnd(m);
     rest -= main + a.MainEnd(m) + cm;
-  }
+  });
+  if (!owner_alive) return SIZE{0, 0};
   return a.MakeSize((n > 0 ? (n - 1) * cm : 0) + used, thickest);
 }
 

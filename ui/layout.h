@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,11 @@ class Layout {
   static SIZE SetFloatPos(Control* control, RECT rect);
 
  protected:
+  // Visits `items` as control_tree::ForEachChild does for the owner's list;
+  // false when the owner, and with it this layout, was destroyed meanwhile.
+  bool ForEachItem(const std::vector<Control*>& items,
+                   const std::function<void(Control*)>& visit) const;
+
   Control* owner_ = nullptr;
   RECT padding_{0, 0, 0, 0};
   int child_margin_ = 0;

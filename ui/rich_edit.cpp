@@ -111,6 +111,12 @@ void RichEdit::SetStyleBit(DWORD bit, bool on) {
   else
     style_bits_ &= ~bit;
   if (host_) host_->SetStyleBits(style_bits_);
+  TextLayoutChanged();
+}
+
+void RichEdit::TextLayoutChanged() {
+  SetEstimateStale();
+  if (IsAutoWidth() || IsAutoHeight()) ArrangeAncestor();
 }
 
 std::unique_ptr<ScrollBar> RichEdit::MakeScrollBar(ScrollBar::Orientation orientation) {
@@ -163,6 +169,7 @@ void RichEdit::SetHScrollBar(bool on) {
 void RichEdit::SetRich(bool rich) {
   rich_ = rich;
   if (host_) host_->SetRich(rich);
+  TextLayoutChanged();
 }
 
 void RichEdit::SetMaxLength(LONG length) {
@@ -183,7 +190,7 @@ void RichEdit::SetDisabledTextColor(const std::wstring& color) {
 void RichEdit::SetFont(const std::wstring& font_id) {
   font_id_ = font_id;
   if (host_) host_->SetFont(GlobalResources::GetFont(font_id_));
-  SetEstimateStale();
+  TextLayoutChanged();
   LayoutScrollBars();
   Invalidate();
 }
@@ -292,10 +299,16 @@ SIZE RichEdit::MeasureSize(int available_width, int available_height) {
     width_limit = std::max(fixed_width_ - pad_x, 1);
   else
     width_limit = available_width - pad_x > 0 ? available_width - pad_x : kUnboundedWidth;
+  // Measuring goes through the text engine: the estimate holds until the
+  // text, its font or styles, the control's size wishes or the wrap width
+  // change.
+  if (!IsEstimateStale() && width_limit == estimate_width_limit_) return estimate_size_;
   SIZE natural = GetNaturalSize(width_limit);
   if (IsAutoWidth()) result.cx = natural.cx + pad_x;
   if (IsAutoHeight()) result.cy = natural.cy + pad_y;
   estimate_size_ = result;
+  estimate_width_limit_ = width_limit;
+  SetEstimateStale(false);
   return result;
 }
 

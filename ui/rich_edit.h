@@ -112,6 +112,8 @@ class RichEdit : public Box, private TextHostOwner {
   // Makes the engine once, from the current settings; false without one.
   bool EnsureHost();
   void SetStyleBit(DWORD bit, bool on);
+  // The text lays out differently now (font, styles): measure it again.
+  void TextLayoutChanged();
   // The text rectangle: position less the padding and the scroll bars.
   RECT GetTextRect() const;
   // Places the bars along the text rectangle and gives them the ranges the
@@ -139,6 +141,8 @@ class RichEdit : public Box, private TextHostOwner {
   std::unique_ptr<ScrollBar> hbar_;
   bool rich_ = true;
   LONG max_length_ = 0x7FFF;
+  // The wrap width the kept estimate was measured at.
+  LONG estimate_width_limit_ = -1;
   VerAlign text_ver_align_ = VerAlign::kTop;
   std::wstring normal_text_color_;
   std::wstring disabled_text_color_;

@@ -126,6 +126,10 @@ Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback c
     const int count = element.GetAttributeCount();
     for (int i = 0; i < count; ++i)
       existing->ApplyAttribute(element.GetAttributeName(i), element.GetAttributeValue(i));
+    if (existing->ClassExpansionStopped()) {
+      Fail(L"Classes expand too far");
+      return nullptr;
+    }
     Control* first = nullptr;
     return BuildChildren(element, existing, window, nesting_ + 1, &first) ? existing : nullptr;
   }
@@ -154,15 +158,17 @@ bool SkinBuilder::Fail(const wchar_t* message) {
 }
 
 bool SkinBuilder::BuildInclude(const MarkupNode& element, Control* parent, IControlHost* window,
-                               int nesting) {
+                               int nesting, Control** first) {
   std::wstring source;
   if (!element.GetAttributeValue(L"source", &source) || source.empty()) return true;
   std::wstring count_text;
   int count = element.GetAttributeValue(L"count", &count_text) ? ParseIntAttribute(count_text) : 1;
-  // An included file adds its controls to a box; anywhere else they would
-  // have no owner.
+  // An included file adds its controls to a box; at the top of a skin,
+  // where there is no parent yet, its first control is this level's result
+  // as one written here would be (a window's skin may be a single Include).
+  // Under a control that is not a box they would have no owner.
   Box* box = dynamic_cast<Box*>(parent);
-  if (!box || count <= 0) return true;
+  if ((parent && !box) || count <= 0) return true;
   // A file that includes itself, or a cycle of files, nests without end; a
   // large count multiplies at every level.
   if (include_depth_ >= kMaxIncludeDepth) return Fail(L"Includes nested too deeply");
@@ -173,8 +179,13 @@ bool SkinBuilder::BuildInclude(const MarkupNode& element, Control* parent, ICont
     nested.budget_ = budget_;
     nested.include_depth_ = include_depth_ + 1;
     nested.nesting_ = nesting;
-    nested.Create(source, callback_, window, box);
+    Control* made = nested.Create(source, callback_, window, box);
     if (!budget_->error.empty()) return false;
+    if (box || !made) continue;
+    if (*first)
+      delete made;
+    else
+      *first = made;
   }
   return true;
 }
@@ -186,7 +197,7 @@ bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, ICon
     if (IsResourceTag(tag)) continue;
 
     if (tag == L"Include") {
-      if (!BuildInclude(child, parent, window, nesting)) return false;
+      if (!BuildInclude(child, parent, window, nesting, first)) return false;
       continue;
     }
 
@@ -206,6 +217,10 @@ bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, ICon
     const int attributes = child.GetAttributeCount();
     for (int i = 0; i < attributes; ++i)
       control->ApplyAttribute(child.GetAttributeName(i), child.GetAttributeValue(i));
+    if (control->ClassExpansionStopped()) {
+      delete control;
+      return Fail(L"Classes expand too far");
+    }
     Control* first_child = nullptr;
     if (!BuildChildren(child, control, window, nesting + 1, &first_child)) {
       delete control;

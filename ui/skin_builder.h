@@ -13,7 +13,8 @@
 // includes nest at most kMaxIncludeDepth deep, an include's "count" is at
 // most kMaxIncludeCount, one build includes at most kMaxIncludedFiles files
 // in all, and controls nest at most kMaxNesting levels (the builder, the box
-// destructor and painting recurse once per level). Past a limit the build
+// destructor and painting recurse once per level); a control's classes
+// expand within Control's bounds. Past a limit the build
 // fails as a load error does: Create returns null with error() set.
 //
 // One builder serves one Create. UI thread only.
@@ -84,7 +85,8 @@ class SkinBuilder {
   // when a limit was broken.
   bool BuildChildren(const MarkupNode& element, Control* parent, IControlHost* window, int nesting,
                      Control** first);
-  bool BuildInclude(const MarkupNode& element, Control* parent, IControlHost* window, int nesting);
+  bool BuildInclude(const MarkupNode& element, Control* parent, IControlHost* window, int nesting,
+                    Control** first);
   bool Fail(const wchar_t* message);
   Control* CreateControl(const std::wstring& tag) const;
   // An Event or BubbledEvent element attached to `parent`.

@@ -157,6 +157,23 @@ TEST_F(DrawImageTest, DestinationLargerThanThePaintRectangleIsCutAtIt) {
   EXPECT_EQ(48, CountInk(*context, {0, 0, 20, 10})) << "tiled image bled out";
 }
 
+TEST_F(DrawImageTest, TilingWalksOnlyTheTilesOfThePaintRectangleAndKeepsTheirPlaces) {
+  // Two columns of their own colours, tiled both ways over a destination of
+  // 2^30 x 2^30 pixels that starts at x = 1: a walk over all of its tiles
+  // would not end.
+  auto colour = [](int x, int) { return x ? 0xFF0000FFu : 0xFFFF0000u; };
+  auto image = MakeImage(2, 1, colour);
+  auto context = MakeContext(20, 10);
+  context->SetRenderTransparent(true);
+  const RECT paint{5, 3, 13, 7};
+  context->DrawImage(paint, image.get(), false, {1, 0, 1 << 30, 1 << 30}, {0, 0, 2, 1},
+                     {0, 0, 0, 0}, 255, true, true);
+  for (int y = paint.top; y < paint.bottom; ++y)
+    for (int x = paint.left; x < paint.right; ++x)
+      ASSERT_EQ(colour((x - 1) % 2, 0), PackedOf(PixelOf(*context, x, y))) << x << "," << y;
+  EXPECT_EQ(8 * 4, CountInk(*context, {0, 0, 20, 10}));
+}
+
 TEST_F(DrawImageTest, OpaqueContextStretchesWithAPlainCopy) {
   // Not transparent, opaque image, scaled: a plain stretched copy. GDI
   // copies only colour (alpha is left for RestoreAlpha), and a nine-slice

@@ -75,6 +75,29 @@ TEST_F(RichEditTest, NaturalHeightGrowsWithTheTextAtItsFixedWidth) {
   EXPECT_EQ(edit->GetNaturalSize(200).cy, edit->GetHeight());
 }
 
+TEST_F(RichEditTest, SizeEstimateIsKeptUntilTheTextTheFontOrTheWidthChanges) {
+  auto host = MakeHost(240, 600);
+  ASSERT_NE(BuildInto(*host, kMessageSkin), nullptr);
+  auto* edit = static_cast<ui::RichEdit*>(host->FindControl(L"content"));
+  ASSERT_NE(edit->GetTextHost(), nullptr) << "no text engine on this system";
+  const SIZE one_line = edit->MeasureSize(240, 600);
+  std::wstring long_text;
+  for (int i = 0; i < 8; ++i) long_text += L"检测到安装目录中有正在运行的程序，";
+  // Text given to the engine behind the control's back shows whether a
+  // measure asked the engine again.
+  edit->GetTextHost()->SetText(long_text);
+  EXPECT_EQ(edit->MeasureSize(240, 600).cy, one_line.cy) << "measured again without a change";
+  edit->SetText(long_text);
+  const SIZE long_size = edit->MeasureSize(240, 600);
+  EXPECT_GT(long_size.cy, 3 * one_line.cy) << "a new text kept the old estimate";
+  edit->GetTextHost()->SetText(L"短");
+  edit->SetFont(L"system_22");
+  EXPECT_LT(edit->MeasureSize(240, 600).cy, long_size.cy) << "a new font kept the old estimate";
+  edit->GetTextHost()->SetText(long_text);
+  edit->SetFixedWidth(100);
+  EXPECT_GT(edit->MeasureSize(240, 600).cy, long_size.cy) << "a narrower width kept the old estimate";
+}
+
 TEST_F(RichEditTest, ScrollBarsExistOnlyWhenAsked) {
   ui::RichEdit plain;
   EXPECT_FALSE(plain.HasVScrollBar()) << "a rich edit without vscrollbar has a bar";

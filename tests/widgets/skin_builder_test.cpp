@@ -224,6 +224,16 @@ TEST_F(SkinBuilderTest, IncludeBuildsAnotherFileCountTimesIntoTheParent) {
   EXPECT_EQ(static_cast<ui::Label*>(root->GetItemAt(0))->GetText(), L"item");
 }
 
+TEST_F(SkinBuilderTest, IncludeAtTheTopBuildsTheWindowsRoot) {
+  ASSERT_TRUE(WriteSkinFile(L"basic\\widgets_main.xml",
+                            R"(<Include><VBox name="included_root"><Label/></VBox><Control/></Include>)"));
+  auto host = MakeHost(300, 300);
+  ui::Control* root = BuildInto(*host, LR"(<Window><Include source="basic\widgets_main.xml"/></Window>)");
+  ASSERT_NE(root, nullptr) << "the include made no root";
+  EXPECT_EQ(root->GetName(), L"included_root");
+  EXPECT_EQ(static_cast<ui::Box*>(root)->GetCount(), 1u);
+}
+
 TEST_F(SkinBuilderTest, ExistingControlTakesTheFirstElementsAttributesAndChildren) {
   auto host = MakeHost(300, 200);
   auto* existing = new ui::VBox();
@@ -344,6 +354,32 @@ TEST_F(SkinBuilderTest, AClassThatNamesItselfOrACycleOfClassesExpandsOnce) {
   EXPECT_EQ(box->GetItemAt(0)->GetFixedWidth(), 30);
   EXPECT_EQ(box->GetItemAt(1)->GetFixedHeight(), 12);
   EXPECT_EQ(box->GetItemAt(1)->GetFixedWidth(), 40);
+}
+
+TEST_F(SkinBuilderTest, ClassesThatFanOutOrNestTooDeepFailTheBuild) {
+  auto host = MakeHost(300, 200);
+  // Each class names the next four times: 4^8 lists from one name.
+  for (int i = 0; i < 8; ++i) {
+    const std::wstring next = L" fan" + std::to_wstring(i + 1);
+    host->AddClass(L"fan" + std::to_wstring(i), L"width=\"5\" class=\"" + next + next + next + next + L"\"");
+  }
+  // Distinct classes, each naming the next.
+  for (int i = 0; i < 200; ++i)
+    host->AddClass(L"chain" + std::to_wstring(i), L"class=\"chain" + std::to_wstring(i + 1) + L"\"");
+  for (const wchar_t* name : {L"fan0", L"chain0"}) {
+    SCOPED_TRACE(testing::Message() << "class " << std::string(name, name + wcslen(name)));
+    ui::SkinBuilder builder;
+    EXPECT_EQ(builder.Create(L"<Window><VBox><Control class=\"" + std::wstring(name) + L"\"/></VBox></Window>",
+                             {}, host.get()),
+              nullptr);
+    EXPECT_EQ(builder.error(), L"Classes expand too far");
+  }
+  // The installer's classes, several on one control, stay well inside.
+  ui::SkinBuilder builder;
+  std::unique_ptr<ui::Control> root(builder.Create(
+      LR"(<Window><VBox><CheckBox class="btn_primary checkbox_green btn_primary checkbox_green fan6"/></VBox></Window>)",
+      {}, host.get()));
+  EXPECT_NE(root, nullptr);
 }
 
 }  // namespace
