@@ -66,16 +66,9 @@ def test_a_silent_install_leaves_what_the_window_does(prefix, installers):
 
     # A client running from the install folder is ended, as by the window's
     # install, and does not count as a program that stops a silent one.
-    INSTALL_DIR.mkdir(parents=True)
-    shutil.copy(STAND_IN, INSTALL_DIR / "Orvane.exe")
-    client = start_program(INSTALL_DIR / "Orvane.exe", "120")
-    pattern = r"orvanecloud\\Orvane\.exe"
-    try:
-        wait_for(lambda: running(pattern), 30, "the stand-in client did not start")
+    with in_install_folder("Orvane.exe") as pattern:
         installer, code = run_silent(installers, "silent_install")
         check(not running(pattern), "the silent install left the client running")
-    finally:
-        end_started([client], [pattern])
     check_outcome(installer, code, 0, "installed")
     check(installed_state() == by_window, "the silent install left other files, registry values or shortcuts "
                                           "than the window's install")
@@ -113,6 +106,21 @@ def damaged_copy(package):
     damaged = bytearray(package)
     damaged[len(package) // 2] ^= 0xFF
     return bytes(damaged)
+
+
+@contextlib.contextmanager
+def in_install_folder(name):
+    """The stand-in program running from the install folder as `name`;
+    yields the pattern that finds its process."""
+    INSTALL_DIR.mkdir(parents=True)
+    shutil.copy(STAND_IN, INSTALL_DIR / name)
+    program = start_program(INSTALL_DIR / name, "120")
+    pattern = r"orvanecloud\\" + name.replace(".", r"\.")
+    try:
+        wait_for(lambda: running(pattern), 30, f"{name} did not start in the install folder")
+        yield pattern
+    finally:
+        end_started([program], [pattern])
 
 
 @contextlib.contextmanager
@@ -159,15 +167,8 @@ def failing(case, installers):
         with holder_of(held), served_version("e2e-silent-held", good):
             yield (), None, None
     elif case == "programs_running":
-        INSTALL_DIR.mkdir(parents=True)
-        shutil.copy(STAND_IN, INSTALL_DIR / "OrvaneHelper.exe")
-        program = start_program(INSTALL_DIR / "OrvaneHelper.exe", "120")
-        pattern = r"orvanecloud\\OrvaneHelper\.exe"
-        try:
-            wait_for(lambda: running(pattern), 30, "the program in the install folder did not start")
+        with in_install_folder("OrvaneHelper.exe") as pattern:
             yield (), None, lambda: check(running(pattern), "the silent install ended the program in its folder")
-        finally:
-            end_started([program], [pattern])
     elif case == "second_installer":
         first = installers.start("silent_first_installer")
         wait_for(installer_window, 60, "the first installer never showed its window")
