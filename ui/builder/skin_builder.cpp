@@ -1,19 +1,19 @@
-#include "ui/skin_builder.h"
+#include "ui/builder/skin_builder.h"
 
 #include <cwchar>
 #include <vector>
 
-#include "ui/attribute_values.h"
-#include "ui/box.h"
-#include "ui/button.h"
-#include "ui/check_box.h"
-#include "ui/control.h"
-#include "ui/control_host.h"
-#include "ui/control_resources.h"
-#include "ui/label.h"
-#include "ui/layout.h"
-#include "ui/rich_edit.h"
-#include "ui/window.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_resources.h"
+#include "ui/controls/layout.h"
+#include "ui/resources/attribute_values.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/check_box.h"
+#include "ui/widgets/label.h"
+#include "ui/widgets/rich_edit.h"
+#include "ui/window/window.h"
 
 namespace ui {
 namespace {

@@ -26,9 +26,9 @@
 
 #include <string>
 
-#include "ui/global_resources.h"
-#include "ui/markup_document.h"
-#include "ui/markup_node.h"
+#include "ui/resources/global_resources.h"
+#include "ui/resources/markup_document.h"
+#include "ui/resources/markup_node.h"
 
 namespace ui {
 

@@ -1,13 +1,13 @@
-#include "ui/window_impl_base.h"
+#include "ui/builder/window_impl_base.h"
 
 #include <windowsx.h>
 
 #include <functional>
 
 #include "base/unique_any.h"
-#include "ui/control.h"
-#include "ui/global_resources.h"
-#include "ui/skin_builder.h"
+#include "ui/builder/skin_builder.h"
+#include "ui/controls/control.h"
+#include "ui/resources/global_resources.h"
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0

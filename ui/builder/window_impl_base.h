@@ -32,8 +32,8 @@
 
 #include <string>
 
-#include "ui/ui_message_filter.h"
-#include "ui/window.h"
+#include "ui/window/ui_message_filter.h"
+#include "ui/window/window.h"
 
 namespace ui {
 

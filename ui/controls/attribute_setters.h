@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "ui/attribute_values.h"
-#include "ui/control.h"
+#include "ui/controls/control.h"
+#include "ui/resources/attribute_values.h"
 
 namespace ui::attribute_setters {
 

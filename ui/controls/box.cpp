@@ -1,10 +1,10 @@
-#include "ui/box.h"
+#include "ui/controls/box.h"
 
 #include <algorithm>
 
-#include "ui/attribute_values.h"
-#include "ui/control_host.h"
-#include "ui/control_tree.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_tree.h"
+#include "ui/resources/attribute_values.h"
 
 namespace ui {
 namespace {

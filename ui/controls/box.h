@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "ui/control.h"
-#include "ui/layout.h"
+#include "ui/controls/control.h"
+#include "ui/controls/layout.h"
 
 namespace ui {
 

@@ -1,11 +1,11 @@
-#include "ui/control.h"
+#include "ui/controls/control.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "ui/control_host.h"
-#include "ui/control_resources.h"
-#include "ui/render_context.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_resources.h"
+#include "ui/render/render_context.h"
 
 namespace ui {
 namespace {

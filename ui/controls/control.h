@@ -26,9 +26,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/event_args.h"
-#include "ui/image_spec.h"
-#include "ui/place_holder.h"
+#include "ui/controls/event_args.h"
+#include "ui/controls/place_holder.h"
+#include "ui/resources/image_spec.h"
 
 namespace ui {
 

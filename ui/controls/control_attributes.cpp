@@ -6,11 +6,11 @@
 #include <map>
 #include <utility>
 
-#include "ui/attribute_setters.h"
-#include "ui/attribute_values.h"
-#include "ui/control.h"
-#include "ui/control_host.h"
-#include "ui/control_resources.h"
+#include "ui/controls/attribute_setters.h"
+#include "ui/controls/control.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_resources.h"
+#include "ui/resources/attribute_values.h"
 
 namespace ui {
 namespace {

@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/event_args.h"
+#include "ui/controls/event_args.h"
 
 namespace ui {
 

@@ -1,8 +1,8 @@
-#include "ui/control_registry.h"
+#include "ui/controls/control_registry.h"
 
 #include <algorithm>
 
-#include "ui/control.h"
+#include "ui/controls/control.h"
 
 namespace ui {
 

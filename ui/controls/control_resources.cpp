@@ -1,9 +1,9 @@
-#include "ui/control_resources.h"
+#include "ui/controls/control_resources.h"
 
-#include "ui/global_resources.h"
-#include "ui/image_info.h"
-#include "ui/render_context.h"
-#include "ui/render_factory.h"
+#include "ui/render/render_context.h"
+#include "ui/render/render_factory.h"
+#include "ui/resources/global_resources.h"
+#include "ui/resources/image_info.h"
 
 namespace ui {
 namespace control_resources {

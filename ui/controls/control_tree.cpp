@@ -1,8 +1,8 @@
-#include "ui/control_tree.h"
+#include "ui/controls/control_tree.h"
 
 #include <algorithm>
 
-#include "ui/control.h"
+#include "ui/controls/control.h"
 
 namespace ui {
 namespace control_tree {

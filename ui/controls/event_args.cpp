@@ -1,4 +1,4 @@
-#include "ui/event_args.h"
+#include "ui/controls/event_args.h"
 
 #include <map>
 

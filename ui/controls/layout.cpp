@@ -1,11 +1,11 @@
-#include "ui/layout.h"
+#include "ui/controls/layout.h"
 
 #include <algorithm>
 
-#include "ui/attribute_values.h"
-#include "ui/control.h"
-#include "ui/control_resources.h"
-#include "ui/control_tree.h"
+#include "ui/controls/control.h"
+#include "ui/controls/control_resources.h"
+#include "ui/controls/control_tree.h"
+#include "ui/resources/attribute_values.h"
 
 namespace ui {
 namespace {

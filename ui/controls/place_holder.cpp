@@ -1,7 +1,7 @@
-#include "ui/place_holder.h"
+#include "ui/controls/place_holder.h"
 
-#include "ui/control_host.h"
-#include "ui/control_resources.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_resources.h"
 
 namespace ui {
 namespace {

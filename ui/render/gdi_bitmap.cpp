@@ -1,4 +1,4 @@
-#include "ui/gdi_bitmap.h"
+#include "ui/render/gdi_bitmap.h"
 
 #include <algorithm>
 #include <cstring>

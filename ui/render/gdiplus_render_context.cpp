@@ -1,4 +1,4 @@
-#include "ui/gdiplus_render_context.h"
+#include "ui/render/gdiplus_render_context.h"
 
 #include <objidl.h>
 
@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "base/startup_trace.h"
-#include "ui/color_table.h"
-#include "ui/font_table.h"
-#include "ui/gdiplus_render_objects.h"
+#include "ui/render/color_table.h"
+#include "ui/render/font_table.h"
+#include "ui/render/gdiplus_render_objects.h"
 
 namespace ui {
 

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "base/unique_any.h"
-#include "ui/gdi_bitmap.h"
-#include "ui/render_context.h"
+#include "ui/render/gdi_bitmap.h"
+#include "ui/render/render_context.h"
 
 namespace ui {
 

@@ -1,8 +1,8 @@
-#include "ui/gdiplus_render_factory.h"
+#include "ui/render/gdiplus_render_factory.h"
 
-#include "ui/gdi_bitmap.h"
-#include "ui/gdiplus_render_context.h"
-#include "ui/gdiplus_render_objects.h"
+#include "ui/render/gdi_bitmap.h"
+#include "ui/render/gdiplus_render_context.h"
+#include "ui/render/gdiplus_render_objects.h"
 
 namespace ui {
 

@@ -4,7 +4,7 @@
 // null).
 #pragma once
 
-#include "ui/render_factory.h"
+#include "ui/render/render_factory.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/gdiplus_render_objects.h"
+#include "ui/render/gdiplus_render_objects.h"
 
 #include <vector>
 

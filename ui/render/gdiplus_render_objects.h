@@ -9,7 +9,7 @@
 
 #include <memory>
 
-#include "ui/render_objects.h"
+#include "ui/render/render_objects.h"
 
 namespace ui {
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/render_objects.h"
+#include "ui/render/render_objects.h"
 
 namespace ui {
 

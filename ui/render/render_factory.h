@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "ui/render_context.h"
-#include "ui/render_objects.h"
+#include "ui/render/render_context.h"
+#include "ui/render/render_objects.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/global_resources.h"
+#include "ui/resources/global_resources.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -9,17 +9,17 @@
 
 #include "base/com_ptr.h"
 #include "base/startup_trace.h"
-#include "ui/attribute_values.h"
-#include "ui/color_table.h"
-#include "ui/font_table.h"
-#include "ui/gdiplus_render_factory.h"
-#include "ui/gdiplus_session.h"
-#include "ui/image_cache.h"
-#include "ui/image_info.h"
-#include "ui/language_strings.h"
-#include "ui/markup_document.h"
-#include "ui/markup_node.h"
-#include "ui/skin_archive.h"
+#include "ui/render/color_table.h"
+#include "ui/render/font_table.h"
+#include "ui/render/gdiplus_render_factory.h"
+#include "ui/render/gdiplus_session.h"
+#include "ui/resources/attribute_values.h"
+#include "ui/resources/image_cache.h"
+#include "ui/resources/image_info.h"
+#include "ui/resources/language_strings.h"
+#include "ui/resources/markup_document.h"
+#include "ui/resources/markup_node.h"
+#include "ui/resources/skin_archive.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/image_cache.h"
+#include "ui/resources/image_cache.h"
 
 namespace ui {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/image_info.h"
+#include "ui/resources/image_info.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/image_info.h"
+#include "ui/resources/image_info.h"
 
 #include <objidl.h>
 

@@ -1,6 +1,6 @@
-#include "ui/image_spec.h"
+#include "ui/resources/image_spec.h"
 
-#include "ui/attribute_values.h"
+#include "ui/resources/attribute_values.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/markup_document.h"
+#include "ui/resources/markup_document.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <cwctype>
 
 #include "base/unique_any.h"
-#include "ui/markup_node.h"
+#include "ui/resources/markup_node.h"
 
 namespace ui {
 namespace {

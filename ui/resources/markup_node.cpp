@@ -1,8 +1,8 @@
-#include "ui/markup_node.h"
+#include "ui/resources/markup_node.h"
 
 #include <algorithm>
 
-#include "ui/markup_document.h"
+#include "ui/resources/markup_document.h"
 
 namespace ui {
 

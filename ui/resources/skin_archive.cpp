@@ -1,4 +1,4 @@
-#include "ui/skin_archive.h"
+#include "ui/resources/skin_archive.h"
 
 #include <algorithm>
 #include <cstring>

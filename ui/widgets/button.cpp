@@ -1,6 +1,6 @@
-#include "ui/button.h"
+#include "ui/widgets/button.h"
 
-#include "ui/control_host.h"
+#include "ui/controls/control_host.h"
 
 namespace ui {
 

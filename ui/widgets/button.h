@@ -7,7 +7,7 @@
 // on a focused, keyboard-enabled button clicks it too.
 #pragma once
 
-#include "ui/label.h"
+#include "ui/widgets/label.h"
 
 namespace ui {
 

@@ -1,10 +1,10 @@
-#include "ui/check_box.h"
+#include "ui/widgets/check_box.h"
 
-#include "ui/attribute_values.h"
-#include "ui/control_host.h"
-#include "ui/control_resources.h"
-#include "ui/control_tree.h"
-#include "ui/render_context.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_resources.h"
+#include "ui/controls/control_tree.h"
+#include "ui/render/render_context.h"
+#include "ui/resources/attribute_values.h"
 
 namespace ui {
 namespace {

@@ -8,7 +8,7 @@
 // selected sends select (42), becoming unselected sends unselect (43).
 #pragma once
 
-#include "ui/button.h"
+#include "ui/widgets/button.h"
 
 namespace ui {
 

@@ -1,14 +1,14 @@
-#include "ui/label.h"
+#include "ui/widgets/label.h"
 
 #include <map>
 #include <type_traits>
 
-#include "ui/attribute_setters.h"
-#include "ui/attribute_values.h"
-#include "ui/control_host.h"
-#include "ui/control_resources.h"
-#include "ui/global_resources.h"
-#include "ui/render_context.h"
+#include "ui/controls/attribute_setters.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_resources.h"
+#include "ui/render/render_context.h"
+#include "ui/resources/attribute_values.h"
+#include "ui/resources/global_resources.h"
 
 namespace ui {
 

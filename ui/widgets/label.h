@@ -11,8 +11,8 @@
 
 #include <string>
 
-#include "ui/box.h"
-#include "ui/control.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
 
 namespace ui {
 

@@ -1,13 +1,13 @@
-#include "ui/rich_edit.h"
+#include "ui/widgets/rich_edit.h"
 
 #include <algorithm>
 
 #include "base/unique_any.h"
-#include "ui/attribute_values.h"
-#include "ui/control_host.h"
-#include "ui/control_resources.h"
-#include "ui/global_resources.h"
-#include "ui/render_context.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_resources.h"
+#include "ui/render/render_context.h"
+#include "ui/resources/attribute_values.h"
+#include "ui/resources/global_resources.h"
 
 namespace ui {
 namespace {

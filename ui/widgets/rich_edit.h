@@ -20,9 +20,9 @@
 #include <string>
 
 #include "base/com_ptr.h"
-#include "ui/box.h"
-#include "ui/scroll_bar.h"
-#include "ui/text_host.h"
+#include "ui/controls/box.h"
+#include "ui/widgets/scroll_bar.h"
+#include "ui/widgets/text_host.h"
 
 namespace ui {
 

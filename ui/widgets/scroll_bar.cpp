@@ -1,9 +1,9 @@
-#include "ui/scroll_bar.h"
+#include "ui/widgets/scroll_bar.h"
 
 #include <algorithm>
 
-#include "ui/event_args.h"
-#include "ui/render_context.h"
+#include "ui/controls/event_args.h"
+#include "ui/render/render_context.h"
 
 namespace ui {
 namespace {

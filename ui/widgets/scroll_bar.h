@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "ui/control.h"
+#include "ui/controls/control.h"
 
 namespace ui {
 

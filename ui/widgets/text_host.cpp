@@ -1,4 +1,4 @@
-#include "ui/text_host.h"
+#include "ui/widgets/text_host.h"
 
 #include <imm.h>
 #include <oleauto.h>

@@ -1,14 +1,14 @@
-#include "ui/control_dispatcher.h"
+#include "ui/window/control_dispatcher.h"
 
 #include <windowsx.h>
 
 #include <vector>
 
-#include "ui/control.h"
-#include "ui/control_host.h"
-#include "ui/control_tree.h"
-#include "ui/rich_edit.h"
-#include "ui/window_os.h"
+#include "ui/controls/control.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_tree.h"
+#include "ui/widgets/rich_edit.h"
+#include "ui/window/window_os.h"
 
 namespace ui {
 namespace {

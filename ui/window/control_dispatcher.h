@@ -16,7 +16,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "ui/event_args.h"
+#include "ui/controls/event_args.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/fade_animation.h"
+#include "ui/window/fade_animation.h"
 
 #include <algorithm>
 #include <cstdlib>

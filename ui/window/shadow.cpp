@@ -1,6 +1,6 @@
-#include "ui/shadow.h"
+#include "ui/window/shadow.h"
 
-#include "ui/layout.h"
+#include "ui/controls/layout.h"
 
 namespace ui {
 

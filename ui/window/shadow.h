@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "ui/box.h"
+#include "ui/controls/box.h"
 
 namespace ui {
 

@@ -1,15 +1,15 @@
-#include "ui/window.h"
+#include "ui/window/window.h"
 
 #include <algorithm>
 #include <functional>
 
 #include "base/startup_trace.h"
-#include "ui/box.h"
-#include "ui/control.h"
-#include "ui/control_tree.h"
-#include "ui/global_resources.h"
-#include "ui/window_class.h"
-#include "ui/window_os.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
+#include "ui/controls/control_tree.h"
+#include "ui/resources/global_resources.h"
+#include "ui/window/window_class.h"
+#include "ui/window/window_os.h"
 
 namespace ui {
 namespace {

@@ -23,14 +23,14 @@
 #include <vector>
 
 #include "base/weak_callback.h"
-#include "ui/control_dispatcher.h"
-#include "ui/control_host.h"
-#include "ui/control_registry.h"
-#include "ui/event_args.h"
-#include "ui/fade_animation.h"
-#include "ui/shadow.h"
-#include "ui/ui_message_filter.h"
-#include "ui/window_paint.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_registry.h"
+#include "ui/controls/event_args.h"
+#include "ui/window/control_dispatcher.h"
+#include "ui/window/fade_animation.h"
+#include "ui/window/shadow.h"
+#include "ui/window/ui_message_filter.h"
+#include "ui/window/window_paint.h"
 
 namespace ui {
 

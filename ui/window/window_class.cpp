@@ -1,8 +1,8 @@
-#include "ui/window_class.h"
+#include "ui/window/window_class.h"
 
 #include <string>
 
-#include "ui/window.h"
+#include "ui/window/window.h"
 
 namespace ui {
 namespace {

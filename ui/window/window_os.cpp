@@ -1,4 +1,4 @@
-#include "ui/window_os.h"
+#include "ui/window/window_os.h"
 
 namespace ui::window_os {
 

@@ -1,13 +1,13 @@
-#include "ui/window_paint.h"
+#include "ui/window/window_paint.h"
 
 #include "base/startup_trace.h"
-#include "ui/box.h"
-#include "ui/control.h"
-#include "ui/gdiplus_render_factory.h"
-#include "ui/global_resources.h"
-#include "ui/render_context.h"
-#include "ui/render_factory.h"
-#include "ui/shadow.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
+#include "ui/render/gdiplus_render_factory.h"
+#include "ui/render/render_context.h"
+#include "ui/render/render_factory.h"
+#include "ui/resources/global_resources.h"
+#include "ui/window/shadow.h"
 
 namespace ui {
 namespace {

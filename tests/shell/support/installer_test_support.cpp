@@ -9,7 +9,7 @@
 #include "support/framework_start.h"
 #include "support/paths.h"
 #include "support/text.h"
-#include "ui/control.h"
+#include "ui/controls/control.h"
 
 namespace installer_test {
 namespace {
