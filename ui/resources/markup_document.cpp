@@ -73,33 +73,33 @@ MarkupDocument::MarkupDocument() = default;
 MarkupDocument::~MarkupDocument() = default;
 
 void MarkupDocument::Clear() {
-  buffer_.clear();
-  elements_.clear();
-  attributes_.clear();
+  tree_.buffer.clear();
+  tree_.elements.clear();
+  tree_.attributes.clear();
   error_message_.clear();
   error_location_.clear();
 }
 
 void MarkupDocument::Release() {
-  buffer_.clear();
-  buffer_.shrink_to_fit();
-  elements_.clear();
-  elements_.shrink_to_fit();
-  attributes_.clear();
-  attributes_.shrink_to_fit();
+  tree_.buffer.clear();
+  tree_.buffer.shrink_to_fit();
+  tree_.elements.clear();
+  tree_.elements.shrink_to_fit();
+  tree_.attributes.clear();
+  tree_.attributes.shrink_to_fit();
   error_message_.clear();
   error_location_.clear();
 }
 
 MarkupNode MarkupDocument::GetRoot() const {
   if (!IsValid()) return MarkupNode();
-  return MarkupNode(this, elements_[0].child);
+  return MarkupNode(&tree_, tree_.elements[0].child);
 }
 
 bool MarkupDocument::Load(std::wstring_view text) {
   Clear();
-  buffer_.reserve(text.size() + 2);
-  buffer_.assign(text.begin(), text.end());
+  tree_.buffer.reserve(text.size() + 2);
+  tree_.buffer.assign(text.begin(), text.end());
   return ParseBuffer();
 }
 
@@ -117,9 +117,9 @@ bool MarkupDocument::LoadFromMemory(const void* data, size_t size) {
     const int length =
         ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), nullptr, 0);
     if (length <= 0) return Fail(L"Could not read file", L"");
-    buffer_.resize(static_cast<size_t>(length) + 2);
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), buffer_.data(), length);
-    buffer_.resize(static_cast<size_t>(length));
+    tree_.buffer.resize(static_cast<size_t>(length) + 2);
+    ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), tree_.buffer.data(), length);
+    tree_.buffer.resize(static_cast<size_t>(length));
   }
   return ParseBuffer();
 }
@@ -127,13 +127,13 @@ bool MarkupDocument::LoadFromMemory(const void* data, size_t size) {
 bool MarkupDocument::ParseBuffer() {
   // Two terminators, so the one-character look-ahead after a "<" at the very
   // end never leaves the buffer.
-  buffer_.push_back(0);
-  buffer_.push_back(0);
-  if (buffer_.size() >= UINT32_MAX) return Fail(L"File too large", L"");
+  tree_.buffer.push_back(0);
+  tree_.buffer.push_back(0);
+  if (tree_.buffer.size() >= UINT32_MAX) return Fail(L"File too large", L"");
   if (!Parse()) {
     // Half-parsed state must not look like a document.
-    elements_.clear();
-    attributes_.clear();
+    tree_.elements.clear();
+    tree_.attributes.clear();
     return false;
   }
   return true;
@@ -168,28 +168,28 @@ bool MarkupDocument::Fail(const wchar_t* message, const wchar_t* where) {
 }
 
 uint32_t MarkupDocument::OffsetOf(const wchar_t* p) const {
-  return static_cast<uint32_t>(p - buffer_.data());
+  return static_cast<uint32_t>(p - tree_.buffer.data());
 }
 
 uint32_t MarkupDocument::NewElement(uint32_t parent, uint32_t previous_sibling) {
-  if (elements_.size() == elements_.capacity()) {
-    elements_.reserve(elements_.capacity() + elements_.capacity() / 2 + 500);
+  if (tree_.elements.size() == tree_.elements.capacity()) {
+    tree_.elements.reserve(tree_.elements.capacity() + tree_.elements.capacity() / 2 + 500);
   }
-  const uint32_t index = static_cast<uint32_t>(elements_.size());
-  Element element;
+  const uint32_t index = static_cast<uint32_t>(tree_.elements.size());
+  MarkupTree::Element element;
   element.parent = parent;
-  elements_.push_back(element);
+  tree_.elements.push_back(element);
   if (previous_sibling != 0) {
-    elements_[previous_sibling].next = index;
+    tree_.elements[previous_sibling].next = index;
   } else {
-    elements_[parent].child = index;
+    tree_.elements[parent].child = index;
   }
   return index;
 }
 
 // Reads the attributes of a start tag up to its closing "/>" or ">".
 bool MarkupDocument::ParseAttributes(wchar_t*& p, uint32_t element) {
-  elements_[element].first_attribute = static_cast<uint32_t>(attributes_.size());
+  tree_.elements[element].first_attribute = static_cast<uint32_t>(tree_.attributes.size());
   while (*p != 0 && *p != L'>' && *p != L'/') {
     wchar_t* name = p;
     while (IsNameChar(*p)) ++p;
@@ -206,8 +206,8 @@ bool MarkupDocument::ParseAttributes(wchar_t*& p, uint32_t element) {
     ++p;
     // The character after the name (blank or "=") has been read already.
     *name_end = 0;
-    attributes_.push_back(Attribute{OffsetOf(name), OffsetOf(value)});
-    ++elements_[element].attribute_count;
+    tree_.attributes.push_back(MarkupTree::Attribute{OffsetOf(name), OffsetOf(value)});
+    ++tree_.elements[element].attribute_count;
     SkipWhitespace(p);
   }
   return true;
@@ -218,7 +218,7 @@ bool MarkupDocument::ParseStartTag(wchar_t*& p, uint32_t element, bool* self_clo
   wchar_t* name = p;
   while (IsNameChar(*p)) ++p;
   if (p == name) return Fail(L"Error parsing element name", p);
-  elements_[element].name = OffsetOf(name);
+  tree_.elements[element].name = OffsetOf(name);
   wchar_t* name_end = p;
   SkipWhitespace(p);
   if (!ParseAttributes(p, element)) return false;
@@ -231,12 +231,12 @@ bool MarkupDocument::ParseStartTag(wchar_t*& p, uint32_t element, bool* self_clo
 }
 
 bool MarkupDocument::Parse() {
-  elements_.clear();
-  attributes_.clear();
+  tree_.elements.clear();
+  tree_.attributes.clear();
   NewElement(0, 0);  // the document slot
-  elements_[0].child = 0;
+  tree_.elements[0].child = 0;
 
-  wchar_t* p = buffer_.data();
+  wchar_t* p = tree_.buffer.data();
   uint32_t parent = 0;
   // The last child of every open element, innermost last.
   std::vector<uint32_t> last_child{0};
@@ -250,7 +250,7 @@ bool MarkupDocument::Parse() {
     cut_tag_start = false;
     if (first == 0) {
       if (parent != 0) return Fail(L"Expected end-tag start", p);
-      if (elements_.size() == 1) return Fail(L"Expected start tag", p);
+      if (tree_.elements.size() == 1) return Fail(L"Expected start tag", p);
       return true;
     }
     if (first != L'<') return Fail(L"Expected start tag", p);
@@ -269,7 +269,7 @@ bool MarkupDocument::Parse() {
       if (parent == 0) return Fail(L"Unmatched closing tag", name);
       p = name;
       while (IsNameChar(*p)) ++p;
-      const wchar_t* open_name = buffer_.data() + elements_[parent].name;
+      const wchar_t* open_name = tree_.buffer.data() + tree_.elements[parent].name;
       const size_t length = static_cast<size_t>(p - name);
       if (std::wcslen(open_name) != length || std::wmemcmp(open_name, name, length) != 0) {
         return Fail(L"Unmatched closing tag", name);
@@ -277,7 +277,7 @@ bool MarkupDocument::Parse() {
       SkipWhitespace(p);
       if (*p != L'>') return Fail(L"Unmatched closing tag", name);
       ++p;
-      parent = elements_[parent].parent;
+      parent = tree_.elements[parent].parent;
       last_child.pop_back();
       continue;
     }
@@ -294,7 +294,7 @@ bool MarkupDocument::Parse() {
       wchar_t* text_end = DecodeEntities(text, p);
       cut_tag_start = (text_end == p && *p == L'<');
       *text_end = 0;
-      elements_[element].text = OffsetOf(text);
+      tree_.elements[element].text = OffsetOf(text);
     }
     parent = element;
     last_child.push_back(0);

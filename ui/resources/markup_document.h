@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/resources/markup_tree.h"
+
 namespace ui {
 
 class MarkupNode;
@@ -40,7 +42,7 @@ class MarkupDocument {
   // Drops the document and frees its memory.
   void Release();
 
-  bool IsValid() const { return elements_.size() > 1; }
+  bool IsValid() const { return tree_.elements.size() > 1; }
   // The first top-level element; an empty node when nothing is loaded.
   MarkupNode GetRoot() const;
 
@@ -50,28 +52,9 @@ class MarkupDocument {
   const std::wstring& GetLastErrorLocation() const { return error_location_; }
 
  private:
-  friend class MarkupNode;
-
-  // Offsets into buffer_ and indices into elements_; 0 means none (index 0
-  // is the slot of the document itself, whose children are the top-level
-  // elements).
-  struct Element {
-    uint32_t name = 0;
-    uint32_t child = 0;
-    uint32_t next = 0;
-    uint32_t parent = 0;
-    uint32_t text = 0;
-    uint32_t first_attribute = 0;  // into attributes_
-    uint32_t attribute_count = 0;
-  };
-  struct Attribute {
-    uint32_t name = 0;
-    uint32_t value = 0;
-  };
-
   // Empties the document but keeps its memory for the next load.
   void Clear();
-  // Terminates and parses what buffer_ holds.
+  // Terminates and parses what the tree's buffer holds.
   bool ParseBuffer();
   bool Parse();
   bool ParseStartTag(wchar_t*& p, uint32_t element, bool* self_closing);
@@ -80,9 +63,7 @@ class MarkupDocument {
   bool Fail(const wchar_t* message, const wchar_t* where);
   uint32_t OffsetOf(const wchar_t* p) const;
 
-  std::vector<wchar_t> buffer_;
-  std::vector<Element> elements_;
-  std::vector<Attribute> attributes_;
+  MarkupTree tree_;
   std::wstring error_message_;
   std::wstring error_location_;
 };

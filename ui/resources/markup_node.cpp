@@ -2,23 +2,23 @@
 
 #include <algorithm>
 
-#include "ui/resources/markup_document.h"
+#include "ui/resources/markup_tree.h"
 
 namespace ui {
 
 MarkupNode MarkupNode::GetParent() const {
   if (!IsValid()) return MarkupNode();
-  return MarkupNode(document_, document_->elements_[element_].parent);
+  return MarkupNode(tree_, tree_->elements[element_].parent);
 }
 
 MarkupNode MarkupNode::GetSibling() const {
   if (!IsValid()) return MarkupNode();
-  return MarkupNode(document_, document_->elements_[element_].next);
+  return MarkupNode(tree_, tree_->elements[element_].next);
 }
 
 MarkupNode MarkupNode::GetChild() const {
   if (!IsValid()) return MarkupNode();
-  return MarkupNode(document_, document_->elements_[element_].child);
+  return MarkupNode(tree_, tree_->elements[element_].child);
 }
 
 MarkupNode MarkupNode::GetChild(std::wstring_view name) const {
@@ -32,32 +32,32 @@ bool MarkupNode::HasChildren() const { return GetChild().IsValid(); }
 
 const wchar_t* MarkupNode::GetName() const {
   if (!IsValid()) return L"";
-  return document_->buffer_.data() + document_->elements_[element_].name;
+  return tree_->buffer.data() + tree_->elements[element_].name;
 }
 
 const wchar_t* MarkupNode::GetValue() const {
   if (!IsValid()) return L"";
-  const uint32_t text = document_->elements_[element_].text;
-  return text == 0 ? L"" : document_->buffer_.data() + text;
+  const uint32_t text = tree_->elements[element_].text;
+  return text == 0 ? L"" : tree_->buffer.data() + text;
 }
 
 int MarkupNode::GetAttributeCount() const {
   if (!IsValid()) return 0;
   return static_cast<int>(
-      std::min<uint32_t>(document_->elements_[element_].attribute_count, kMaxAttributes));
+      std::min<uint32_t>(tree_->elements[element_].attribute_count, kMaxAttributes));
 }
 
 const wchar_t* MarkupNode::GetAttributeName(int index) const {
   if (index < 0 || index >= GetAttributeCount()) return L"";
-  const auto& element = document_->elements_[element_];
-  return document_->buffer_.data() + document_->attributes_[element.first_attribute + index].name;
+  const auto& element = tree_->elements[element_];
+  return tree_->buffer.data() + tree_->attributes[element.first_attribute + index].name;
 }
 
 const wchar_t* MarkupNode::GetAttributeValue(int index) const {
   if (index < 0 || index >= GetAttributeCount()) return L"";
-  const auto& element = document_->elements_[element_];
-  return document_->buffer_.data() +
-         document_->attributes_[element.first_attribute + index].value;
+  const auto& element = tree_->elements[element_];
+  return tree_->buffer.data() +
+         tree_->attributes[element.first_attribute + index].value;
 }
 
 bool MarkupNode::GetAttributeValue(std::wstring_view name, std::wstring* value) const {

@@ -1,6 +1,7 @@
-// One element of a MarkupDocument: a light value (document pointer and
-// element index) that is cheap to copy. Names and values point into the
-// document's buffer and live as long as the document's current load.
+// One element of a MarkupDocument: a light value (a pointer to the
+// document's tree and an element index) that is cheap to copy. Names and
+// values point into the document's buffer and live as long as the
+// document's current load.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,7 @@
 
 namespace ui {
 
-class MarkupDocument;
+struct MarkupTree;
 
 class MarkupNode {
  public:
@@ -19,10 +20,9 @@ class MarkupNode {
   static constexpr size_t kMaxValueCopy = 499;
 
   MarkupNode() = default;
-  MarkupNode(const MarkupDocument* document, uint32_t element)
-      : document_(document), element_(element) {}
+  MarkupNode(const MarkupTree* tree, uint32_t element) : tree_(tree), element_(element) {}
 
-  bool IsValid() const { return document_ != nullptr && element_ != 0; }
+  bool IsValid() const { return tree_ != nullptr && element_ != 0; }
 
   MarkupNode GetParent() const;
   MarkupNode GetSibling() const;
@@ -48,7 +48,7 @@ class MarkupNode {
   bool GetAttributeValue(std::wstring_view name, std::wstring* value) const;
 
  private:
-  const MarkupDocument* document_ = nullptr;
+  const MarkupTree* tree_ = nullptr;
   uint32_t element_ = 0;
 };
 

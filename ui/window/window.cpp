@@ -68,7 +68,8 @@ HWND Window::OpenWindow(HWND parent, const std::wstring& title, DWORD style, DWO
   const std::wstring class_name = WindowClassName();
   HWND hwnd = ::CreateWindowExW(ex_style, class_name.c_str(), title.c_str(), style, rect.left,
                                 rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                                nullptr, ::GetModuleHandleW(nullptr), this);
+                                nullptr, ::GetModuleHandleW(nullptr),
+                                static_cast<NativeWindow*>(this));
   // A failed creation has already run OnFinalMessage, which may have
   // deleted this object: touch no member on that path.
   if (!hwnd) return nullptr;

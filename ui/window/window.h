@@ -30,6 +30,7 @@
 #include "ui/window/fade_animation.h"
 #include "ui/window/shadow.h"
 #include "ui/window/ui_message_filter.h"
+#include "ui/window/window_class.h"
 #include "ui/window/window_paint.h"
 
 namespace ui {
@@ -37,12 +38,11 @@ namespace ui {
 class Box;
 class Control;
 class IRenderContext;
-class WindowClass;
 
 // The private message that deletes controls queued for delayed deletion.
 constexpr UINT kMsgDelayedCleanup = WM_APP + 1;
 
-class Window : public base::SupportWeakCallback, public IControlHost {
+class Window : public NativeWindow, public base::SupportWeakCallback, public IControlHost {
  public:
   Window();
   ~Window() override;
@@ -51,10 +51,10 @@ class Window : public base::SupportWeakCallback, public IControlHost {
 
   // --- overridable behaviour ------------------------------------------------
   // The registered class name; a subclass must supply one.
-  virtual std::wstring WindowClassName() const;
+  std::wstring WindowClassName() const override;
   // A system class to superclass instead of registering a new class.
-  virtual std::wstring SuperClassName() const;
-  virtual UINT WindowClassStyle() const;
+  std::wstring SuperClassName() const override;
+  UINT WindowClassStyle() const override;
   // Registers the class and creates the native window; null on failure.
   virtual HWND OpenWindow(HWND parent, const std::wstring& title, DWORD style, DWORD ex_style,
                           bool layered = true, const RECT& rect = RECT{0, 0, 0, 0});
@@ -64,7 +64,7 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   virtual void ShowOnScreen(bool show = true, bool take_focus = true);
   // The native window is gone; the default deletes the object.
   virtual void OnFinalMessage(HWND hwnd);
-  virtual LRESULT RouteMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT RouteMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
   // The fade-in started at the first paint.
   virtual void PlayOpenFade();
   virtual void SetTitleText(const std::wstring& text);
@@ -187,17 +187,11 @@ class Window : public base::SupportWeakCallback, public IControlHost {
   RECT GetClientRectWithoutShadow() const;
   void ApplyShadowPaddingForSize(UINT size_type);
 
-  HWND hwnd_ = nullptr;
-  WNDPROC chained_proc_ = ::DefWindowProcW;
   bool subclassed_ = false;
 
  private:
-  // Binds the HWND on WM_NCCREATE and reports its end on WM_NCDESTROY.
-  friend class WindowClass;
-
-  // The native window is gone (WM_NCDESTROY, after the object was unbound
-  // from it): lets go of what belonged to it and runs OnFinalMessage.
-  void OnNativeWindowGone(HWND hwnd);
+  // Lets go of what belonged to the native window and runs OnFinalMessage.
+  void OnNativeWindowGone(HWND hwnd) override;
   LRESULT OnPaint();
   void DetachTreePointers(Control* control);
   void OnTimer(UINT_PTR id);

@@ -2,15 +2,13 @@
 
 #include <string>
 
-#include "ui/window/window.h"
-
 namespace ui {
 namespace {
 
 // Superclassed windows find their object through this property.
 constexpr wchar_t kObjectProperty[] = L"WndX";
 
-void Bind(HWND hwnd, Window* window, bool superclassed) {
+void Bind(HWND hwnd, NativeWindow* window, bool superclassed) {
   if (superclassed) {
     ::SetPropW(hwnd, kObjectProperty, window);
   } else {
@@ -18,9 +16,9 @@ void Bind(HWND hwnd, Window* window, bool superclassed) {
   }
 }
 
-Window* BoundWindow(HWND hwnd, bool superclassed) {
-  if (superclassed) return static_cast<Window*>(::GetPropW(hwnd, kObjectProperty));
-  return reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+NativeWindow* BoundWindow(HWND hwnd, bool superclassed) {
+  if (superclassed) return static_cast<NativeWindow*>(::GetPropW(hwnd, kObjectProperty));
+  return reinterpret_cast<NativeWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 void Unbind(HWND hwnd, bool superclassed) {
@@ -33,7 +31,7 @@ void Unbind(HWND hwnd, bool superclassed) {
 
 }  // namespace
 
-bool WindowClass::Register(Window& window) {
+bool WindowClass::Register(NativeWindow& window) {
   const std::wstring name = window.WindowClassName();
   if (name.empty()) return false;
   const std::wstring super_name = window.SuperClassName();
@@ -76,10 +74,10 @@ LRESULT CALLBACK WindowClass::Procedure(HWND hwnd, UINT message, WPARAM wparam,
 
 template <bool kSuperclassed>
 LRESULT WindowClass::Route(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  Window* window = nullptr;
+  NativeWindow* window = nullptr;
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-    window = static_cast<Window*>(create->lpCreateParams);
+    window = static_cast<NativeWindow*>(create->lpCreateParams);
     if (window) {
       window->hwnd_ = hwnd;
       Bind(hwnd, window, kSuperclassed);

@@ -10,16 +10,44 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace ui {
 
-class Window;
+// The object side of one native window: the HWND it is bound to, the
+// procedure it chains to, and what its class and procedure ask of it.
+// Window is the one kind; WindowClass knows windows only through this, so
+// neither depends on the other.
+class NativeWindow {
+ public:
+  // The registered class name; a window must supply one.
+  virtual std::wstring WindowClassName() const = 0;
+  // A system class to superclass instead of registering a new class.
+  virtual std::wstring SuperClassName() const = 0;
+  virtual UINT WindowClassStyle() const = 0;
+  virtual LRESULT RouteMessage(UINT message, WPARAM wparam, LPARAM lparam) = 0;
+
+ protected:
+  ~NativeWindow() = default;
+
+  HWND hwnd_ = nullptr;
+  WNDPROC chained_proc_ = ::DefWindowProcW;
+
+ private:
+  // Binds the HWND on WM_NCCREATE and reports its end on WM_NCDESTROY.
+  friend class WindowClass;
+
+  // The native window is gone (WM_NCDESTROY, after the object was unbound
+  // from it).
+  virtual void OnNativeWindowGone(HWND hwnd) = 0;
+};
 
 class WindowClass {
  public:
   // Registers the class `window` names (WindowClassName, SuperClassName,
   // WindowClassStyle). A class registered earlier counts as success. False
   // when the window names no class or the system refused it.
-  static bool Register(Window& window);
+  static bool Register(NativeWindow& window);
 
  private:
   // One procedure per way of finding the object: a class of our own keeps it

@@ -93,7 +93,10 @@ bool ClickControl(ui::Window* window, const std::wstring& name) {
 }
 
 ui::Window* WindowOf(HWND hwnd) {
-  return hwnd ? reinterpret_cast<ui::Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+  // The window procedure binds the HWND to the window's NativeWindow side.
+  if (!hwnd) return nullptr;
+  auto* native = reinterpret_cast<ui::NativeWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return static_cast<ui::Window*>(native);
 }
 
 OwnerWindow::OwnerWindow() {
