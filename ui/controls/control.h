@@ -42,6 +42,24 @@ enum ControlStateType {
 };
 constexpr int kControlStateCount = 4;
 
+// The state whose look paints `state`, `has_look(s)` telling whether state
+// s has one of its own: a pushed look falls back to hot, a hot or disabled
+// one to normal, so a skin need only name the looks that differ.
+template <typename HasLook>
+ControlStateType FallbackState(ControlStateType state, HasLook has_look) {
+  if (state == kControlStatePushed && !has_look(kControlStatePushed)) state = kControlStateHot;
+  if (state == kControlStateHot && !has_look(kControlStateHot)) state = kControlStateNormal;
+  if (state == kControlStateDisabled && !has_look(kControlStateDisabled))
+    state = kControlStateNormal;
+  return state;
+}
+
+// The same over names per state (colours), empty meaning none.
+inline ControlStateType FallbackState(ControlStateType state,
+                                      const std::wstring (&names)[kControlStateCount]) {
+  return FallbackState(state, [&names](ControlStateType s) { return !names[s].empty(); });
+}
+
 enum class CursorType { kArrow, kHand, kIBeam };
 
 // Flags of LocateControl.

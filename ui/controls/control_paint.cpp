@@ -161,21 +161,14 @@ void Control::PaintBkColor(IRenderContext* render) {
 void Control::PaintBkImage(IRenderContext* render) { DrawImage(render, bk_image_); }
 
 void Control::PaintStatusColor(IRenderContext* render) {
-  ControlStateType state = state_;
-  if (fade_hot_ && (state == kControlStateNormal || state == kControlStateHot)) {
+  if (fade_hot_ && (state_ == kControlStateNormal || state_ == kControlStateHot)) {
     DWORD normal = control_resources::LookupColor(state_colors_[kControlStateNormal]);
     if (normal) render->FillRect(paint_rect_, normal);
     DWORD hot = control_resources::LookupColor(state_colors_[kControlStateHot]);
     if (hot && hot_alpha_ > 0) render->FillRect(paint_rect_, hot, static_cast<BYTE>(hot_alpha_));
     return;
   }
-  if (state == kControlStatePushed && state_colors_[kControlStatePushed].empty())
-    state = kControlStateHot;
-  if (state == kControlStateHot && state_colors_[kControlStateHot].empty())
-    state = kControlStateNormal;
-  if (state == kControlStateDisabled && state_colors_[kControlStateDisabled].empty())
-    state = kControlStateNormal;
-  DWORD color = control_resources::LookupColor(state_colors_[state]);
+  DWORD color = control_resources::LookupColor(state_colors_[FallbackState(state_, state_colors_)]);
   if (color) render->FillRect(paint_rect_, color);
 }
 
@@ -194,14 +187,10 @@ void Control::PaintStateImages(IRenderContext* render, ImageSpec* images) {
     }
     return;
   }
-  ControlStateType state = state_;
-  if (state == kControlStatePushed && !images[kControlStatePushed].HasFile()) {
-    state = kControlStateHot;
+  if (state_ == kControlStatePushed && !images[kControlStatePushed].HasFile())
     images[kControlStatePushed].fade = 255;
-  }
-  if (state == kControlStateHot && !images[kControlStateHot].HasFile()) state = kControlStateNormal;
-  if (state == kControlStateDisabled && !images[kControlStateDisabled].HasFile())
-    state = kControlStateNormal;
+  const ControlStateType state =
+      FallbackState(state_, [images](ControlStateType s) { return images[s].HasFile(); });
   DrawImage(render, images[state]);
 }
 

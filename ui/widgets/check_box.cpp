@@ -94,13 +94,7 @@ void CheckBoxTemplate<Base>::PaintStatusColor(IRenderContext* render) {
     ButtonTemplate<Base>::PaintStatusColor(render);
     return;
   }
-  ControlStateType state = this->GetState();
-  if (state == kControlStatePushed && selected_colors_[kControlStatePushed].empty())
-    state = kControlStateHot;
-  if (state == kControlStateHot && selected_colors_[kControlStateHot].empty())
-    state = kControlStateNormal;
-  if (state == kControlStateDisabled && selected_colors_[kControlStateDisabled].empty())
-    state = kControlStateNormal;
+  const ControlStateType state = FallbackState(this->GetState(), selected_colors_);
   DWORD color = control_resources::LookupColor(selected_colors_[state]);
   if (color) render->FillRect(this->GetPaintRect(), color);
 }

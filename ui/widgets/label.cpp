@@ -145,13 +145,7 @@ void LabelTemplate<Base>::SetStateTextColor(ControlStateType state, const std::w
 
 template <typename Base>
 std::wstring LabelTemplate<Base>::GetPaintStateTextColor(ControlStateType state) const {
-  if (state == kControlStatePushed && text_colors_[kControlStatePushed].empty())
-    state = kControlStateHot;
-  if (state == kControlStateHot && text_colors_[kControlStateHot].empty())
-    state = kControlStateNormal;
-  if (state == kControlStateDisabled && text_colors_[kControlStateDisabled].empty())
-    state = kControlStateNormal;
-  return text_colors_[state];
+  return text_colors_[FallbackState(state, text_colors_)];
 }
 
 template <typename Base>
