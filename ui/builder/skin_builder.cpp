@@ -1,6 +1,5 @@
 #include "ui/builder/skin_builder.h"
 
-#include <cwchar>
 #include <vector>
 
 #include "ui/controls/box.h"
@@ -55,39 +54,8 @@ Control* SkinBuilder::CreateBuiltinControl(const std::wstring& tag) {
 void SkinBuilder::ApplyWindowAttributes(Window* window, const MarkupNode& window_element) {
   if (!window) return;
   const int count = window_element.GetAttributeCount();
-  for (int i = 0; i < count; ++i) {
-    const std::wstring name = window_element.GetAttributeName(i);
-    const std::wstring value = window_element.GetAttributeValue(i);
-    if (name == L"size") {
-      SIZE size = ParsePairAttribute(value);
-      window->SetInitSize(size.cx, size.cy);
-    } else if (name == L"heightpercent") {
-      window->SetHeightPercent(std::wcstod(value.c_str(), nullptr));
-    } else if (name == L"sizebox") {
-      window->SetSizeBox(ParseRectAttribute(value));
-    } else if (name == L"caption") {
-      window->SetCaptionRect(ParseRectAttribute(value));
-    } else if (name == L"textid") {
-      window->SetTitleText(control_resources::LookupString(value));
-    } else if (name == L"roundcorner") {
-      SIZE corner = ParsePairAttribute(value);
-      window->SetRoundCorner(corner.cx, corner.cy);
-    } else if (name == L"mininfo") {
-      SIZE size = ParsePairAttribute(value);
-      window->SetMinInfo(size.cx, size.cy);
-    } else if (name == L"maxinfo") {
-      SIZE size = ParsePairAttribute(value);
-      window->SetMaxInfo(size.cx, size.cy);
-    } else if (name == L"shadowattached") {
-      window->SetShadowAttached(ParseBoolAttribute(value));
-    } else if (name == L"shadowimage") {
-      window->SetShadowImage(value);
-    } else if (name == L"shadowcorner") {
-      window->SetShadowCorner(ParseRectAttribute(value));
-    } else if (name == L"alphafixcorner" || name == L"custom_shadow") {
-      window->SetAlphaFixCorner(ParseRectAttribute(value));
-    }
-  }
+  for (int i = 0; i < count; ++i)
+    window->ApplyAttribute(window_element.GetAttributeName(i), window_element.GetAttributeValue(i));
 }
 
 bool SkinBuilder::Load(const std::wstring& source) {
@@ -115,7 +83,8 @@ Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback c
     for (MarkupNode child = root.GetChild(); child.IsValid(); child = child.GetSibling()) {
       if (std::wstring(child.GetName()) != L"Class") continue;
       std::wstring name = TrimBlanks(child.GetAttributeValue(L"name"));
-      if (!name.empty() && native) native->AddClass(name, GlobalResources::ClassAttributesOf(child));
+      if (!name.empty() && native)
+        native->AddClass(name, GlobalResources::ClassAttributesOf(child));
     }
   }
 

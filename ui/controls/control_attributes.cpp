@@ -3,7 +3,6 @@
 // carry several attributes at once: attribute lists and class lists.
 #include <algorithm>
 #include <initializer_list>
-#include <map>
 #include <utility>
 
 #include "ui/controls/attribute_setters.h"
@@ -16,7 +15,7 @@ namespace ui {
 namespace {
 
 using Value = const std::wstring&;
-using AttributeSetter = void (*)(Control& control, Value value);
+using AttributeSetter = attribute_setters::Setter<Control>;
 
 // "stretch", "auto" or a number.
 int ParseSizeValue(Value value) {
@@ -80,7 +79,7 @@ void SetBorderSide(Control& control, Value value) {
 void Control::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
   // Written inside the member so that the entries for the animation switches
   // may store into the protected flags.
-  static const std::map<std::wstring, AttributeSetter> kSetters = {
+  static const attribute_setters::Table<Control> kSetters = {
       {L"class", [](Control& c, Value v) { c.ApplyClass(v); }},
       {L"halign",
        [](Control& c, Value v) {
@@ -183,8 +182,7 @@ void Control::ApplyAttribute(const std::wstring& name, const std::wstring& value
        [](Control& c, Value v) { c.fade_in_out_y_from_bottom_ = ParseBoolAttribute(v); }},
       {L"receivepointer", SetBool<&Control::SetReceivePointer>},
   };
-  auto it = kSetters.find(name);
-  if (it != kSetters.end()) it->second(*this, value);
+  attribute_setters::Apply(kSetters, *this, name, value);
 }
 
 void Control::ApplyAttributeText(const std::wstring& text) {

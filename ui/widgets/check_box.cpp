@@ -1,5 +1,6 @@
 #include "ui/widgets/check_box.h"
 
+#include "ui/controls/attribute_setters.h"
 #include "ui/controls/control_host.h"
 #include "ui/controls/control_resources.h"
 #include "ui/controls/control_tree.h"
@@ -7,22 +8,6 @@
 #include "ui/resources/attribute_values.h"
 
 namespace ui {
-namespace {
-
-// Attribute name suffixes of the four states, in state order.
-constexpr const wchar_t* kStateWords[kControlStateCount] = {L"normal", L"hot", L"pushed",
-                                                             L"disabled"};
-
-// The state whose name follows `prefix` in `name` ("selectedhotimage" with
-// prefix "selected" and suffix "image" gives hot); -1 when none does.
-int StateOf(const std::wstring& name, const std::wstring& prefix, const std::wstring& suffix) {
-  for (int state = 0; state < kControlStateCount; ++state) {
-    if (name == prefix + kStateWords[state] + suffix) return state;
-  }
-  return -1;
-}
-
-}  // namespace
 
 template <typename Base>
 void CheckBoxTemplate<Base>::Selected(bool selected, SelectionEvent send) {
@@ -72,20 +57,38 @@ void CheckBoxTemplate<Base>::SetSelectedForeStateImage(ControlStateType state,
 
 template <typename Base>
 void CheckBoxTemplate<Base>::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
-  int state = -1;
-  if (name == L"selected") {
-    Selected(ParseBoolAttribute(value), SelectionEvent::kSend);
-  } else if ((state = StateOf(name, L"selected", L"image")) >= 0) {
-    SetSelectedStateImage(static_cast<ControlStateType>(state), value);
-  } else if (name == L"selectedtextcolor") {
-    SetSelectedTextColor(value);
-  } else if ((state = StateOf(name, L"selected", L"color")) >= 0) {
-    SetSelectedStateColor(static_cast<ControlStateType>(state), value);
-  } else if ((state = StateOf(name, L"selectedfore", L"image")) >= 0) {
-    SetSelectedForeStateImage(static_cast<ControlStateType>(state), value);
-  } else {
-    ButtonTemplate<Base>::ApplyAttribute(name, value);
-  }
+  namespace set = attribute_setters;
+  using Self = CheckBoxTemplate;
+  static const set::Table<Self> kSetters = {
+      {L"selected",
+       [](Self& c, const std::wstring& v) {
+         c.Selected(ParseBoolAttribute(v), SelectionEvent::kSend);
+       }},
+      {L"selectedtextcolor", set::Text<Self, &Self::SetSelectedTextColor>},
+      {L"selectednormalcolor",
+       set::ForState<Self, &Self::SetSelectedStateColor, kControlStateNormal>},
+      {L"selectedhotcolor", set::ForState<Self, &Self::SetSelectedStateColor, kControlStateHot>},
+      {L"selectedpushedcolor",
+       set::ForState<Self, &Self::SetSelectedStateColor, kControlStatePushed>},
+      {L"selecteddisabledcolor",
+       set::ForState<Self, &Self::SetSelectedStateColor, kControlStateDisabled>},
+      {L"selectednormalimage",
+       set::ForState<Self, &Self::SetSelectedStateImage, kControlStateNormal>},
+      {L"selectedhotimage", set::ForState<Self, &Self::SetSelectedStateImage, kControlStateHot>},
+      {L"selectedpushedimage",
+       set::ForState<Self, &Self::SetSelectedStateImage, kControlStatePushed>},
+      {L"selecteddisabledimage",
+       set::ForState<Self, &Self::SetSelectedStateImage, kControlStateDisabled>},
+      {L"selectedforenormalimage",
+       set::ForState<Self, &Self::SetSelectedForeStateImage, kControlStateNormal>},
+      {L"selectedforehotimage",
+       set::ForState<Self, &Self::SetSelectedForeStateImage, kControlStateHot>},
+      {L"selectedforepushedimage",
+       set::ForState<Self, &Self::SetSelectedForeStateImage, kControlStatePushed>},
+      {L"selectedforedisabledimage",
+       set::ForState<Self, &Self::SetSelectedForeStateImage, kControlStateDisabled>},
+  };
+  if (!set::Apply(kSetters, *this, name, value)) ButtonTemplate<Base>::ApplyAttribute(name, value);
 }
 
 template <typename Base>
@@ -172,9 +175,10 @@ void OptionTemplate<Base>::Trigger() {
 
 template <typename Base>
 void OptionTemplate<Base>::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"group")
-    SetGroup(value);
-  else
+  static const attribute_setters::Table<OptionTemplate> kSetters = {
+      {L"group", attribute_setters::Text<OptionTemplate, &OptionTemplate::SetGroup>},
+  };
+  if (!attribute_setters::Apply(kSetters, *this, name, value))
     CheckBoxTemplate<Base>::ApplyAttribute(name, value);
 }
 

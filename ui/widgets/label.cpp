@@ -1,6 +1,5 @@
 #include "ui/widgets/label.h"
 
-#include <map>
 #include <type_traits>
 
 #include "ui/controls/attribute_setters.h"
@@ -152,9 +151,8 @@ template <typename Base>
 void LabelTemplate<Base>::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
   namespace set = attribute_setters;
   using Value = const std::wstring&;
-  using Setter = void (*)(LabelTemplate&, Value);
   // Inside the member so that the entries may reach the protected state.
-  static const std::map<std::wstring, Setter> kSetters = {
+  static const set::Table<LabelTemplate> kSetters = {
       {L"align",
        [](LabelTemplate& l, Value v) {
          l.text_style_ = ApplyAlignWords(v, l.text_style_);
@@ -176,19 +174,15 @@ void LabelTemplate<Base>::ApplyAttribute(const std::wstring& name, const std::ws
       {L"font", set::Text<LabelTemplate, &LabelTemplate::SetFont>},
       {L"normaltextcolor",
        set::ForState<LabelTemplate, &LabelTemplate::SetStateTextColor, kControlStateNormal>},
-      {L"hottextcolor", set::ForState<LabelTemplate, &LabelTemplate::SetStateTextColor, kControlStateHot>},
+      {L"hottextcolor",
+       set::ForState<LabelTemplate, &LabelTemplate::SetStateTextColor, kControlStateHot>},
       {L"pushedtextcolor",
        set::ForState<LabelTemplate, &LabelTemplate::SetStateTextColor, kControlStatePushed>},
       {L"disabledtextcolor",
        set::ForState<LabelTemplate, &LabelTemplate::SetStateTextColor, kControlStateDisabled>},
       {L"textpadding", [](LabelTemplate& l, Value v) { l.SetTextPadding(ParseRectAttribute(v)); }},
   };
-  auto it = kSetters.find(name);
-  if (it != kSetters.end()) {
-    it->second(*this, value);
-  } else {
-    Base::ApplyAttribute(name, value);
-  }
+  if (!set::Apply(kSetters, *this, name, value)) Base::ApplyAttribute(name, value);
 }
 
 template <typename Base>

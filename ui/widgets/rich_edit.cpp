@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/unique_any.h"
+#include "ui/controls/attribute_setters.h"
 #include "ui/controls/control_host.h"
 #include "ui/controls/control_resources.h"
 #include "ui/render/render_context.h"
@@ -339,71 +340,84 @@ void RichEdit::LayoutScrollBars() {
   if (hbar_) hbar_->SetRange(content.cx - Width(text), Width(text));
 }
 
+namespace {
+
+// "true" turns a switch on, "false" off; other values leave it as it is.
+template <typename Set>
+void ApplyOnOff(const std::wstring& value, Set set) {
+  if (value == L"true")
+    set(true);
+  else if (value == L"false")
+    set(false);
+}
+
+}  // namespace
+
 void RichEdit::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
-  auto on_off = [&value](DWORD bit, auto&& set) {
-    if (value == L"true") set(bit, true);
-    else if (value == L"false") set(bit, false);
+  namespace set = attribute_setters;
+  using Value = const std::wstring&;
+  // Inside the member so that the entries may reach the private state.
+  static const set::Table<RichEdit> kSetters = {
+      {L"vscrollbar", set::Bool<RichEdit, &RichEdit::SetVScrollBar>},
+      {L"hscrollbar", set::Bool<RichEdit, &RichEdit::SetHScrollBar>},
+      {L"autovscroll",
+       [](RichEdit& e, Value v) {
+         ApplyOnOff(v, [&e](bool on) { e.SetStyleBit(ES_AUTOVSCROLL, on); });
+       }},
+      {L"autohscroll",
+       [](RichEdit& e, Value v) {
+         ApplyOnOff(v, [&e](bool on) { e.SetStyleBit(ES_AUTOHSCROLL, on); });
+       }},
+      {L"multiline",
+       [](RichEdit& e, Value v) {
+         ApplyOnOff(v, [&e](bool on) { e.SetStyleBit(ES_MULTILINE, on); });
+       }},
+      {L"readonly",
+       [](RichEdit& e, Value v) {
+         ApplyOnOff(v, [&e](bool on) { e.SetStyleBit(ES_READONLY, on); });
+       }},
+      {L"password",
+       [](RichEdit& e, Value v) {
+         ApplyOnOff(v, [&e](bool on) { e.SetStyleBit(ES_PASSWORD, on); });
+       }},
+      {L"number", [](RichEdit& e,
+                     Value v) { ApplyOnOff(v, [&e](bool on) { e.SetStyleBit(ES_NUMBER, on); }); }},
+      {L"align",
+       [](RichEdit& e, Value v) {
+         auto has = [&v](const wchar_t* word) { return v.find(word) != std::wstring::npos; };
+         if (has(L"left")) e.style_bits_ &= ~(ES_CENTER | ES_RIGHT);
+         if (has(L"hcenter")) e.style_bits_ |= ES_CENTER;
+         if (has(L"right")) e.style_bits_ |= ES_RIGHT;
+         if (has(L"top")) e.text_ver_align_ = VerAlign::kTop;
+         if (has(L"vcenter")) e.text_ver_align_ = VerAlign::kCenter;
+         if (has(L"bottom")) e.text_ver_align_ = VerAlign::kBottom;
+         if (e.host_) e.host_->SetStyleBits(e.style_bits_);
+         e.Invalidate();
+       }},
+      {L"normaltextcolor",
+       [](RichEdit& e, Value v) { e.SetNormalTextColor(SkipLeadingBlanks(v)); }},
+      {L"disabledtextcolor",
+       [](RichEdit& e, Value v) { e.SetDisabledTextColor(SkipLeadingBlanks(v)); }},
+      {L"caretcolor", [](RichEdit& e, Value v) { e.caret_color_ = SkipLeadingBlanks(v); }},
+      {L"promptcolor", [](RichEdit& e, Value v) { e.prompt_color_ = SkipLeadingBlanks(v); }},
+      {L"promptmode", [](RichEdit& e, Value v) { e.prompt_mode_ = ParseBoolAttribute(v); }},
+      {L"prompttext", [](RichEdit& e, Value v) { e.prompt_text_ = v; }},
+      {L"prompttextid",
+       [](RichEdit& e, Value v) {
+         e.prompt_text_id_ = v;
+         e.prompt_text_ = control_resources::LookupString(v);
+       }},
+      {L"focusedimage", [](RichEdit& e, Value v) { e.focused_image_.SetImageString(v); }},
+      {L"font", set::Text<RichEdit, &RichEdit::SetFont>},
+      {L"text", set::Text<RichEdit, &RichEdit::SetText>},
+      {L"textid", set::Text<RichEdit, &RichEdit::SetTextId>},
+      {L"wanttab", [](RichEdit& e, Value v) { e.want_tab_ = ParseBoolAttribute(v); }},
+      {L"wantreturnmsg", [](RichEdit& e, Value v) { e.want_return_ = ParseBoolAttribute(v); }},
+      {L"returnmsgwantctrl",
+       [](RichEdit& e, Value v) { e.return_needs_ctrl_ = ParseBoolAttribute(v); }},
+      {L"rich", set::Bool<RichEdit, &RichEdit::SetRich>},
   };
-  auto set_bit = [this](DWORD bit, bool on) { SetStyleBit(bit, on); };
-  if (name == L"vscrollbar") {
-    SetVScrollBar(value == L"true");
-  } else if (name == L"hscrollbar") {
-    SetHScrollBar(value == L"true");
-  } else if (name == L"autovscroll") {
-    on_off(ES_AUTOVSCROLL, set_bit);
-  } else if (name == L"autohscroll") {
-    on_off(ES_AUTOHSCROLL, set_bit);
-  } else if (name == L"multiline") {
-    on_off(ES_MULTILINE, set_bit);
-  } else if (name == L"readonly") {
-    on_off(ES_READONLY, set_bit);
-  } else if (name == L"password") {
-    on_off(ES_PASSWORD, set_bit);
-  } else if (name == L"number") {
-    on_off(ES_NUMBER, set_bit);
-  } else if (name == L"align") {
-    if (value.find(L"left") != std::wstring::npos) style_bits_ &= ~(ES_CENTER | ES_RIGHT);
-    if (value.find(L"hcenter") != std::wstring::npos) style_bits_ |= ES_CENTER;
-    if (value.find(L"right") != std::wstring::npos) style_bits_ |= ES_RIGHT;
-    if (value.find(L"top") != std::wstring::npos) text_ver_align_ = VerAlign::kTop;
-    if (value.find(L"vcenter") != std::wstring::npos) text_ver_align_ = VerAlign::kCenter;
-    if (value.find(L"bottom") != std::wstring::npos) text_ver_align_ = VerAlign::kBottom;
-    if (host_) host_->SetStyleBits(style_bits_);
-    Invalidate();
-  } else if (name == L"normaltextcolor") {
-    SetNormalTextColor(SkipLeadingBlanks(value));
-  } else if (name == L"disabledtextcolor") {
-    SetDisabledTextColor(SkipLeadingBlanks(value));
-  } else if (name == L"caretcolor") {
-    caret_color_ = SkipLeadingBlanks(value);
-  } else if (name == L"promptcolor") {
-    prompt_color_ = SkipLeadingBlanks(value);
-  } else if (name == L"promptmode") {
-    prompt_mode_ = value == L"true";
-  } else if (name == L"prompttext") {
-    prompt_text_ = value;
-  } else if (name == L"prompttextid") {
-    prompt_text_id_ = value;
-    prompt_text_ = control_resources::LookupString(value);
-  } else if (name == L"focusedimage") {
-    focused_image_.SetImageString(value);
-  } else if (name == L"font") {
-    SetFont(value);
-  } else if (name == L"text") {
-    SetText(value);
-  } else if (name == L"textid") {
-    SetTextId(value);
-  } else if (name == L"wanttab") {
-    want_tab_ = ParseBoolAttribute(value);
-  } else if (name == L"wantreturnmsg") {
-    want_return_ = ParseBoolAttribute(value);
-  } else if (name == L"returnmsgwantctrl") {
-    return_needs_ctrl_ = ParseBoolAttribute(value);
-  } else if (name == L"rich") {
-    SetRich(ParseBoolAttribute(value));
-  } else {
-    Box::ApplyAttribute(name, value);
-  }
+  if (!set::Apply(kSetters, *this, name, value)) Box::ApplyAttribute(name, value);
 }
 
 void RichEdit::PaintStatusImage(IRenderContext* render) {

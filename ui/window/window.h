@@ -98,6 +98,9 @@ class Window : public NativeWindow, public base::SupportWeakCallback, public ICo
   void AttachWindowClose(EventCallback callback);
 
   // --- frame settings (the skin's Window attributes) -------------------------
+  // One attribute of the skin's `Window` element ("size", "caption", ...);
+  // names the window does not know change nothing.
+  void ApplyAttribute(const std::wstring& name, const std::wstring& value);
   // The initial client size; the shadow's padding is added while a shadow is
   // attached. Resizes the native window at once while no root exists yet.
   void SetInitSize(int cx, int cy, bool contain_shadow = false, bool dpi_scale = true);
