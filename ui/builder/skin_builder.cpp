@@ -8,10 +8,7 @@
 #include "ui/controls/control_resources.h"
 #include "ui/controls/layout.h"
 #include "ui/resources/attribute_values.h"
-#include "ui/widgets/button.h"
-#include "ui/widgets/check_box.h"
-#include "ui/widgets/label.h"
-#include "ui/widgets/rich_edit.h"
+#include "ui/widgets/widget_tags.h"
 #include "ui/window/window.h"
 
 namespace ui {
@@ -33,23 +30,6 @@ Control* FindReceiver(Control* owner, IControlHost* window, const std::wstring& 
 }
 
 }  // namespace
-
-Control* SkinBuilder::CreateBuiltinControl(const std::wstring& tag) {
-  if (tag == L"Control") return new Control();
-  if (tag == L"Box") return new Box();
-  if (tag == L"HBox") return new HBox();
-  if (tag == L"VBox") return new VBox();
-  if (tag == L"Label") return new Label();
-  if (tag == L"Button") return new Button();
-  if (tag == L"CheckBox") return new CheckBox();
-  if (tag == L"Option") return new Option();
-  if (tag == L"LabelBox") return new LabelBox();
-  if (tag == L"ButtonBox") return new ButtonBox();
-  if (tag == L"CheckBoxBox") return new CheckBoxBox();
-  if (tag == L"OptionBox") return new OptionBox();
-  if (tag == L"RichEdit") return new RichEdit();
-  return nullptr;
-}
 
 void SkinBuilder::ApplyWindowAttributes(Window* window, const MarkupNode& window_element) {
   if (!window) return;
@@ -113,7 +93,7 @@ Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback c
 }
 
 Control* SkinBuilder::CreateControl(const std::wstring& tag) const {
-  if (Control* control = CreateBuiltinControl(tag)) return control;
+  if (Control* control = CreateControlForTag(tag)) return control;
   if (const CreateControlCallback& global = GlobalResources::GetCreateControlCallback()) {
     if (Control* control = global(tag)) return control;
   }

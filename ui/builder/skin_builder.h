@@ -54,13 +54,10 @@ class SkinBuilder {
   // the first control created at the top level; null when the source cannot
   // be loaded, breaks a limit or makes no control. A broken limit keeps
   // nothing made, except what already went into `parent` or `existing`.
-  // `callback` makes controls for tags the built-in table and the global
-  // callback do not know.
+  // `callback` makes controls for tags neither the widgets' table
+  // (CreateControlForTag) nor the global callback knows.
   Control* Create(const std::wstring& source, CreateControlCallback callback,
                   IControlHost* window, Box* parent = nullptr, Control* existing = nullptr);
-
-  // The control of a built-in tag ("Button", "VBox", ...); null for others.
-  static Control* CreateBuiltinControl(const std::wstring& tag);
 
   // The attributes of a `Window` element applied to `window` one by one in
   // document order ("size" after "shadowattached" sees the new shadow state).
