@@ -149,7 +149,7 @@ TEST_F(SkinBuilderTest, WindowAttributesApplyInDocumentOrderAgainstTheShadow) {
     ui::Window window;
     ui::MarkupDocument doc;
     ASSERT_TRUE(doc.Load(LR"(<Window shadowattached="false" size="960,625"/>)"));
-    ui::SkinBuilder::ApplyWindowAttributes(&window, doc.GetRoot());
+    window.ApplyAttributes(doc.GetRoot());
     EXPECT_EQ(window.GetInitSize().cx, 960);
     EXPECT_EQ(window.GetInitSize().cy, 625);
     EXPECT_FALSE(window.IsShadowAttached());
@@ -161,7 +161,7 @@ TEST_F(SkinBuilderTest, WindowAttributesApplyInDocumentOrderAgainstTheShadow) {
     ui::MarkupDocument doc;
     ASSERT_TRUE(doc.Load(LR"(<Window roundcorner="20,20" size="960,625" caption="0,0,0,172"
                                      shadowattached="false" mininfo="400,300"/>)"));
-    ui::SkinBuilder::ApplyWindowAttributes(&window, doc.GetRoot());
+    window.ApplyAttributes(doc.GetRoot());
     EXPECT_EQ(window.GetInitSize().cx, 988);
     EXPECT_EQ(window.GetInitSize().cy, 653);
     EXPECT_EQ(window.GetMinInfo().cx, 400) << "mininfo came after the shadow went";
@@ -173,7 +173,7 @@ TEST_F(SkinBuilderTest, WindowAttributesApplyInDocumentOrderAgainstTheShadow) {
     ui::Window window;
     ui::MarkupDocument doc;
     ASSERT_TRUE(doc.Load(LR"(<Window sizebox="4,4,6,6" alphafixcorner="1,2,3,4" custom_shadow="5,6,7,8" unknown="1"/>)"));
-    ui::SkinBuilder::ApplyWindowAttributes(&window, doc.GetRoot());
+    window.ApplyAttributes(doc.GetRoot());
     EXPECT_EQ(window.GetSizeBox().right, 6);
     // Both names set the same rectangle; the later one wins.
     EXPECT_EQ(window.GetAlphaFixCorner().left, 5);

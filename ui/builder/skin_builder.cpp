@@ -9,7 +9,6 @@
 #include "ui/controls/layout.h"
 #include "ui/resources/attribute_values.h"
 #include "ui/widgets/widget_tags.h"
-#include "ui/window/window.h"
 
 namespace ui {
 namespace {
@@ -23,20 +22,13 @@ bool IsResourceTag(const std::wstring& tag) {
 // descendants of the element's control, any other name in the whole window.
 Control* FindReceiver(Control* owner, IControlHost* window, const std::wstring& name) {
   if (name.size() >= 2 && name[0] == L'.' && (name[1] == L'/' || name[1] == L'\\')) {
-    Box* box = dynamic_cast<Box*>(owner);
+    Box* box = owner->AsBox();
     return box ? box->FindSubControl(name.substr(2)) : nullptr;
   }
   return window ? window->FindControl(name) : nullptr;
 }
 
 }  // namespace
-
-void SkinBuilder::ApplyWindowAttributes(Window* window, const MarkupNode& window_element) {
-  if (!window) return;
-  const int count = window_element.GetAttributeCount();
-  for (int i = 0; i < count; ++i)
-    window->ApplyAttribute(window_element.GetAttributeName(i), window_element.GetAttributeValue(i));
-}
 
 bool SkinBuilder::Load(const std::wstring& source) {
   if (!source.empty() && source[0] == L'<') return document_.Load(source);
@@ -56,17 +48,7 @@ Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback c
 
   if (root_name == L"Global") GlobalResources::ApplyGlobalDocument(root);
 
-  Window* native = dynamic_cast<Window*>(window);
-  if (root_name == L"Window") {
-    if (native && native->GetHWND()) ApplyWindowAttributes(native, root);
-    // Classes of the window's own skin, looked up after the global ones.
-    for (MarkupNode child = root.GetChild(); child.IsValid(); child = child.GetSibling()) {
-      if (std::wstring(child.GetName()) != L"Class") continue;
-      std::wstring name = TrimBlanks(child.GetAttributeValue(L"name"));
-      if (!name.empty() && native)
-        native->AddClass(name, GlobalResources::ClassAttributesOf(child));
-    }
-  }
+  if (root_name == L"Window" && window) window->ApplyWindowElement(root);
 
   if (existing) {
     MarkupNode element = root.GetChild();
@@ -116,7 +98,7 @@ bool SkinBuilder::BuildInclude(const MarkupNode& element, Control* parent, ICont
   // where there is no parent yet, its first control is this level's result
   // as one written here would be (a window's skin may be a single Include).
   // Under a control that is not a box they would have no owner.
-  Box* box = dynamic_cast<Box*>(parent);
+  Box* box = parent ? parent->AsBox() : nullptr;
   if ((parent && !box) || count <= 0) return true;
   // A file that includes itself, or a cycle of files, nests without end; a
   // large count multiplies at every level.
@@ -179,7 +161,7 @@ bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, ICon
     if (parent) {
       // Only a box owns children; one that is not a box, or a box that
       // refuses, leaves the control without an owner, so it goes.
-      Box* box = dynamic_cast<Box*>(parent);
+      Box* box = parent->AsBox();
       if (!box || !box->Add(control)) {
         delete control;
         continue;
@@ -197,7 +179,7 @@ bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, ICon
 void SkinBuilder::AttachDeclaredEvent(const MarkupNode& element, Control* parent,
                                       IControlHost* window) {
   const bool bubbled = std::wstring(element.GetName()) == L"BubbledEvent";
-  Box* box = dynamic_cast<Box*>(parent);
+  Box* box = parent->AsBox();
   if (bubbled && !box) return;
   const std::vector<std::wstring> types = SplitBlanks(element.GetAttributeValue(L"type"));
   const std::vector<std::wstring> receivers =

@@ -1,9 +1,10 @@
 // Turns a skin document into a tree of controls.
 //
 // The builder reads the skin (a file name, or XML text that begins with
-// "<"), registers what a `Global` root declares, applies a `Window` root's
-// attributes to the window in document order and keeps its `Class` children
-// as the window's own classes, then creates a control for every element,
+// "<"), registers what a `Global` root declares, hands a `Window` root to
+// the window (IControlHost::ApplyWindowElement: its attributes in document
+// order, its `Class` children as the window's own classes), then creates a
+// control for every element,
 // applies its attributes in order (a "class" expands where it stands), builds
 // its children into it and adds it to its parent box. `Include` builds
 // another skin file in place; `Event` and `BubbledEvent` attach handlers that
@@ -35,7 +36,6 @@ namespace ui {
 class Box;
 class Control;
 class IControlHost;
-class Window;
 
 class SkinBuilder {
  public:
@@ -58,10 +58,6 @@ class SkinBuilder {
   // (CreateControlForTag) nor the global callback knows.
   Control* Create(const std::wstring& source, CreateControlCallback callback,
                   IControlHost* window, Box* parent = nullptr, Control* existing = nullptr);
-
-  // The attributes of a `Window` element applied to `window` one by one in
-  // document order ("size" after "shadowattached" sees the new shadow state).
-  static void ApplyWindowAttributes(Window* window, const MarkupNode& window_element);
 
   // The last document loaded (for its error message).
   const MarkupDocument& document() const { return document_; }

@@ -34,6 +34,7 @@ class Box : public Control {
   int GetItemIndex(const Control* control) const;
   const std::vector<Control*>& GetItems() const { return items_; }
   const std::vector<Control*>& GetChildren() const override { return items_; }
+  Box* AsBox() override { return this; }
   // Searches the subtree (not the box itself) by name.
   Control* FindSubControl(const std::wstring& name) const;
 

@@ -32,6 +32,7 @@
 
 namespace ui {
 
+class Box;
 class IRenderContext;
 
 enum ControlStateType {
@@ -97,7 +98,22 @@ class Control : public PlaceHolder {
   // plain control.
   virtual const std::vector<Control*>& GetChildren() const;
   virtual TabStopKind GetTabStopKind() const { return TabStopKind::kNone; }
+  // The box API of a control that is a box (adds children, bubbles events);
+  // null for any other control. The builder and the windows reach it here
+  // instead of casting.
+  virtual Box* AsBox() { return nullptr; }
   void ArrangeAncestor() override;
+
+  // --- what only some kinds show ---------------------------------------------
+  // Code that knows a control by its name, not by its kind (a skin may make
+  // it a label or a label box, a check box or a check-box box), asks these.
+  // The text a label shows; a control without text ignores it.
+  virtual void SetText(const std::wstring& text) {}
+  // Whether a check box or option is selected; false for other controls.
+  virtual bool IsSelected() const { return false; }
+  // Whether the Tab key goes to the control (a rich edit that takes tabs)
+  // instead of moving the focus.
+  virtual bool WantsTab() const { return false; }
 
   // --- size and position -------------------------------------------------
   // The wished size for the room given; kSizeStretch components mean

@@ -53,7 +53,7 @@ template <void (Control::*Set)(bool)>
 constexpr AttributeSetter SetBool = attribute_setters::Bool<Control, Set>;
 
 template <void (Control::*Set)(const std::wstring&)>
-constexpr AttributeSetter SetText = attribute_setters::Text<Control, Set>;
+constexpr AttributeSetter SetString = attribute_setters::Text<Control, Set>;
 
 template <void (Control::*Set)(ControlStateType, const std::wstring&), ControlStateType kState>
 constexpr AttributeSetter SetForState = attribute_setters::ForState<Control, Set, kState>;
@@ -140,12 +140,12 @@ void Control::ApplyAttribute(const std::wstring& name, const std::wstring& value
       {L"hotcolor", SetForState<&Control::SetStateColor, kControlStateHot>},
       {L"pushedcolor", SetForState<&Control::SetStateColor, kControlStatePushed>},
       {L"disabledcolor", SetForState<&Control::SetStateColor, kControlStateDisabled>},
-      {L"bordercolor", SetText<&Control::SetBorderColor>},
+      {L"bordercolor", SetString<&Control::SetBorderColor>},
       {L"leftbordersize", SetBorderSide<&RECT::left>},
       {L"topbordersize", SetBorderSide<&RECT::top>},
       {L"rightbordersize", SetBorderSide<&RECT::right>},
       {L"bottombordersize", SetBorderSide<&RECT::bottom>},
-      {L"bkimage", SetText<&Control::SetBkImage>},
+      {L"bkimage", SetString<&Control::SetBkImage>},
       {L"normalimage", SetForState<&Control::SetStateImage, kControlStateNormal>},
       {L"hotimage", SetForState<&Control::SetStateImage, kControlStateHot>},
       {L"pushedimage", SetForState<&Control::SetStateImage, kControlStatePushed>},
@@ -155,9 +155,9 @@ void Control::ApplyAttribute(const std::wstring& name, const std::wstring& value
       {L"forepushedimage", SetForState<&Control::SetForeStateImage, kControlStatePushed>},
       {L"foredisabledimage", SetForState<&Control::SetForeStateImage, kControlStateDisabled>},
       {L"name", [](Control& c, Value v) { c.SetName(v); }},
-      {L"tooltiptext", SetText<&Control::SetToolTipText>},
-      {L"tooltiptextid", SetText<&Control::SetToolTipTextId>},
-      {L"dataid", SetText<&Control::SetDataId>},
+      {L"tooltiptext", SetString<&Control::SetToolTipText>},
+      {L"tooltiptextid", SetString<&Control::SetToolTipTextId>},
+      {L"dataid", SetString<&Control::SetDataId>},
       {L"enabled", SetBool<&Control::SetEnabled>},
       {L"mouse", SetBool<&Control::SetMouseEnabled>},
       {L"keyboard", SetBool<&Control::SetKeyboardEnabled>},

@@ -17,6 +17,7 @@ namespace ui {
 
 class Control;
 class IRenderContext;
+class MarkupNode;
 
 class IControlHost {
  public:
@@ -48,6 +49,10 @@ class IControlHost {
   // Classes declared inside the window's own skin; empty text when unknown.
   virtual std::wstring GetClassAttributes(const std::wstring& class_name) const = 0;
 
+  // What a skin's `Window` element says of the window itself: its
+  // attributes and its own classes. A host that is no window ignores it.
+  virtual void ApplyWindowElement(const MarkupNode& element) {}
+
   // The skin folder of the window relative to the resource path, ending in a
   // separator ("basic\"); relative image names are resolved against it.
   virtual std::wstring GetResourceSubPath() const = 0;
@@ -75,5 +80,14 @@ class IControlHost {
   // (kEventMouseMenu) with the last mouse position.
   virtual void SendMenuEvent(Control* control) = 0;
 };
+
+// The control named `name` when it is a T; null when there is none or it is
+// of another kind. The skin, not the code, decides which control a name
+// holds, so code that needs one kind checks it here: the one down-cast of
+// the lookups by name.
+template <typename T>
+T* FindControlAs(const IControlHost& host, const std::wstring& name) {
+  return dynamic_cast<T*>(host.FindControl(name));
+}
 
 }  // namespace ui

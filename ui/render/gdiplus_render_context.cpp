@@ -387,7 +387,7 @@ void RenderContext_GdiPlus::FillRect(const RECT& rect, DWORD argb, BYTE opacity)
 }
 
 void RenderContext_GdiPlus::DrawLine(const IPen& pen, POINT from, POINT to) {
-  auto* gdiplus_pen = dynamic_cast<const Pen_GdiPlus*>(&pen);
+  auto* gdiplus_pen = AsGdiplus<Pen_GdiPlus>(&pen);
   if (!gdiplus_pen) return;
   DcGraphics graphics(dc_.get());
   graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
@@ -403,7 +403,7 @@ void RenderContext_GdiPlus::DrawLine(const RECT& rect, int width, DWORD argb) {
 }
 
 void RenderContext_GdiPlus::DrawBezier(const IPen& pen, POINT p1, POINT p2, POINT p3, POINT p4) {
-  auto* gdiplus_pen = dynamic_cast<const Pen_GdiPlus*>(&pen);
+  auto* gdiplus_pen = AsGdiplus<Pen_GdiPlus>(&pen);
   if (!gdiplus_pen) return;
   DcGraphics graphics(dc_.get());
   graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
@@ -440,8 +440,8 @@ void RenderContext_GdiPlus::DrawRoundRect(const RECT& rect, SIZE ellipse, int wi
 }
 
 void RenderContext_GdiPlus::DrawPath(const IPath& path, const IPen& pen) {
-  auto* gdiplus_path = dynamic_cast<const Path_Gdiplus*>(&path);
-  auto* gdiplus_pen = dynamic_cast<const Pen_GdiPlus*>(&pen);
+  auto* gdiplus_path = AsGdiplus<Path_Gdiplus>(&path);
+  auto* gdiplus_pen = AsGdiplus<Pen_GdiPlus>(&pen);
   if (!gdiplus_path || !gdiplus_pen) return;
   DcGraphics graphics(dc_.get());
   graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
@@ -449,8 +449,8 @@ void RenderContext_GdiPlus::DrawPath(const IPath& path, const IPen& pen) {
 }
 
 void RenderContext_GdiPlus::FillPath(const IPath& path, const IBrush& brush) {
-  auto* gdiplus_path = dynamic_cast<const Path_Gdiplus*>(&path);
-  auto* gdiplus_brush = dynamic_cast<const Brush_Gdiplus*>(&brush);
+  auto* gdiplus_path = AsGdiplus<Path_Gdiplus>(&path);
+  auto* gdiplus_brush = AsGdiplus<Brush_Gdiplus>(&brush);
   if (!gdiplus_path || !gdiplus_brush) return;
   DcGraphics graphics(dc_.get());
   graphics->SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);

@@ -95,11 +95,11 @@ void Path_Gdiplus::AddPolygon(const POINT* points, int count) {
 }
 
 void Path_Gdiplus::Transform(const IMatrix& matrix) {
-  if (auto* m = dynamic_cast<const Matrix_Gdiplus*>(&matrix)) path_->Transform(m->GetMatrix());
+  if (auto* m = AsGdiplus<Matrix_Gdiplus>(&matrix)) path_->Transform(m->GetMatrix());
 }
 
 RECT Path_Gdiplus::GetBounds(const IPen* pen) const {
-  auto* gdiplus_pen = dynamic_cast<const Pen_GdiPlus*>(pen);
+  auto* gdiplus_pen = AsGdiplus<Pen_GdiPlus>(pen);
   Gdiplus::Rect bounds;
   path_->GetBounds(&bounds, nullptr, gdiplus_pen ? gdiplus_pen->GetPen() : nullptr);
   return RECT{bounds.X, bounds.Y, bounds.X + bounds.Width, bounds.Y + bounds.Height};

@@ -13,6 +13,15 @@
 
 namespace ui {
 
+// The GDI+ object behind an interface the render objects hand out; null for
+// null or for an object of another back end. The interfaces keep GDI+ out of
+// their callers' view, so the back end checks here, in the one down-cast of
+// the render code, that an object it is handed is its own.
+template <typename GdiplusObject, typename Interface>
+const GdiplusObject* AsGdiplus(const Interface* object) {
+  return dynamic_cast<const GdiplusObject*>(object);
+}
+
 class Pen_GdiPlus : public IPen {
  public:
   Pen_GdiPlus(DWORD argb, int width);

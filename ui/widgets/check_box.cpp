@@ -162,6 +162,9 @@ void OptionTemplate<Base>::Selected(bool selected, SelectionEvent send) {
   Control* parent = this->GetParent();
   control_tree::ForEachChild(parent, parent->GetChildren(), [&](Control* sibling) {
     if (alive.expired()) return;
+    // Any control may sit beside an option; only options of this template
+    // (as the skin names them) share a group with it, and asking the sibling
+    // its kind is what a group is.
     auto* option = dynamic_cast<OptionTemplate*>(sibling);
     if (option && option != this && option->GetGroup() == group) option->Selected(false, send);
   });

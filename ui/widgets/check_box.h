@@ -20,7 +20,7 @@ class CheckBoxTemplate : public ButtonTemplate<Base> {
  public:
   CheckBoxTemplate() = default;
 
-  bool IsSelected() const { return selected_; }
+  bool IsSelected() const override { return selected_; }
   // Nothing when unchanged; otherwise stores the state, sends the event when
   // asked (and the check box has a window), and repaints.
   virtual void Selected(bool selected, SelectionEvent send = SelectionEvent::kNone);

@@ -49,7 +49,7 @@ class LabelTemplate : public Base {
   const std::wstring& GetTextId() const { return text_id_; }
   // Both do nothing for an unchanged value; otherwise an auto-sized label
   // asks its ancestor to arrange again, a fixed one repaints.
-  virtual void SetText(const std::wstring& text);
+  void SetText(const std::wstring& text) override;
   virtual void SetTextId(const std::wstring& id);
 
   const std::wstring& GetFont() const { return font_id_; }

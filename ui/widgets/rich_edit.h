@@ -33,7 +33,7 @@ class RichEdit : public Box, private TextHostOwner {
 
   // --- text ---------------------------------------------------------------
   std::wstring GetText() const;
-  void SetText(const std::wstring& text);
+  void SetText(const std::wstring& text) override;
   // The language string of `id` becomes the text.
   void SetTextId(const std::wstring& id);
   const std::wstring& GetTextId() const { return text_id_; }
@@ -76,7 +76,7 @@ class RichEdit : public Box, private TextHostOwner {
   // --- prompt and keyboard flags (carried for the engine's editing) --------
   bool IsPromptMode() const { return prompt_mode_; }
   const std::wstring& GetPromptText() const { return prompt_text_; }
-  bool IsWantTab() const { return want_tab_; }
+  bool WantsTab() const override { return want_tab_; }
   bool IsWantReturn() const { return want_return_; }
   bool IsReturnNeedsCtrl() const { return return_needs_ctrl_; }
 

@@ -7,7 +7,6 @@
 #include "ui/controls/control.h"
 #include "ui/controls/control_host.h"
 #include "ui/controls/control_tree.h"
-#include "ui/widgets/rich_edit.h"
 #include "ui/window/window_os.h"
 
 namespace ui {
@@ -319,8 +318,7 @@ bool ControlDispatcher::OnKeyDown(WPARAM wparam, LPARAM lparam) {
   Control* focused = focused_;
   if (!focused) return false;
   if (wparam == VK_TAB) {
-    auto* edit = dynamic_cast<RichEdit*>(focused);
-    if (!(edit && edit->IsWantTab())) {
+    if (!focused->WantsTab()) {
       MoveFocusByTab(::GetKeyState(VK_SHIFT) < 0);
       return true;
     }

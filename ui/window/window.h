@@ -38,6 +38,7 @@ namespace ui {
 class Box;
 class Control;
 class IRenderContext;
+class MarkupNode;
 
 // The private message that deletes controls queued for delayed deletion.
 constexpr UINT kMsgDelayedCleanup = WM_APP + 1;
@@ -101,6 +102,12 @@ class Window : public NativeWindow, public base::SupportWeakCallback, public ICo
   // One attribute of the skin's `Window` element ("size", "caption", ...);
   // names the window does not know change nothing.
   void ApplyAttribute(const std::wstring& name, const std::wstring& value);
+  // All of the element's attributes, one by one in document order.
+  void ApplyAttributes(const MarkupNode& element);
+  // IControlHost: the attributes once the native window exists (a windowless
+  // build ignores the size and the frame), and the element's `Class`
+  // children as the window's own classes, looked up after the global ones.
+  void ApplyWindowElement(const MarkupNode& element) override;
   // The initial client size; the shadow's padding is added while a shadow is
   // attached. Resizes the native window at once while no root exists yet.
   void SetInitSize(int cx, int cy, bool contain_shadow = false, bool dpi_scale = true);

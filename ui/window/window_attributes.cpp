@@ -1,11 +1,14 @@
-// The attributes of a skin's `Window` element, as a table from the attribute
-// name to the frame setting it changes. They apply one by one in document
-// order, so a "size" after "shadowattached" sees the new shadow state.
+// The skin's `Window` element: its attributes, as a table from the attribute
+// name to the frame setting it changes, and its classes. The attributes
+// apply one by one in document order, so a "size" after "shadowattached"
+// sees the new shadow state.
 #include <cwchar>
 
 #include "ui/controls/attribute_setters.h"
 #include "ui/controls/control_resources.h"
 #include "ui/resources/attribute_values.h"
+#include "ui/resources/global_resources.h"
+#include "ui/resources/markup_node.h"
 #include "ui/window/window.h"
 
 namespace ui {
@@ -52,6 +55,21 @@ void Window::ApplyAttribute(const std::wstring& name, const std::wstring& value)
       {L"custom_shadow", ApplyAlphaFixCorner},
   };
   attribute_setters::Apply(kSetters, *this, name, value);
+}
+
+void Window::ApplyAttributes(const MarkupNode& element) {
+  const int count = element.GetAttributeCount();
+  for (int i = 0; i < count; ++i)
+    ApplyAttribute(element.GetAttributeName(i), element.GetAttributeValue(i));
+}
+
+void Window::ApplyWindowElement(const MarkupNode& element) {
+  if (GetHWND()) ApplyAttributes(element);
+  for (MarkupNode child = element.GetChild(); child.IsValid(); child = child.GetSibling()) {
+    if (std::wstring(child.GetName()) != L"Class") continue;
+    const std::wstring name = TrimBlanks(child.GetAttributeValue(L"name"));
+    if (!name.empty()) AddClass(name, GlobalResources::ClassAttributesOf(child));
+  }
 }
 
 }  // namespace ui

@@ -41,14 +41,14 @@ LRESULT MsgBox::RouteMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void MsgBox::OnSkinLoaded() {
-  if (auto* root = dynamic_cast<ui::Box*>(GetRoot())) {
+  if (ui::Box* root = GetRoot() ? GetRoot()->AsBox() : nullptr) {
     root->AttachBubbledEvent(ui::kEventClick,
                              ToWeakCallback([this](ui::EventArgs* e) { return OnClick(e); }));
   }
-  title_ = dynamic_cast<ui::Label*>(FindControl(L"title"));
-  content_ = dynamic_cast<ui::RichEdit*>(FindControl(L"content"));
-  btn_yes_ = dynamic_cast<ui::Button*>(FindControl(L"btn_yes"));
-  btn_no_ = dynamic_cast<ui::Button*>(FindControl(L"btn_no"));
+  title_ = ui::FindControlAs<ui::Label>(*this, L"title");
+  content_ = ui::FindControlAs<ui::RichEdit>(*this, L"content");
+  btn_yes_ = ui::FindControlAs<ui::Button>(*this, L"btn_yes");
+  btn_no_ = ui::FindControlAs<ui::Button>(*this, L"btn_no");
 }
 
 std::wstring MsgBox::SkinFolder() { return L"msgbox"; }

@@ -29,18 +29,10 @@ namespace {
 constexpr DWORD kRegistrationWaitMs = 5000;
 
 void SetLabelText(ui::Control* control, const std::wstring& text) {
-  if (auto* label = dynamic_cast<ui::Label*>(control)) {
-    label->SetText(text);
-  } else if (auto* label_box = dynamic_cast<ui::LabelBox*>(control)) {
-    label_box->SetText(text);
-  }
+  if (control) control->SetText(text);
 }
 
-bool IsSelected(ui::Control* control) {
-  if (auto* check = dynamic_cast<ui::CheckBox*>(control)) return check->IsSelected();
-  if (auto* check_box = dynamic_cast<ui::CheckBoxBox*>(control)) return check_box->IsSelected();
-  return false;
-}
+bool IsSelected(const ui::Control* control) { return control && control->IsSelected(); }
 
 bool IsShown(const ui::Control* control) { return control && control->IsVisible(); }
 
@@ -60,7 +52,7 @@ std::wstring BasicForm::SkinFolder() { return L"basic"; }
 std::wstring BasicForm::SkinFile() { return L"basic.xml"; }
 
 void BasicForm::OnSkinLoaded() {
-  if (auto* root = dynamic_cast<ui::Box*>(GetRoot())) {
+  if (ui::Box* root = GetRoot() ? GetRoot()->AsBox() : nullptr) {
     root->AttachBubbledEvent(ui::kEventClick,
                              ToWeakCallback([this](ui::EventArgs* e) { return OnFormClick(e); }));
   }
@@ -202,13 +194,13 @@ void BasicForm::FlushProgress() {
 }
 
 ui::Label* BasicForm::StatusLabel() {
-  return dynamic_cast<ui::Label*>(FindControl(L"status_label"));
+  return ui::FindControlAs<ui::Label>(*this, L"status_label");
 }
 
 ui::Control* BasicForm::ProgressBar() { return FindControl(L"progress_progress_line"); }
 
 ui::Label* BasicForm::ProgressValue() {
-  return dynamic_cast<ui::Label*>(FindControl(L"progress_value"));
+  return ui::FindControlAs<ui::Label>(*this, L"progress_value");
 }
 
 void BasicForm::ShowFinishedView() {
