@@ -89,7 +89,7 @@ void BasicForm::OnSkinLoaded() {
   // otherwise stop to decode the skin's images one by one: both happen at once.
   if (ui::Control* root = GetRoot()) root->PreloadImages();
   base::MarkStartupPhase("images preloaded beside the version query");
-  WaitForVersionQuery();
+  package_ = WaitForVersionQuery();
   base::MarkStartupPhase("version query");
 }
 
@@ -104,8 +104,8 @@ LRESULT BasicForm::OnCloseMessage(UINT, WPARAM, LPARAM, bool& handled) {
 
 void BasicForm::EndProcess() {
   ::PostQuitMessage(0);
-  // Not the runtime's exit: that would run static destructors (the package
-  // location, the clock's lock) while the worker may still be using them.
+  // Not the runtime's exit: that would run static destructors while the
+  // worker may still be using what they destroy.
   // Nothing is left to flush; every log record is written when it is made.
   ::TerminateProcess(::GetCurrentProcess(), 1);
 }
@@ -165,7 +165,8 @@ void BasicForm::OnInstallDecided(bool cancelled) {
   Show(installing_state_, true);
   // The form lives until the process ends, so the task may hold it.
   InstallView* view = this;
-  base::ThreadRegistry::PostTask(kWorkerThreadId, [view] { RunInstallTask(view); });
+  std::shared_ptr<KnownPackage> package = package_;
+  base::ThreadRegistry::PostTask(kWorkerThreadId, [view, package] { RunInstallTask(view, *package); });
 }
 
 void BasicForm::ShowCloseConfirmation() {
