@@ -15,6 +15,7 @@
 #include "app/install/common/setup_log.h"
 #include "app/shell/threads/startup_version.h"
 #include "app/shell/threads/thread_ids.h"
+#include "base/com_ptr.h"
 #include "base/startup_trace.h"
 #include "base/thread_registry.h"
 #include "ui/box.h"
@@ -232,22 +233,21 @@ void BasicForm::PresentPrompt(const std::wstring& text, std::function<void(bool 
 }
 
 std::wstring BasicForm::PickFolder() {
-  LPITEMIDLIST root = nullptr;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &root))) root = nullptr;
+  base::unique_cotaskmem_ptr<ITEMIDLIST> root;
+  // A failed call hands back no list: the browser starts at its own root.
+  if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, root.put()))) root.release();
   BROWSEINFOW info{};
   info.hwndOwner = ::GetForegroundWindow();
-  info.pidlRoot = root;
+  info.pidlRoot = root.get();
   info.ulFlags = 0x43;  // BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_NEWDIALOGSTYLE
-  LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
+  const base::unique_cotaskmem_ptr<ITEMIDLIST> chosen(::SHBrowseForFolderW(&info));
   std::wstring path;
   if (chosen) {
     wchar_t buffer[MAX_PATH] = {};
-    if (::SHGetPathFromIDListW(chosen, buffer)) path = buffer;
-    ::CoTaskMemFree(chosen);
+    if (::SHGetPathFromIDListW(chosen.get(), buffer)) path = buffer;
   } else {
     WriteSetupLog(L"No directory selected");
   }
-  if (root) ::CoTaskMemFree(root);
   return path;
 }
 
