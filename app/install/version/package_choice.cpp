@@ -55,7 +55,7 @@ std::optional<PackageLocation> GetNewVersion(const std::wstring& command_line, c
     WriteSetupLog(L"package sha256:");
     WriteSetupLog(std::wstring(package.packageSha256.begin(), package.packageSha256.end()));
   }
-  std::wstring date = DateStamp(WallClockNow());
+  std::wstring date = DateStamp(base::WallClockNow());
   wchar_t temp[261] = {};
   DWORD length = ::GetTempPathW(260, temp);
   std::wstring folder;

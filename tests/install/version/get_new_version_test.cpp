@@ -8,7 +8,7 @@
 
 #include "base/text/ansi_text.h"
 #include "app/install/version/package_choice.h"
-#include "base/time/wall_clock.h"
+#include "support/fixed_wall_clock.h"
 #include "install/support/pipeline_support.h"
 
 namespace app {
@@ -35,7 +35,7 @@ TEST(GetNewVersion, TestModeAsksTheTestHostAndFillsUrlAndPath) {
   std::wstring api = Host("ORVANE_API_PORT");
   std::optional<PackageLocation> package;
   {
-    ScopedFixedWallClock clock(LastSecondOf2026());
+    test_support::ScopedFixedWallClock clock(LastSecondOf2026());
     package = GetNewVersion(L"setup.exe --test", Host("ORVANE_DEAD_PORT"), api, L"storage:1");
   }
   ASSERT_TRUE(package);
