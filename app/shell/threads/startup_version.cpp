@@ -94,14 +94,4 @@ std::shared_ptr<KnownPackage> WaitForVersionQuery(std::chrono::milliseconds limi
   return package;
 }
 
-std::shared_ptr<KnownPackage> GetNewVersionWhile(const std::function<void()>& work) {
-  return GetNewVersionWhile(work, kStartupWaitLimit);
-}
-
-std::shared_ptr<KnownPackage> GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit) {
-  StartVersionQuery();
-  if (work) work();
-  return WaitForVersionQuery(limit);
-}
-
 }  // namespace app

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
 #include <memory>
 
 #include "app/install/install_pipeline.h"
@@ -24,10 +23,5 @@ void StartVersionQuery();
 // worker: only a caller that saw the query end may read it here.
 std::shared_ptr<KnownPackage> WaitForVersionQuery();
 std::shared_ptr<KnownPackage> WaitForVersionQuery(std::chrono::milliseconds limit);
-
-// GetNewVersion and `work` at the same time, `work` on the calling thread:
-// StartVersionQuery, `work`, WaitForVersionQuery(limit).
-std::shared_ptr<KnownPackage> GetNewVersionWhile(const std::function<void()>& work);
-std::shared_ptr<KnownPackage> GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit);
 
 }  // namespace app

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,6 +31,19 @@ size_t QueryEndsLogged() {
     ++count;
   }
   return count;
+}
+
+// The version query and `work` at the same time, as the start-up runs them:
+// `work` on the calling thread between starting the query and waiting for it.
+std::shared_ptr<KnownPackage> GetNewVersionWhile(const std::function<void()>& work) {
+  StartVersionQuery();
+  work();
+  return WaitForVersionQuery();
+}
+std::shared_ptr<KnownPackage> GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit) {
+  StartVersionQuery();
+  work();
+  return WaitForVersionQuery(limit);
 }
 
 // The package URL the query made; empty when it made none.
