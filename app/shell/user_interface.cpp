@@ -4,7 +4,7 @@
 
 #include "app/shell/window/basic_form.h"
 #include "app/shell/window/installer_window.h"
-#include "ui/global_resources.h"
+#include "ui/resources/global_resources.h"
 
 namespace app {
 

@@ -7,7 +7,7 @@
 #include "app/install/common/product.h"
 #include "app/shell/window/basic_form.h"
 #include "base/startup_trace.h"
-#include "ui/global_resources.h"
+#include "ui/resources/global_resources.h"
 
 namespace app {
 namespace {
