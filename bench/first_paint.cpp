@@ -49,7 +49,7 @@
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
 #include "support/text.h"
-#include "ui/gdi_bitmap.h"
+#include "ui/render/gdi_bitmap.h"
 
 namespace {
 

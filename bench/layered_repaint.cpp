@@ -29,8 +29,8 @@
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
 #include "bench/support/installer_window.h"
-#include "ui/gdi_bitmap.h"
-#include "ui/render_context.h"
+#include "ui/render/gdi_bitmap.h"
+#include "ui/render/render_context.h"
 
 namespace {
 

@@ -24,15 +24,15 @@
 
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
-#include "ui/box.h"
-#include "ui/control.h"
-#include "ui/global_resources.h"
-#include "ui/image_info.h"
-#include "ui/markup_document.h"
-#include "ui/markup_node.h"
 #include "support/offscreen_host.h"
-#include "ui/render_context.h"
-#include "ui/skin_builder.h"
+#include "ui/builder/skin_builder.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
+#include "ui/render/render_context.h"
+#include "ui/resources/global_resources.h"
+#include "ui/resources/image_info.h"
+#include "ui/resources/markup_document.h"
+#include "ui/resources/markup_node.h"
 
 namespace {
 

@@ -20,3 +20,30 @@ function(orv_forbid_dependencies target)
   add_custom_target(${target}_layering DEPENDS ${stamp})
   add_dependencies(${target} ${target}_layering)
 endfunction()
+
+# Keeps the sub-systems of one folder in order:
+#   orv_forbid_layers_above(target PARENT ui LAYER controls LAYERS render resources ...
+#                           [FOLDERS a b] [LIBRARIES x y])
+# LAYERS runs from the bottom up. The target, layer LAYER of PARENT/, must not
+# include a header of PARENT/<a layer above it> nor link orv_<PARENT>_<that
+# layer>, beside FOLDERS and LIBRARIES, checked as orv_forbid_dependencies does.
+function(orv_forbid_layers_above target)
+  cmake_parse_arguments(ARG "" "PARENT;LAYER" "LAYERS;FOLDERS;LIBRARIES" ${ARGN})
+  list(FIND ARG_LAYERS ${ARG_LAYER} index)
+  if(index LESS 0)
+    message(FATAL_ERROR "${ARG_LAYER} is not one of the layers of ${ARG_PARENT}/: ${ARG_LAYERS}")
+  endif()
+  math(EXPR first_above "${index} + 1")
+  set(above "")
+  list(LENGTH ARG_LAYERS count)
+  if(first_above LESS count)
+    list(SUBLIST ARG_LAYERS ${first_above} -1 above)
+  endif()
+  set(folders ${ARG_FOLDERS})
+  set(libraries ${ARG_LIBRARIES})
+  foreach(layer IN LISTS above)
+    list(APPEND folders ${ARG_PARENT}/${layer})
+    list(APPEND libraries orv_${ARG_PARENT}_${layer})
+  endforeach()
+  orv_forbid_dependencies(${target} FOLDERS ${folders} LIBRARIES ${libraries})
+endfunction()

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "app/shell/window/basic_form.h"
 #include "app/install/common/product.h"
+#include "app/shell/window/basic_form.h"
 #include "base/startup_trace.h"
-#include "ui/global_resources.h"
+#include "ui/resources/global_resources.h"
 
 namespace app {
 

@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <string>
 
-#include "app/shell/window/basic_form.h"
 #include "app/install/common/product.h"
 #include "app/shell/threads/thread_ids.h"
+#include "app/shell/window/basic_form.h"
 #include "base/framework_thread.h"
 #include "base/thread_registry.h"
 #include "base/unique_any.h"
-#include "ui/control.h"
-#include "ui/global_resources.h"
+#include "ui/controls/control.h"
+#include "ui/resources/global_resources.h"
 
 namespace bench {
 namespace {

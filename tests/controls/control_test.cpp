@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "controls_support.h"
-#include "ui/button.h"
-#include "ui/global_resources.h"
-#include "ui/image_spec.h"
-#include "ui/label.h"
+#include "ui/resources/global_resources.h"
+#include "ui/resources/image_spec.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/label.h"
 
 namespace controls_test {
 namespace {

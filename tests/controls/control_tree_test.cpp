@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "controls_support.h"
-#include "ui/button.h"
-#include "ui/check_box.h"
-#include "ui/control_registry.h"
-#include "ui/control_tree.h"
-#include "ui/rich_edit.h"
+#include "ui/controls/control_registry.h"
+#include "ui/controls/control_tree.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/check_box.h"
+#include "ui/widgets/rich_edit.h"
 
 namespace controls_test {
 namespace {

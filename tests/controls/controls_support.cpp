@@ -4,8 +4,8 @@
 #include "support/paths.h"
 #include "support/png_file.h"
 #include "support/text.h"
-#include "ui/color_table.h"
-#include "ui/global_resources.h"
+#include "ui/render/color_table.h"
+#include "ui/resources/global_resources.h"
 
 namespace controls_test {
 

@@ -9,9 +9,9 @@
 
 #include <string>
 
-#include "ui/box.h"
-#include "ui/control.h"
 #include "support/offscreen_host.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
 
 namespace controls_test {
 

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "controls_support.h"
-#include "ui/box.h"
-#include "ui/control.h"
-#include "ui/layout.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
+#include "ui/controls/layout.h"
 
 namespace controls_test {
 namespace {

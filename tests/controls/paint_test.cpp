@@ -7,10 +7,10 @@
 #include <string>
 
 #include "controls_support.h"
-#include "support/paths.h"
-#include "ui/box.h"
-#include "ui/control.h"
 #include "support/offscreen_host.h"
+#include "support/paths.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
 
 namespace controls_test {
 namespace {

@@ -25,9 +25,9 @@
 #include "support/paths.h"
 #include "support/png_file.h"
 #include "support/text.h"
-#include "ui/control.h"
-#include "ui/global_resources.h"
-#include "ui/skin_builder.h"
+#include "ui/builder/skin_builder.h"
+#include "ui/controls/control.h"
+#include "ui/resources/global_resources.h"
 
 namespace fuzz_test {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/color_table.h"
+#include "ui/render/color_table.h"
 
 #include <gtest/gtest.h>
 

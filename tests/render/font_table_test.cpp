@@ -1,4 +1,4 @@
-#include "ui/font_table.h"
+#include "ui/render/font_table.h"
 
 #include <gtest/gtest.h>
 

@@ -20,12 +20,12 @@
 #include "support/paths.h"
 #include "support/png_file.h"
 #include "support/text.h"
-#include "ui/color_table.h"
-#include "ui/font_table.h"
-#include "ui/gdi_bitmap.h"
-#include "ui/gdiplus_render_factory.h"
-#include "ui/gdiplus_session.h"
-#include "ui/render_context.h"
+#include "ui/render/color_table.h"
+#include "ui/render/font_table.h"
+#include "ui/render/gdi_bitmap.h"
+#include "ui/render/gdiplus_render_factory.h"
+#include "ui/render/gdiplus_session.h"
+#include "ui/render/render_context.h"
 
 namespace render_test {
 

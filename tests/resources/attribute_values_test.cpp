@@ -1,4 +1,4 @@
-#include "ui/attribute_values.h"
+#include "ui/resources/attribute_values.h"
 
 #include <gtest/gtest.h>
 

@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
-#include "ui/control.h"
-#include "ui/global_resources.h"
-#include "ui/image_spec.h"
-#include "ui/label.h"
+#include "ui/controls/control.h"
+#include "ui/resources/global_resources.h"
+#include "ui/resources/image_spec.h"
+#include "ui/widgets/label.h"
 
 namespace {
 

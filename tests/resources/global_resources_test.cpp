@@ -1,4 +1,4 @@
-#include "ui/global_resources.h"
+#include "ui/resources/global_resources.h"
 
 #include <gtest/gtest.h>
 
@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "resources/fixture.h"
-#include "ui/color_table.h"
-#include "ui/font_table.h"
-#include "ui/image_cache.h"
-#include "ui/image_info.h"
-#include "ui/markup_document.h"
-#include "ui/markup_node.h"
+#include "ui/render/color_table.h"
+#include "ui/render/font_table.h"
+#include "ui/resources/image_cache.h"
+#include "ui/resources/image_info.h"
+#include "ui/resources/markup_document.h"
+#include "ui/resources/markup_node.h"
 
 namespace {
 

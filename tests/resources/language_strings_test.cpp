@@ -1,4 +1,4 @@
-#include "ui/language_strings.h"
+#include "ui/resources/language_strings.h"
 
 #include <gtest/gtest.h>
 

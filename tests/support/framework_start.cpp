@@ -3,7 +3,7 @@
 #include "support/files.h"
 #include "support/paths.h"
 #include "support/text.h"
-#include "ui/global_resources.h"
+#include "ui/resources/global_resources.h"
 
 namespace test_support {
 

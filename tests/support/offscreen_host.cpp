@@ -1,12 +1,12 @@
 #include "support/offscreen_host.h"
 
 #include "support/png_file.h"
-#include "ui/control.h"
-#include "ui/control_tree.h"
-#include "ui/gdiplus_render_context.h"
-#include "ui/global_resources.h"
-#include "ui/render_context.h"
-#include "ui/render_factory.h"
+#include "ui/controls/control.h"
+#include "ui/controls/control_tree.h"
+#include "ui/render/gdiplus_render_context.h"
+#include "ui/render/render_context.h"
+#include "ui/render/render_factory.h"
+#include "ui/resources/global_resources.h"
 
 namespace test_support {
 

@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "ui/control_dispatcher.h"
-#include "ui/control_host.h"
-#include "ui/control_registry.h"
+#include "ui/controls/control_host.h"
+#include "ui/controls/control_registry.h"
+#include "ui/window/control_dispatcher.h"
 
 namespace ui {
 class Control;

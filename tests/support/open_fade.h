@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "support/desktop.h"
-#include "ui/window.h"
+#include "ui/window/window.h"
 
 namespace test_support {
 

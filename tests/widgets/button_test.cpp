@@ -1,14 +1,14 @@
 // Buttons and check boxes under simulated mouse and key input: clicks,
 // selection events, auto sizing and the check box's look in pixels.
-#include "ui/button.h"
+#include "ui/widgets/button.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "ui/box.h"
-#include "ui/check_box.h"
-#include "ui/render_context.h"
+#include "ui/controls/box.h"
+#include "ui/render/render_context.h"
+#include "ui/widgets/check_box.h"
 #include "widgets_fixture.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // $ORVANE_BINARY_DIR/screenshots/widgets_gallery.png.
 #include <gtest/gtest.h>
 
-#include "ui/check_box.h"
-#include "ui/render_context.h"
+#include "ui/render/render_context.h"
+#include "ui/widgets/check_box.h"
 #include "widgets_fixture.h"
 
 namespace {

@@ -1,12 +1,12 @@
 // Labels: text and text id, the "align" words, measuring, state colours and
 // painting, on real fonts through the framework's render context.
-#include "ui/label.h"
+#include "ui/widgets/label.h"
 
 #include <gtest/gtest.h>
 
-#include "ui/box.h"
-#include "ui/button.h"
-#include "ui/render_context.h"
+#include "ui/controls/box.h"
+#include "ui/render/render_context.h"
+#include "ui/widgets/button.h"
 #include "widgets_fixture.h"
 
 namespace {

@@ -1,13 +1,13 @@
 // The rich text control as the message box uses it: read-only plain text,
 // disabled, wrapped at a fixed width and as tall as its text.
-#include "ui/rich_edit.h"
+#include "ui/widgets/rich_edit.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "ui/box.h"
+#include "ui/controls/box.h"
 #include "widgets_fixture.h"
 
 namespace {

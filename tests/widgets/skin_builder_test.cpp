@@ -1,6 +1,6 @@
 // The skin builder: documents to trees, attribute order with classes, window
 // attributes in document order, window classes, includes and declared events.
-#include "ui/skin_builder.h"
+#include "ui/builder/skin_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,15 +8,15 @@
 #include <memory>
 #include <string>
 
-#include "ui/box.h"
-#include "ui/button.h"
-#include "ui/check_box.h"
-#include "ui/font_table.h"
-#include "ui/global_resources.h"
-#include "ui/label.h"
-#include "ui/markup_document.h"
-#include "ui/rich_edit.h"
-#include "ui/window.h"
+#include "ui/controls/box.h"
+#include "ui/render/font_table.h"
+#include "ui/resources/global_resources.h"
+#include "ui/resources/markup_document.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/check_box.h"
+#include "ui/widgets/label.h"
+#include "ui/widgets/rich_edit.h"
+#include "ui/window/window.h"
 #include "widgets_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The rich-edit host over the system's text services, driven directly: the
 // engine is real (Wine's msftedit), the drawing goes into a 32-bit DIB.
-#include "ui/text_host.h"
+#include "ui/widgets/text_host.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "base/unique_any.h"
-#include "ui/gdi_bitmap.h"
+#include "ui/render/gdi_bitmap.h"
 
 namespace {
 

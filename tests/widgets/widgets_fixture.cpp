@@ -5,10 +5,10 @@
 #include "support/files.h"
 #include "support/paths.h"
 #include "support/png_file.h"
-#include "ui/box.h"
-#include "ui/global_resources.h"
-#include "ui/render_context.h"
-#include "ui/skin_builder.h"
+#include "ui/builder/skin_builder.h"
+#include "ui/controls/box.h"
+#include "ui/render/render_context.h"
+#include "ui/resources/global_resources.h"
 
 namespace widgets_test {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "support/framework_start.h"
-#include "ui/control.h"
 #include "support/offscreen_host.h"
+#include "ui/controls/control.h"
 
 namespace widgets_test {
 

@@ -2,7 +2,7 @@
 // of the time and slowing down for the rest.
 #include <gtest/gtest.h>
 
-#include "ui/fade_animation.h"
+#include "ui/window/fade_animation.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/box.h"
-#include "ui/control.h"
-#include "ui/global_resources.h"
-#include "ui/layout.h"
-#include "ui/render_context.h"
-#include "ui/shadow.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
+#include "ui/controls/layout.h"
+#include "ui/render/render_context.h"
+#include "ui/resources/global_resources.h"
+#include "ui/window/shadow.h"
 #include "window_test_support.h"
 
 #ifndef WM_DPICHANGED

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "ui/control.h"
-#include "ui/control_dispatcher.h"
+#include "ui/controls/control.h"
+#include "ui/window/control_dispatcher.h"
 #include "window_test_support.h"
 
 namespace window_test {

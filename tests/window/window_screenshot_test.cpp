@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "base/unique_any.h"
-#include "ui/control.h"
-#include "ui/render_context.h"
+#include "ui/controls/control.h"
+#include "ui/render/render_context.h"
 #include "window_test_support.h"
 
 namespace window_test {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "base/unique_any.h"
-#include "ui/box.h"
-#include "ui/control.h"
+#include "ui/controls/box.h"
+#include "ui/controls/control.h"
 #include "window_test_support.h"
 
 namespace window_test {

@@ -12,7 +12,7 @@
 #include "support/paths.h"
 #include "support/png_file.h"
 #include "support/text.h"
-#include "ui/global_resources.h"
+#include "ui/resources/global_resources.h"
 
 namespace window_test {
 namespace {

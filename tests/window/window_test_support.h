@@ -14,7 +14,7 @@
 
 #include "support/desktop.h"
 #include "support/open_fade.h"
-#include "ui/window_impl_base.h"
+#include "ui/builder/window_impl_base.h"
 
 namespace window_test {
 

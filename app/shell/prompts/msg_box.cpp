@@ -4,11 +4,11 @@
 
 #include "app/shell/threads/thread_ids.h"
 #include "base/thread_registry.h"
-#include "ui/box.h"
-#include "ui/button.h"
-#include "ui/global_resources.h"
-#include "ui/label.h"
-#include "ui/rich_edit.h"
+#include "ui/controls/box.h"
+#include "ui/resources/global_resources.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/label.h"
+#include "ui/widgets/rich_edit.h"
 
 namespace app {
 namespace {

@@ -13,10 +13,10 @@
 #include <functional>
 #include <string>
 
-#include "ui/button.h"
-#include "ui/label.h"
-#include "ui/rich_edit.h"
-#include "ui/window_impl_base.h"
+#include "ui/builder/window_impl_base.h"
+#include "ui/widgets/button.h"
+#include "ui/widgets/label.h"
+#include "ui/widgets/rich_edit.h"
 
 namespace app {
 

@@ -4,22 +4,22 @@
 #include <shlobj.h>
 
 
-#include "app/install/install_pipeline.h"
-#include "app/shell/prompts/msg_box.h"
 #include "app/install/common/command_line.h"
 #include "app/install/common/product.h"
 #include "app/install/common/product_folder.h"
+#include "app/install/common/setup_log.h"
+#include "app/install/install_pipeline.h"
 #include "app/install/register/registration.h"
 #include "app/install/register/registration_in_progress.h"
+#include "app/shell/prompts/msg_box.h"
 #include "app/shell/prompts/running_client.h"
-#include "app/install/common/setup_log.h"
 #include "app/shell/threads/startup_version.h"
 #include "app/shell/threads/thread_ids.h"
 #include "base/startup_trace.h"
 #include "base/thread_registry.h"
-#include "ui/box.h"
-#include "ui/check_box.h"
-#include "ui/label.h"
+#include "ui/controls/box.h"
+#include "ui/widgets/check_box.h"
+#include "ui/widgets/label.h"
 
 namespace app {
 namespace {

@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "app/shell/window/control_progress_sink.h"
 #include "app/install/install_view.h"
 #include "app/shell/prompts/msg_box_prompt.h"
+#include "app/shell/window/control_progress_sink.h"
 #include "base/weak_callback.h"
-#include "ui/label.h"
-#include "ui/window_impl_base.h"
+#include "ui/builder/window_impl_base.h"
+#include "ui/widgets/label.h"
 
 namespace ui {
 class Control;

@@ -6,11 +6,11 @@
 // the finished view.
 #pragma once
 
-#include "app/shell/window/paced_progress.h"
 #include "app/install/common/progress_sink.h"
+#include "app/shell/window/paced_progress.h"
 #include "base/weak_callback.h"
-#include "ui/control.h"
-#include "ui/label.h"
+#include "ui/controls/control.h"
+#include "ui/widgets/label.h"
 
 namespace app {
 

@@ -7,8 +7,8 @@
 
 #include "app/shell/prompts/msg_box.h"
 #include "shell/support/installer_test_support.h"
-#include "ui/control.h"
-#include "ui/rich_edit.h"
+#include "ui/controls/control.h"
+#include "ui/widgets/rich_edit.h"
 
 namespace {
 

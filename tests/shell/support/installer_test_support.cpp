@@ -9,7 +9,7 @@
 #include "support/framework_start.h"
 #include "support/paths.h"
 #include "support/text.h"
-#include "ui/control.h"
+#include "ui/controls/control.h"
 
 namespace installer_test {
 namespace {
@@ -93,7 +93,10 @@ bool ClickControl(ui::Window* window, const std::wstring& name) {
 }
 
 ui::Window* WindowOf(HWND hwnd) {
-  return hwnd ? reinterpret_cast<ui::Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)) : nullptr;
+  // The window procedure binds the HWND to the window's NativeWindow side.
+  if (!hwnd) return nullptr;
+  auto* native = reinterpret_cast<ui::NativeWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return static_cast<ui::Window*>(native);
 }
 
 OwnerWindow::OwnerWindow() {

@@ -11,7 +11,7 @@
 
 #include "support/desktop.h"
 #include "support/open_fade.h"
-#include "ui/window.h"
+#include "ui/window/window.h"
 
 namespace installer_test {
 

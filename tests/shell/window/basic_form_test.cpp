@@ -13,17 +13,17 @@
 #include <thread>
 #include <vector>
 
-#include "app/shell/window/basic_form.h"
 #include "app/install/common/product_folder.h"
 #include "app/install/install_view.h"
 #include "app/install/register/registration_in_progress.h"
+#include "app/shell/window/basic_form.h"
 #include "shell/support/installer_test_support.h"
 #include "support/scratch_folder.h"
 #include "support/setup_log_reader.h"
-#include "ui/box.h"
-#include "ui/check_box.h"
-#include "ui/label.h"
-#include "ui/rich_edit.h"
+#include "ui/controls/box.h"
+#include "ui/widgets/check_box.h"
+#include "ui/widgets/label.h"
+#include "ui/widgets/rich_edit.h"
 
 namespace {
 
