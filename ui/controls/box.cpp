@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/controls/attribute_setters.h"
 #include "ui/controls/control_host.h"
 #include "ui/controls/control_tree.h"
 #include "ui/resources/attribute_values.h"
@@ -204,12 +205,12 @@ void Box::ReceiveEvent(EventArgs& event) {
 }
 
 void Box::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
+  // The layout's attributes first: a box takes them as its own.
   if (layout_->ApplyAttribute(name, value)) return;
-  if (name == L"mousechild") {
-    SetMouseChildEnabled(ParseBoolAttribute(value));
-    return;
-  }
-  Control::ApplyAttribute(name, value);
+  static const attribute_setters::Table<Box> kSetters = {
+      {L"mousechild", attribute_setters::Bool<Box, &Box::SetMouseChildEnabled>},
+  };
+  if (!attribute_setters::Apply(kSetters, *this, name, value)) Control::ApplyAttribute(name, value);
 }
 
 void Box::Paint(IRenderContext* render, const RECT& dirty) { Control::Paint(render, dirty); }

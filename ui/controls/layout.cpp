@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/controls/attribute_setters.h"
 #include "ui/controls/control.h"
 #include "ui/controls/control_resources.h"
 #include "ui/controls/control_tree.h"
@@ -70,15 +71,15 @@ class Axes {
 }  // namespace
 
 bool Layout::ApplyAttribute(const std::wstring& name, const std::wstring& value) {
-  if (name == L"padding") {
-    SetPadding(ParseRectAttribute(value), true);
-    return true;
-  }
-  if (name == L"childmargin") {
-    SetChildMargin(control_resources::ScaleForDpi(ParseIntAttribute(value)));
-    return true;
-  }
-  return false;
+  using Value = const std::wstring&;
+  static const attribute_setters::Table<Layout> kSetters = {
+      {L"padding", [](Layout& l, Value v) { l.SetPadding(ParseRectAttribute(v), true); }},
+      {L"childmargin",
+       [](Layout& l, Value v) {
+         l.SetChildMargin(control_resources::ScaleForDpi(ParseIntAttribute(v)));
+       }},
+  };
+  return attribute_setters::Apply(kSetters, *this, name, value);
 }
 
 void Layout::SetPadding(RECT padding, bool dpi_scale) {
