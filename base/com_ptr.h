@@ -1,10 +1,12 @@
-// A COM interface pointer that releases its reference, and an owner of a
-// CoInitialize on the current thread.
+// A COM interface pointer that releases its reference, an owner of a
+// CoInitialize on the current thread, and an owner of memory COM hands out.
 #pragma once
 
 #include <objbase.h>
 
 #include <utility>
+
+#include "base/unique_any.h"
 
 namespace base {
 
@@ -76,5 +78,18 @@ class unique_couninitialize {
  private:
   HRESULT hr_;
 };
+
+namespace detail {
+template <typename T>
+void FreeCoTaskMemValue(T* memory) {
+  ::CoTaskMemFree(memory);
+}
+}  // namespace detail
+
+// A block the system allocated for the caller with CoTaskMemAlloc (a known
+// folder's path, a shell item list), given back with CoTaskMemFree. Pass
+// put() as the out-parameter: a function that fails may still have set it.
+template <typename T>
+using unique_cotaskmem_ptr = unique_any<T*, detail::FreeCoTaskMemValue<T>>;
 
 }  // namespace base

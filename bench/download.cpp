@@ -70,9 +70,7 @@ struct Target {
 // it failed. With `window`, progress goes the installer's own way to it.
 double InstallerRun(const char* label, const Target& target, bench::InstallerWindow* window) {
   ::DeleteFileW(target.path.c_str());
-  app::downloadUrl = target.url;
-  app::packagePath = target.path;
-  app::packageSha256 = target.sha256;
+  const app::PackageLocation package{target.url, target.path, target.sha256};
   ui::Control* bar = nullptr;
   ui::Label* value = nullptr;
   if (window) {
@@ -86,10 +84,10 @@ double InstallerRun(const char* label, const Target& target, bench::InstallerWin
   app::InstallResult result;
   if (window) {
     app::ControlProgressSink sink(bar, value);
-    result = app::DownloadPackage(sink);
+    result = app::DownloadPackage(package, sink);
   } else {
     DiscardingSink sink;
-    result = app::DownloadPackage(sink);
+    result = app::DownloadPackage(package, sink);
   }
   std::wstring shown = L"-";
   int width = 810;

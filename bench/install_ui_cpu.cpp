@@ -60,10 +60,10 @@ struct Figures {
 
 enum class Progress { kShown, kDiscarded };
 
-Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std::wstring& folder,
-                    unsigned long long package_bytes, int run) {
+Figures InstallOnce(bench::InstallerWindow& window, const app::PackageLocation& package, Progress progress,
+                    const std::wstring& folder, unsigned long long package_bytes, int run) {
   const std::wstring target = folder + L"\\target" + std::to_wstring(run);
-  ::DeleteFileW(app::packagePath.c_str());
+  ::DeleteFileW(package.packagePath.c_str());
   ui::Label* status = nullptr;
   ui::Control* bar = nullptr;
   ui::Label* value = nullptr;
@@ -82,12 +82,12 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
   const double start = bench::Seconds();
   app::InstallResult result;
   if (progress == Progress::kShown) {
-    result = app::DownloadAndUnzipFile(*window.form(), target);
+    result = app::DownloadAndUnzipFile(*window.form(), package, target);
   } else {
     DiscardingSink sink;
-    result = app::DownloadPackage(sink);
+    result = app::DownloadPackage(package, sink);
     if (result == app::InstallResult::Success &&
-        app::ZipPack::UnzipFile(app::packagePath, target) != app::UnzipResult::Extracted) {
+        app::ZipPack::UnzipFile(package.packagePath, target) != app::UnzipResult::Extracted) {
       result = app::InstallResult::UnzipFailed;
     }
   }
@@ -103,7 +103,7 @@ Figures InstallOnce(bench::InstallerWindow& window, Progress progress, const std
   // Thread times move in scheduler ticks; never report a negative.
   f.uiCpu = std::max(0.0, bench::ThreadCpuSeconds(window.ui_thread()) - cpu_before);
 
-  const bool whole = FileSize(app::packagePath) == package_bytes;
+  const bool whole = FileSize(package.packagePath) == package_bytes;
   const bool shown_right = progress == Progress::kDiscarded
                                ? shown == L"0%" && status_text == L"-"
                                : shown == L"90%" && width == 810 && status_text == L"解压中...";
@@ -143,17 +143,17 @@ int wmain(int argc, wchar_t** argv) {
   }
   // The window asked the API for the version when its skin loaded; the
   // benchmark's package replaces what that chose.
-  app::downloadUrl = url;
-  app::packagePath = folder + L"\\bench_install_ui.zip";
-  app::packageSha256.clear();
+  app::PackageLocation package;
+  package.downloadUrl = url;
+  package.packagePath = folder + L"\\bench_install_ui.zip";
   if (argc > 5 && std::wcscmp(argv[5], L"-") != 0) {
-    for (const wchar_t* c = argv[5]; *c; ++c) app::packageSha256 += static_cast<char>(*c);
+    for (const wchar_t* c = argv[5]; *c; ++c) package.packageSha256 += static_cast<char>(*c);
   }
 
   // One untimed install first, so the first measured one does not pay for the
   // cold page cache of the package and Wine's first TLS handshake.
   std::printf("warm-up\n");
-  bool ok = InstallOnce(window, Progress::kDiscarded, folder, package_bytes, 0).ok;
+  bool ok = InstallOnce(window, package, Progress::kDiscarded, folder, package_bytes, 0).ok;
 
   // Per round one install of each kind; the order alternates so that neither
   // always runs first. The figures are the medians over the rounds.
@@ -164,7 +164,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("round %d\n", round);
     for (int k = 0; k < 2; ++k) {
       const bool show = (k + round) % 2 == 1;
-      Figures f = InstallOnce(window, show ? Progress::kShown : Progress::kDiscarded, folder,
+      Figures f = InstallOnce(window, package, show ? Progress::kShown : Progress::kDiscarded, folder,
                               package_bytes, ++run);
       ok = ok && f.ok;
       (show ? shown_share : discarded_share).push_back(100 * f.uiCpu / f.wall);
@@ -176,7 +176,7 @@ int wmain(int argc, wchar_t** argv) {
       }
     }
   }
-  ::DeleteFileW(app::packagePath.c_str());
+  ::DeleteFileW(package.packagePath.c_str());
   if (!ok) {
     std::printf("FAILED: an install did not complete or showed the wrong final progress\n");
     return 1;

@@ -4,7 +4,6 @@
 
 #include "app/install/version/package_choice.h"
 #include "app/install/download/package_download.h"
-#include "app/install/common/package_location.h"
 #include "app/install/common/progress_sink.h"
 #include "app/install/register/registration.h"
 #include "app/install/register/registration_in_progress.h"
@@ -77,28 +76,30 @@ namespace {
 // A package the service names the digest of, and which the temporary folder
 // already holds whole: an earlier attempt fetched it, and what failed after
 // was the install, not the package.
-bool HoldsVerifiedPackage() {
-  if (packageSha256.empty() || ::GetFileAttributesW(packagePath.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-  return Sha256OfFile(packagePath) == packageSha256;
+bool HoldsVerifiedPackage(const PackageLocation& package) {
+  if (package.packageSha256.empty() || ::GetFileAttributesW(package.packagePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return false;
+  }
+  return Sha256OfFile(package.packagePath) == package.packageSha256;
 }
 
 }  // namespace
 
-InstallResult DownloadAndUnzipFile(InstallView& view, const std::wstring& folder) {
+InstallResult DownloadAndUnzipFile(InstallView& view, const PackageLocation& package, const std::wstring& folder) {
   view.SetStatusText(L"下载中...");
-  if (HoldsVerifiedPackage()) {
+  if (HoldsVerifiedPackage(package)) {
     WriteSetupLog(L"The package in the temporary folder matches its SHA-256 and is not downloaded again");
     view.SetProgress(100.0);
   } else {
     InstallResult result;
     {
       ViewProgress progress(view);
-      result = DownloadPackage(progress);
+      result = DownloadPackage(package, progress);
     }
     if (result != InstallResult::Success) return result;
   }
   view.SetStatusText(L"解压中...");
-  switch (ZipPack::UnzipFile(packagePath, folder)) {
+  switch (ZipPack::UnzipFile(package.packagePath, folder)) {
     case UnzipResult::Extracted:
       WriteSetupLog(L"unzip finshed");
       return InstallResult::Success;
@@ -110,7 +111,7 @@ InstallResult DownloadAndUnzipFile(InstallView& view, const std::wstring& folder
       // A package that does not unzip is of no use, and the next attempt
       // would take it for a partial download and append to it: it goes, so
       // a retry fetches the package whole.
-      ::DeleteFileW(packagePath.c_str());
+      ::DeleteFileW(package.packagePath.c_str());
       WriteSetupLog(L"The damaged package was deleted");
       return InstallResult::UnzipFailed;
     case UnzipResult::InstallFault:
@@ -125,15 +126,16 @@ InstallResult DownloadAndUnzipFile(InstallView& view, const std::wstring& folder
 namespace {
 
 // Download, extraction and registration; throws only what the steps throw.
-InstallResult InstallAndRegister(InstallView* view) {
+InstallResult InstallAndRegister(InstallView* view, KnownPackage& package) {
   std::wstring folder = view->InstallFolder();
   InstallResult result;
   // A start-up query that brought no version is asked again on each attempt.
-  if (downloadUrl.empty() && !GetNewVersion()) {
+  if (!package) package = GetNewVersion();
+  if (!package) {
     WriteSetupLog(L"No package version: the API gave none");
     result = InstallResult::NoVersion;
   } else {
-    result = DownloadAndUnzipFile(*view, folder);
+    result = DownloadAndUnzipFile(*view, *package, folder);
   }
   if (result != InstallResult::Success) return result;
   WriteSetupLog(L"DownloadAndUnzipFile done");
@@ -170,14 +172,14 @@ void ReportFailure(InstallView* view, InstallResult result) {
 
 }  // namespace
 
-InstallResult RunInstallTask(InstallView* view) {
+InstallResult RunInstallTask(InstallView* view, KnownPackage& package) {
   // Released however the task ends, so the worker goes into the next
   // attempt as it came into this one.
   base::unique_couninitialize com;
   InstallResult result;
   bool broke = false;
   try {
-    result = InstallAndRegister(view);
+    result = InstallAndRegister(view, package);
   } catch (...) {
     // Out of memory in the extraction, the ANSI conversion or the
     // registration, or any other break: the user gets the prompt of a

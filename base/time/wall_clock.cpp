@@ -4,12 +4,11 @@
 
 #include <atomic>
 
-namespace app {
+namespace base {
 namespace {
 
 // Read from the UI thread and the worker at once (both write the log).
-std::atomic<bool> clock_fixed{false};
-std::atomic<long long> fixed_seconds{0};
+std::atomic<WallClockSource> source{nullptr};
 
 std::time_t SystemClockNow() {
   FILETIME now;
@@ -25,15 +24,10 @@ std::time_t SystemClockNow() {
 }  // namespace
 
 std::time_t WallClockNow() {
-  if (clock_fixed.load()) return static_cast<std::time_t>(fixed_seconds.load());
+  if (WallClockSource set = source.load()) return set();
   return SystemClockNow();
 }
 
-ScopedFixedWallClock::ScopedFixedWallClock(std::time_t now) {
-  fixed_seconds.store(static_cast<long long>(now));
-  clock_fixed.store(true);
-}
+WallClockSource SetWallClockSource(WallClockSource replacement) { return source.exchange(replacement); }
 
-ScopedFixedWallClock::~ScopedFixedWallClock() { clock_fixed.store(false); }
-
-}  // namespace app
+}  // namespace base

@@ -4,20 +4,17 @@
 
 #include <ctime>
 
-namespace app {
+namespace base {
 
-// Seconds since 1970-01-01 00:00 UTC: the system clock, unless fixed below.
+// Seconds since 1970-01-01 00:00 UTC, as the current wall-clock source
+// tells them: the system clock unless one was set below.
 std::time_t WallClockNow();
 
-// Fixes WallClockNow() at `now` while the object lives, so a test can put
-// the clock at a moment of its choosing (just before midnight, say) instead
-// of depending on when it happens to run. Not nestable.
-class ScopedFixedWallClock {
- public:
-  explicit ScopedFixedWallClock(std::time_t now);
-  ~ScopedFixedWallClock();
-  ScopedFixedWallClock(const ScopedFixedWallClock&) = delete;
-  ScopedFixedWallClock& operator=(const ScopedFixedWallClock&) = delete;
-};
+// Sets the source WallClockNow reads; null puts the system clock back.
+// Returns the source it replaces, so the caller can restore it. Tests use it
+// to put the clock at a moment of their choosing (just before midnight, say)
+// instead of depending on when they happen to run.
+using WallClockSource = std::time_t (*)();
+WallClockSource SetWallClockSource(WallClockSource source);
 
-}  // namespace app
+}  // namespace base

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/install/common/product.h"
 #include "app/shell/threads/thread_ids.h"
 #include "app/shell/window/basic_form.h"
+#include "app/shell/window/installer_window.h"
 #include "base/framework_thread.h"
 #include "base/thread_registry.h"
 #include "base/unique_any.h"
@@ -44,19 +44,16 @@ class InstallerWindow::UiThread : public base::FrameworkThread {
                       FALSE, DUPLICATE_SAME_ACCESS);
     handle_.reset(self);
     registered_ = base::ThreadRegistry::RegisterThread(app::kUiThreadId);
-    if (!ui::GlobalResources::OpenSkinArchive(std::string())) {
+    if (!app::StartInstallerResources()) {
       std::printf("installer window: the program's skin archive did not open\n");
       return;
     }
-    ui::GlobalResources::Startup(L"resources\\", {}, false, L"themes\\default", L"lang\\zh_CN");
     auto* form = new BenchForm;
     // From here the window owns itself; a failed creation has deleted it.
-    if (!form->OpenWindow(nullptr, app::kProductName, 0x00CE0000, 0, true, RECT{0, 0, 0, 0})) {
+    if (!app::OpenInstallerWindow(form)) {
       std::printf("installer window: the window did not open (is a display set?)\n");
       return;
     }
-    form->ShowOnScreen(true, true);
-    form->CentreOnScreen();
     Show(form->FindControl(L"begin_state"), false);
     Show(form->FindControl(L"installing_state"), true);
     form_ = form;

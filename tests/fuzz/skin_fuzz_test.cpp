@@ -163,10 +163,7 @@ const bool kStarted = [] {
   return test_support::StartFrameworkBeforeTests(files);
 }();
 
-// Off in the default run until two wide skins it found take longer than a
-// second (seeds 20261406 and 20261422: dozens of rich-text controls, each
-// starting the text engine); run it with --gtest_also_run_disabled_tests.
-TEST(SkinFuzzTest, DISABLED_GeneratedAndMutatedSkinsBuildOrFailWithinASecondEach) {
+TEST(SkinFuzzTest, GeneratedAndMutatedSkinsBuildOrFailWithinASecondEach) {
   ASSERT_TRUE(kStarted);
   ASSERT_TRUE(WriteImages());
   const uint32_t first = EnvironmentNumber("ORVANE_FUZZ_SEED", kSeed);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,12 +61,12 @@ class DownloadAndUnzipTest : public testing::Test {
 };
 
 TEST_F(DownloadAndUnzipTest, EachStatusFollowsTheLastReportOfTheStepBefore) {
-  ASSERT_TRUE(GetNewVersion(L"setup.exe", Host("ORVANE_API_PORT"), Host("ORVANE_DEAD_PORT"),
-                            Host("ORVANE_STORAGE_PORT")))
-      << "the local API named no version";
-  packagePath = PackageFile();
+  std::optional<PackageLocation> package =
+      GetNewVersion(L"setup.exe", Host("ORVANE_API_PORT"), Host("ORVANE_DEAD_PORT"), Host("ORVANE_STORAGE_PORT"));
+  ASSERT_TRUE(package) << "the local API named no version";
+  package->packagePath = PackageFile();
 
-  EXPECT_EQ(InstallResult::Success, DownloadAndUnzipFile(view_, folder_));
+  EXPECT_EQ(InstallResult::Success, DownloadAndUnzipFile(view_, *package, folder_));
   EXPECT_EQ(view_.events, (std::vector<std::wstring>{L"status 下载中...", L"progress", L"flush",
                                                      L"status 解压中..."}));
   ASSERT_FALSE(view_.reports.empty());
@@ -76,11 +77,11 @@ TEST_F(DownloadAndUnzipTest, EachStatusFollowsTheLastReportOfTheStepBefore) {
 }
 
 TEST_F(DownloadAndUnzipTest, AFailedDownloadStillFlushesAndNeverExtracts) {
-  downloadUrl = NotReadyUrl();
-  packagePath = PackageFile();
-  packageSha256.clear();
+  PackageLocation package;
+  package.downloadUrl = NotReadyUrl();
+  package.packagePath = PackageFile();
 
-  EXPECT_EQ(InstallResult::PackageNotReady, DownloadAndUnzipFile(view_, folder_));
+  EXPECT_EQ(InstallResult::PackageNotReady, DownloadAndUnzipFile(view_, package, folder_));
   EXPECT_EQ(view_.events, (std::vector<std::wstring>{L"status 下载中...", L"progress", L"flush"}));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(folder_.c_str())) << "extracted after a failure";
 }
@@ -88,20 +89,22 @@ TEST_F(DownloadAndUnzipTest, AFailedDownloadStillFlushesAndNeverExtracts) {
 TEST_F(DownloadAndUnzipTest, AVerifiedPackageIsReusedAndKeptWhileTheInstallFolderFails) {
   // The service names the stored package's digest (its own hashing); the
   // temporary folder holds that package already.
-  ASSERT_TRUE(GetNewVersion(L"setup.exe", Host("ORVANE_API_PORT"), Host("ORVANE_DEAD_PORT"),
-                            Host("ORVANE_STORAGE_PORT")));
-  ASSERT_FALSE(packageSha256.empty()) << "the local API named no digest";
-  packagePath = PackageFile();
-  ASSERT_TRUE(::CopyFileW(pipeline_test::StoredPackage().c_str(), packagePath.c_str(), FALSE));
+  std::optional<PackageLocation> package =
+      GetNewVersion(L"setup.exe", Host("ORVANE_API_PORT"), Host("ORVANE_DEAD_PORT"), Host("ORVANE_STORAGE_PORT"));
+  ASSERT_TRUE(package);
+  ASSERT_FALSE(package->packageSha256.empty()) << "the local API named no digest";
+  package->packagePath = PackageFile();
+  ASSERT_TRUE(::CopyFileW(pipeline_test::StoredPackage().c_str(), package->packagePath.c_str(), FALSE));
   // A download now would bring the storage's 421-byte answer, no package.
-  downloadUrl = NotReadyUrl();
+  package->downloadUrl = NotReadyUrl();
 
   // The install folder's parent is missing: not the package's fault.
-  EXPECT_EQ(InstallResult::UnzipFailed, DownloadAndUnzipFile(view_, scratch_ / L"no\\such\\client"));
-  EXPECT_TRUE(Exists(packagePath)) << "the package went for a failure of the install folder";
+  EXPECT_EQ(InstallResult::UnzipFailed, DownloadAndUnzipFile(view_, *package, scratch_ / L"no\\such\\client"));
+  EXPECT_TRUE(Exists(package->packagePath)) << "the package went for a failure of the install folder";
 
   view_.events.clear();
-  EXPECT_EQ(InstallResult::Success, DownloadAndUnzipFile(view_, folder_)) << "the package was downloaded again";
+  EXPECT_EQ(InstallResult::Success, DownloadAndUnzipFile(view_, *package, folder_))
+      << "the package was downloaded again";
   EXPECT_EQ(view_.events, (std::vector<std::wstring>{L"status 下载中...", L"progress", L"status 解压中..."}));
   EXPECT_EQ(100.0, view_.reports.back());
   EXPECT_TRUE(Exists(folder_ + L"\\Orvane.exe")) << "the client was not extracted";
@@ -109,17 +112,19 @@ TEST_F(DownloadAndUnzipTest, AVerifiedPackageIsReusedAndKeptWhileTheInstallFolde
 
 TEST_F(DownloadAndUnzipTest, APackageThatDoesNotUnzipIsDeleted) {
   // A file that matches the digest named for it, yet is no zip archive.
-  packagePath = PackageFile();
+  PackageLocation package;
+  package.packagePath = PackageFile();
   const char text[] = "this is no zip archive\n";
-  base::unique_hfile file(::CreateFileW(packagePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  base::unique_hfile file(
+      ::CreateFileW(package.packagePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
   ASSERT_TRUE(::WriteFile(file.get(), text, sizeof text - 1, &written, nullptr));
   file.reset();
-  packageSha256 = "c46de6642f3333c137e6e090dae3af3f015d9840c5fadf27e604c4f0c1f953a9";
-  downloadUrl = NotReadyUrl();
+  package.packageSha256 = "c46de6642f3333c137e6e090dae3af3f015d9840c5fadf27e604c4f0c1f953a9";
+  package.downloadUrl = NotReadyUrl();
 
-  EXPECT_EQ(InstallResult::UnzipFailed, DownloadAndUnzipFile(view_, folder_));
-  EXPECT_FALSE(Exists(packagePath)) << "a package that does not unzip was kept";
+  EXPECT_EQ(InstallResult::UnzipFailed, DownloadAndUnzipFile(view_, package, folder_));
+  EXPECT_FALSE(Exists(package.packagePath)) << "a package that does not unzip was kept";
   EXPECT_FALSE(Exists(folder_));
 }
 

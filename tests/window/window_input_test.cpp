@@ -71,6 +71,25 @@ TEST(WindowInput, EachControlShowsItsOwnTooltipAsTheMouseMovesBetweenThem) {
       << "the tooltip stayed after the mouse left the window";
 }
 
+TEST(WindowInput, AMessageBoxDisablingTheWindowTakesTheHoverFromItsButton) {
+  OpenedWindow w;
+  OpenTwoButtons(w);
+  ui::Control* first = w.window->FindControl(L"first");
+  POINT on_first = ScreenCentre(w.hwnd, w.PosOf(L"first"));
+  ::ScreenToClient(w.hwnd, &on_first);
+  ::SendMessageW(w.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(on_first.x, on_first.y));
+  ASSERT_EQ(first, w.window->dispatcher().hovered());
+  ASSERT_EQ(ui::kControlStateHot, first->GetState());
+  // What a modal box does to its owner; the window sees no mouse-leave.
+  ::EnableWindow(w.hwnd, FALSE);
+  EXPECT_EQ(nullptr, w.window->dispatcher().hovered());
+  EXPECT_EQ(ui::kControlStateNormal, first->GetState()) << "the button stayed hot under the box";
+  ::EnableWindow(w.hwnd, TRUE);
+  // The mouse back on it after the box closed: hot again.
+  ::SendMessageW(w.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(on_first.x, on_first.y));
+  EXPECT_EQ(ui::kControlStateHot, first->GetState());
+}
+
 // Pointer messages of Windows 8 and later.
 constexpr UINT kPointerUpdate = 0x0245;
 constexpr UINT kPointerDown = 0x0246;

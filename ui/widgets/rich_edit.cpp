@@ -47,15 +47,18 @@ bool RichEdit::EnsureHost() {
   style.bits = style_bits_;
   style.max_length = max_length_;
   style.rich = rich_;
-  host_ = CTxtWinHost::Create(this, style, text_);
+  host_ = CTxtWinHost::Create(this, style, std::wstring());
   if (!host_) {
     // No engine on this system: the control shows nothing and is not retried.
     host_failed_ = true;
     return false;
   }
+  // The engine lays its whole text out again on every format change: the
+  // format goes in while there is no text yet, and the text once, last.
   host_->SetFont(GlobalResources::GetFont(font_id_));
   ApplyEngineColor();
   host_->SetClientRect(GetTextRect());
+  if (!text_.empty()) host_->SetText(text_);
   return true;
 }
 

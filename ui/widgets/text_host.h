@@ -140,6 +140,7 @@ class CTxtWinHost : public ITextHost {
   CTxtWinHost& operator=(const CTxtWinHost&) = delete;
 
   bool Init(const std::wstring& initial_text);
+  void GiveFirstLayoutWidth();
   void UpdateParagraphAlignment();
   void NotifyProperty(DWORD bits);
   void ApplyDefaultFormatToText();

@@ -224,6 +224,12 @@ bool ControlDispatcher::Dispatch(UINT message, WPARAM wparam, LPARAM lparam, LRE
     case WM_IME_ENDCOMPOSITION:
       SendTo(focused_, kEventImeEndComposition, wparam, lparam, last_mouse_pos_);
       return false;
+    case WM_CANCELMODE:
+      LoseMouse();
+      return false;
+    case WM_ENABLE:
+      if (!wparam) LoseMouse();
+      return false;
     case WM_MOUSEHOVER:
       OnMouseHover(PointOf(lparam), wparam, lparam);
       return true;
@@ -410,6 +416,25 @@ void ControlDispatcher::OnMouseLeave() {
     ::SendMessageW(host_.GetHWND(), WM_MOUSEMOVE, 0, MAKELPARAM(-1, -1));
   }
   tracking_ = false;
+}
+
+void ControlDispatcher::LoseMouse() {
+  HideToolTip();
+  // The leave tracking is dropped with the hover: the first move after the
+  // box closes arms it again and makes the control under the mouse hot anew.
+  if (tracking_) {
+    TRACKMOUSEEVENT track{};
+    track.cbSize = sizeof(track);
+    track.dwFlags = TME_CANCEL | TME_LEAVE | TME_HOVER;
+    track.hwndTrack = host_.GetHWND();
+    ::TrackMouseEvent(&track);
+    tracking_ = false;
+  }
+  new_hover_ = nullptr;
+  if (Control* hover = event_hover_) {
+    event_hover_ = nullptr;
+    SendTo(hover, kEventMouseLeave, 0, 0, last_mouse_pos_);
+  }
 }
 
 void ControlDispatcher::DestroyToolTip() {

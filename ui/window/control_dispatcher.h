@@ -78,6 +78,10 @@ class ControlDispatcher {
   void OnButtonUp(UINT message, POINT pt, WPARAM wparam, LPARAM lparam);
   void OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam);
   void OnMouseLeave();
+  // A modal loop took the mouse or the window was disabled (a message box
+  // over it): no leave message will come, so the hovered control gets its
+  // leave now and is forgotten, as it would when the mouse left the window.
+  void LoseMouse();
   // Arms hover and leave tracking: hover fires once per arming, so it is
   // armed again whenever the mouse moves onto another control.
   void TrackMouse();

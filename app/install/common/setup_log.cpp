@@ -22,7 +22,7 @@ void DebugOutput(const wchar_t* text) {
 
 // Local time of the wall clock, as "YYYY/MM/DD hh:mm:ss".
 std::wstring Timestamp() {
-  __time64_t seconds = WallClockNow();
+  __time64_t seconds = base::WallClockNow();
   struct tm local {};
   if (_localtime64_s(&local, &seconds) != 0) return L"";
   wchar_t buffer[32] = {};

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-#include "app/install/common/package_location.h"
 #include "app/install/common/setup_log.h"
 #include "base/hash/sha256.h"
 #include "base/net/wininet_request.h"
@@ -43,15 +42,15 @@ constexpr int kMaxRestarts = 3;
 constexpr size_t kFileBufferSize = 64 * 1024;
 
 // The volume that matters is the one the package is written to.
-std::wstring PackageDirectory() {
-  size_t slash = packagePath.find_last_of(L"\\/");
+std::wstring PackageDirectory(const std::wstring& path) {
+  size_t slash = path.find_last_of(L"\\/");
   if (slash == std::wstring::npos) return L".\\";
-  return packagePath.substr(0, slash + 1);
+  return path.substr(0, slash + 1);
 }
 
 // Size of an existing local package; 0 when there is none.
-uint64_t ExistingFileSize() {
-  unique_file file(::_wfopen(packagePath.c_str(), L"rb"));
+uint64_t ExistingFileSize(const std::wstring& path) {
+  unique_file file(::_wfopen(path.c_str(), L"rb"));
   if (!file) return 0;
   WriteSetupLog(L"_file.is_open");
   if (::_fseeki64(file.get(), 0, SEEK_END) != 0) return 0;
@@ -59,8 +58,8 @@ uint64_t ExistingFileSize() {
   return position > 0 ? static_cast<uint64_t>(position) : 0;
 }
 
-unique_file OpenPackageFile(const wchar_t* mode) {
-  unique_file file(::_wfopen(packagePath.c_str(), mode));
+unique_file OpenPackageFile(const std::wstring& path, const wchar_t* mode) {
+  unique_file file(::_wfopen(path.c_str(), mode));
   if (file) std::setvbuf(file.get(), nullptr, _IOFBF, kFileBufferSize);
   return file;
 }
@@ -123,8 +122,8 @@ bool CloseFile(unique_file& file) {
 
 // The digest of a download runs along with its writes. A resumed file's
 // earlier part was written by another attempt, so it is read once here.
-void HashExistingPart(Sha256& hash, uint64_t size) {
-  unique_file file(::_wfopen(packagePath.c_str(), L"rb"));
+void HashExistingPart(Sha256& hash, const std::wstring& path, uint64_t size) {
+  unique_file file(::_wfopen(path.c_str(), L"rb"));
   char buffer[64 * 1024];
   while (file && size > 0) {
     size_t wanted = size < sizeof buffer ? static_cast<size_t>(size) : sizeof buffer;
@@ -137,15 +136,16 @@ void HashExistingPart(Sha256& hash, uint64_t size) {
 
 // A package that is not the one the service named is of no use, and resuming
 // it would only keep the damage: it is deleted, so a retry fetches it whole.
-bool MatchesExpectedDigest(Sha256* hash) {
+bool MatchesExpectedDigest(const PackageLocation& package, Sha256* hash) {
   if (!hash) return true;
   std::string actual = hash->HexDigest();
-  if (actual == packageSha256) return true;
+  const std::string& expected = package.packageSha256;
+  if (actual == expected) return true;
   WriteSetupLog(L"Package SHA-256 mismatch, expected:");
-  WriteSetupLog(std::wstring(packageSha256.begin(), packageSha256.end()));
+  WriteSetupLog(std::wstring(expected.begin(), expected.end()));
   WriteSetupLog(L"downloaded:");
   WriteSetupLog(actual.empty() ? std::wstring(L"(not computed)") : std::wstring(actual.begin(), actual.end()));
-  ::DeleteFileW(packagePath.c_str());
+  ::DeleteFileW(package.packagePath.c_str());
   return false;
 }
 
@@ -154,7 +154,7 @@ InstallResult WriteFailed() {
   return InstallResult::DownloadException;
 }
 
-InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
+InstallResult Download(const PackageLocation& package, ProgressSink& sink, const DownloadOptions& options) {
   const RequestTimeouts timeouts{options.connectTimeout, options.receiveTimeout};
   int attempts = 0;
   int restarts = 0;
@@ -174,13 +174,16 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
     // is never read; closing that one makes WinINet read its body off the
     // connection, so the package then crosses the wire twice.
     DWORD size = 0;
-    UrlRequest sizeRequest = OpenUrlRequest(internet.get(), downloadUrl, L"", kRequestFlags, timeouts, L"HEAD");
+    UrlRequest sizeRequest =
+        OpenUrlRequest(internet.get(), package.downloadUrl, L"", kRequestFlags, timeouts, L"HEAD");
     if (sizeRequest) {
       if (ProxyRefused(sizeRequest.get())) return InstallResult::OpenUrlFailed;
       if (StatusCode(sizeRequest.get()) < HTTP_STATUS_BAD_REQUEST) size = ContentLength(sizeRequest.get());
       // Closed at once: with no body to drain, the connection is free for the transfer.
       sizeRequest.Close();
-      if (size == 0) sizeRequest = OpenUrlRequest(internet.get(), downloadUrl, L"", kRequestFlags, timeouts);
+      if (size == 0) {
+        sizeRequest = OpenUrlRequest(internet.get(), package.downloadUrl, L"", kRequestFlags, timeouts);
+      }
     }
     if (size == 0 && !sizeRequest) {
       WriteSetupLog(L"Failed to open URL.");
@@ -195,9 +198,9 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
       if (size == 0) return InstallResult::NoFileSize;
     }
 
-    const uint64_t existing = ExistingFileSize();
+    const uint64_t existing = ExistingFileSize(package.packagePath);
     const bool resume = existing > 0 && existing < size;
-    unique_file file = OpenPackageFile(resume ? L"ab" : L"wb");
+    unique_file file = OpenPackageFile(package.packagePath, resume ? L"ab" : L"wb");
     if (!file) return InstallResult::CreateFileFailed;
 
     WriteSetupLog(L"downloadedBytes");
@@ -205,7 +208,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
     WriteSetupLog(L"fileSize");
     WriteSetupLog(std::to_wstring(size));
 
-    if (IsDiskSpaceInsufficient(size, PackageDirectory(), options.freeSpace)) {
+    if (IsDiskSpaceInsufficient(size, PackageDirectory(package.packagePath), options.freeSpace)) {
       return InstallResult::OutOfDisk;
     }
 
@@ -219,9 +222,9 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
 
     // Only a package the service names a digest for is hashed.
     std::optional<Sha256> hash;
-    if (!packageSha256.empty()) {
+    if (!package.packageSha256.empty()) {
       hash.emplace();
-      if (resume) HashExistingPart(*hash, existing);
+      if (resume) HashExistingPart(*hash, package.packagePath, existing);
     }
 
     uint32_t downloaded = static_cast<uint32_t>(existing);
@@ -231,7 +234,8 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
       std::wstring rangeHeader = L"Range: bytes=" + std::to_wstring(downloaded) + L"-";
       WriteSetupLog(L"rangeHeader");
       WriteSetupLog(rangeHeader);
-      UrlRequest ranged = OpenUrlRequest(internet.get(), downloadUrl, rangeHeader, kRequestFlags, timeouts);
+      UrlRequest ranged =
+          OpenUrlRequest(internet.get(), package.downloadUrl, rangeHeader, kRequestFlags, timeouts);
       if (!ranged || size == kRangeFailedSize) return InstallResult::RangeOpenFailed;
       if (ProxyRefused(ranged.get())) return InstallResult::RangeOpenFailed;
 
@@ -242,7 +246,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
         ranged.Close();
         if (++restarts > kMaxRestarts) return InstallResult::RangeOpenFailed;
         if (!CloseFile(file)) return WriteFailed();
-        file = OpenPackageFile(L"wb");
+        file = OpenPackageFile(package.packagePath, L"wb");
         if (!file) return InstallResult::CreateFileFailed;
         if (hash) hash->Reset();
         downloaded = 0;
@@ -282,7 +286,7 @@ InstallResult Download(ProgressSink& sink, const DownloadOptions& options) {
     WriteSetupLog(L"fileSize");
     WriteSetupLog(std::to_wstring(size));
     if (downloaded == kPackageNotReadySize) return InstallResult::PackageNotReady;
-    if (!MatchesExpectedDigest(hash ? &*hash : nullptr)) return InstallResult::PackageCorrupt;
+    if (!MatchesExpectedDigest(package, hash ? &*hash : nullptr)) return InstallResult::PackageCorrupt;
     WriteSetupLog(L"=========================");
     return InstallResult::Success;
   }
@@ -297,11 +301,13 @@ void* OpenDownloadSession() {
   return ::InternetOpenW(L"Download", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
 }
 
-InstallResult DownloadPackage(ProgressSink& sink) { return DownloadPackage(sink, DownloadOptions{}); }
+InstallResult DownloadPackage(const PackageLocation& package, ProgressSink& sink) {
+  return DownloadPackage(package, sink, DownloadOptions{});
+}
 
-InstallResult DownloadPackage(ProgressSink& sink, const DownloadOptions& options) {
+InstallResult DownloadPackage(const PackageLocation& package, ProgressSink& sink, const DownloadOptions& options) {
   try {
-    return Download(sink, options);
+    return Download(package, sink, options);
   } catch (...) {
     return InstallResult::DownloadException;
   }

@@ -6,6 +6,7 @@
 
 #include "app/install/common/disk_space.h"
 #include "app/install/common/install_result.h"
+#include "app/install/common/package_location.h"
 #include "app/install/common/progress_sink.h"
 
 namespace app {
@@ -35,15 +36,16 @@ struct DownloadOptions {
   std::function<void*()> openSession = OpenDownloadSession;
 };
 
-// Fetches `downloadUrl` into `packagePath` over WinINet, continuing a partial
-// file of an earlier attempt with a ranged request, and reports progress to
-// `sink` after every chunk written. Blocks; runs on the worker thread. Every
-// step is logged to the setup log. Never throws: an unexpected failure comes
-// back as DownloadException. When `packageSha256` names the package's digest,
-// the bytes are hashed as they are written and a finished download that does
-// not match is deleted (PackageCorrupt); otherwise the file is kept whatever
-// happens, so the next attempt can resume it.
-InstallResult DownloadPackage(ProgressSink& sink);
-InstallResult DownloadPackage(ProgressSink& sink, const DownloadOptions& options);
+// Fetches the package's `downloadUrl` into its `packagePath` over WinINet,
+// continuing a partial file of an earlier attempt with a ranged request, and
+// reports progress to `sink` after every chunk written. Blocks; runs on the
+// worker thread. Every step is logged to the setup log. Never throws: an
+// unexpected failure comes back as DownloadException. When `packageSha256`
+// names the package's digest, the bytes are hashed as they are written and a
+// finished download that does not match is deleted (PackageCorrupt);
+// otherwise the file is kept whatever happens, so the next attempt can
+// resume it.
+InstallResult DownloadPackage(const PackageLocation& package, ProgressSink& sink);
+InstallResult DownloadPackage(const PackageLocation& package, ProgressSink& sink, const DownloadOptions& options);
 
 }  // namespace app

@@ -98,17 +98,15 @@ void ReadInstallLocation(std::wstring& folder) {
   if (!folder.empty()) return;
 
   DebugText("\n\xa1\xbeInstallLocation value.empty() ");
-  PWSTR program_files = nullptr;
+  base::unique_cotaskmem_ptr<wchar_t> program_files;
   // The 32-bit Program Files folder, named so that a build for another
   // bitness proposes the same folder as the 32-bit product.
-  HRESULT result = ::SHGetKnownFolderPath(FOLDERID_ProgramFilesX86, 0, nullptr, &program_files);
+  HRESULT result = ::SHGetKnownFolderPath(FOLDERID_ProgramFilesX86, 0, nullptr, program_files.put());
   if (SUCCEEDED(result)) {
     DebugText("\n\xa1\xbeInstallLocation SUCCEEDED(result):");
-    folder = std::wstring(program_files) + L"\\" + kInstallFolderName;
+    folder = std::wstring(program_files.get()) + L"\\" + kInstallFolderName;
     DebugText(folder);
   }
-  // The path must be freed on failure too (it may be set); null is fine.
-  ::CoTaskMemFree(program_files);
 }
 
 bool RegisterInstallation(std::wstring folder) {

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "app/install/common/build_config.h"
-#include "app/install/common/package_location.h"
 #include "app/install/common/product.h"
 #include "app/install/common/setup_log.h"
 #include "app/install/version/version_query.h"
@@ -35,8 +34,8 @@ std::wstring PackageUrl(const std::wstring& storage_host, bool test_mode, const 
   return url;
 }
 
-bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_host,
-                   const std::wstring& test_api_host, const std::wstring& storage_host) {
+std::optional<PackageLocation> GetNewVersion(const std::wstring& command_line, const std::wstring& api_host,
+                                             const std::wstring& test_api_host, const std::wstring& storage_host) {
   bool test_mode = IsTestMode(command_line);
   const std::wstring& host = test_mode ? test_api_host : api_host;
   WriteSetupLog(L"GetNewVersion=>domain");
@@ -45,19 +44,18 @@ bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_hos
   // Without a version no URL can be formed; the install task asks again.
   if (!release) {
     WriteSetupLog(L"GetNewVersion: no version from the API");
-    downloadUrl.clear();
-    packageSha256.clear();
-    return false;
+    return std::nullopt;
   }
   const std::string& version = release->version;
   WriteSetupLog(L"new Version:");
   WriteSetupLog(std::wstring(version.begin(), version.end()));
-  packageSha256 = release->packageSha256;
-  if (!packageSha256.empty()) {
+  PackageLocation package;
+  package.packageSha256 = release->packageSha256;
+  if (!package.packageSha256.empty()) {
     WriteSetupLog(L"package sha256:");
-    WriteSetupLog(std::wstring(packageSha256.begin(), packageSha256.end()));
+    WriteSetupLog(std::wstring(package.packageSha256.begin(), package.packageSha256.end()));
   }
-  std::wstring date = DateStamp(WallClockNow());
+  std::wstring date = DateStamp(base::WallClockNow());
   wchar_t temp[261] = {};
   DWORD length = ::GetTempPathW(260, temp);
   std::wstring folder;
@@ -68,14 +66,14 @@ bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_hos
   }
   WriteSetupLog(L"temporary folder path\xFF1A");
   WriteSetupLog(folder);
-  packagePath = folder + date + L".zip";
-  downloadUrl = PackageUrl(storage_host, test_mode, version, date);
+  package.packagePath = folder + date + L".zip";
+  package.downloadUrl = PackageUrl(storage_host, test_mode, version, date);
   WriteSetupLog(L"downloadURL:");
-  WriteSetupLog(downloadUrl);
-  return true;
+  WriteSetupLog(package.downloadUrl);
+  return package;
 }
 
-bool GetNewVersion() {
+std::optional<PackageLocation> GetNewVersion() {
   return GetNewVersion(::GetCommandLineW(), build_config::kApiHost, build_config::kTestApiHost,
                        build_config::kStorageHost);
 }

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <ctime>
+#include <optional>
 #include <string>
+
+#include "app/install/common/package_location.h"
 
 namespace app {
 
@@ -17,11 +20,11 @@ std::wstring PackageUrl(const std::wstring& storage_host, bool test_mode, const 
                         const std::wstring& date_stamp);
 
 // Asks the API (test or production host after the command line) for the
-// current version and fills packagePath and downloadUrl. Returns false and
-// leaves downloadUrl empty when no version came back.
-bool GetNewVersion();
+// current version and makes the package location from it; none when no
+// version came back.
+std::optional<PackageLocation> GetNewVersion();
 // The same against a given host and command line (tests).
-bool GetNewVersion(const std::wstring& command_line, const std::wstring& api_host,
-                   const std::wstring& test_api_host, const std::wstring& storage_host);
+std::optional<PackageLocation> GetNewVersion(const std::wstring& command_line, const std::wstring& api_host,
+                                             const std::wstring& test_api_host, const std::wstring& storage_host);
 
 }  // namespace app

@@ -83,22 +83,12 @@ std::optional<ClientRelease> ParseClientRelease(const std::string& body) {
   return ClientRelease{version, PackageDigest(data->value)};
 }
 
-std::optional<std::string> ParseClientVersion(const std::string& body) {
-  std::optional<ClientRelease> release = ParseClientRelease(body);
-  if (!release) return std::nullopt;
-  return release->version;
-}
-
-std::optional<std::string> QueryClientVersion(const std::wstring& host) {
-  return QueryClientVersion(host, kClientVersionPath);
-}
-
-std::optional<std::string> QueryClientVersion(const std::wstring& host, const std::wstring& path) {
-  return ParseClientVersion(PostVersionQuestion(host, path));
-}
-
 std::optional<ClientRelease> QueryClientRelease(const std::wstring& host) {
-  return ParseClientRelease(PostVersionQuestion(host, kClientVersionPath));
+  return QueryClientRelease(host, kClientVersionPath);
+}
+
+std::optional<ClientRelease> QueryClientRelease(const std::wstring& host, const std::wstring& path) {
+  return ParseClientRelease(PostVersionQuestion(host, path));
 }
 
 }  // namespace app

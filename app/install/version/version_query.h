@@ -16,21 +16,6 @@ inline constexpr wchar_t kClientVersionPath[] = L"/api/orv/desktop/user/getClien
 // takes well under a second, a slow or lossy network a few.
 inline constexpr std::chrono::milliseconds kVersionQueryTimeLimit{10000};
 
-// Posts {"clientType":4} to `host` ("name" or "name:port"; the port defaults
-// to 443) over HTTPS and answers the `data.versionNo` string of the JSON
-// answer, or nothing when there is no answer or no usable version in it.
-// The status code is not consulted: an error answer that carries a version
-// still yields it. Blocks for kVersionQueryTimeLimit at most.
-std::optional<std::string> QueryClientVersion(const std::wstring& host);
-// The same question at another path of the host.
-std::optional<std::string> QueryClientVersion(const std::wstring& host, const std::wstring& path);
-
-// The version of an answer body (parsed up to its first NUL byte). A version
-// is accepted only as a short string of URL-safe characters that is not a
-// dot segment ("." or ".."), because it is pasted into the package URL's
-// path as it is.
-std::optional<std::string> ParseClientVersion(const std::string& body);
-
 // What the answer says about the current release: its version and, when the
 // service names it, the SHA-256 of its package.
 struct ClientRelease {
@@ -39,8 +24,21 @@ struct ClientRelease {
   // `data.sha256` (then the package is checked by its zip CRCs alone).
   std::string packageSha256;
 };
+
+// The release of an answer body (parsed up to its first NUL byte): its
+// `data.versionNo` string and `data.sha256`. A version is accepted only as a
+// short string of URL-safe characters that is not a dot segment ("." or
+// ".."), because it is pasted into the package URL's path as it is; without
+// one there is no release.
 std::optional<ClientRelease> ParseClientRelease(const std::string& body);
-// The question of QueryClientVersion, with the whole release for an answer.
+
+// Posts {"clientType":4} to `host` ("name" or "name:port"; the port defaults
+// to 443) over HTTPS and answers the release the JSON answer names, or
+// nothing when there is no answer or no usable version in it. The status
+// code is not consulted: an error answer that carries a version still
+// yields it. Blocks for kVersionQueryTimeLimit at most.
 std::optional<ClientRelease> QueryClientRelease(const std::wstring& host);
+// The same question at another path of the host (tests).
+std::optional<ClientRelease> QueryClientRelease(const std::wstring& host, const std::wstring& path);
 
 }  // namespace app

@@ -1,5 +1,7 @@
 #include "app/shell/prompts/running_client.h"
 
+#include <tlhelp32.h>
+
 #include <utility>
 
 #include "base/files/path_compare.h"
@@ -65,9 +67,8 @@ bool isFolderInUse(const std::wstring& folder, HWND owner, InstallContinuation c
   // started from the install folder is among the processes found below.
   EndClientProcesses();
 
-  PROCESSENTRY32W entry = EmptyEntry();
   std::vector<DWORD> pids;
-  bool in_use = FindProcessesInFolder(snapshot.get(), folder, entry, pids);
+  bool in_use = FindProcessesInFolder(snapshot.get(), folder, pids);
   if (in_use) {
     WriteSetupLog(L"processIDString:");
     prompt.AskToCloseProcesses(
@@ -108,10 +109,10 @@ void EndClientProcesses() {
   } while (::Process32NextW(snapshot.get(), &entry));
 }
 
-bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, PROCESSENTRY32W& entry,
-                           std::vector<DWORD>& pids) {
+bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, std::vector<DWORD>& pids) {
   // An empty folder names no folder at all.
   if (folder.empty()) return false;
+  PROCESSENTRY32W entry = EmptyEntry();
   if (!::Process32FirstW(snapshot, &entry)) return false;
   // The installer may well run from the folder it installs into; answering
   // the prompt must never end the installer itself.

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <functional>
 #include <string>
@@ -34,11 +33,9 @@ void EndClientProcesses();
 // Appends to `pids`, in snapshot order, every process of `snapshot` whose
 // full image path lies inside `folder` at any depth, compared as Windows
 // compares paths (IsInsideFolder: letter case ignored, a separator after the
-// folder), except the calling process; `entry` is the caller's record for
-// walking the snapshot. An empty `folder` matches nothing. True when at
-// least one was found.
-bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, PROCESSENTRY32W& entry,
-                           std::vector<DWORD>& pids);
+// folder), except the calling process. An empty `folder` matches nothing.
+// True when at least one was found.
+bool FindProcessesInFolder(HANDLE snapshot, const std::wstring& folder, std::vector<DWORD>& pids);
 
 // True when a process other than the caller and the clients (which
 // isFolderInUse has ended) runs from inside `folder`, or when the processes

@@ -64,8 +64,10 @@ void SilentInstall::OnCheckDecided(bool cancelled) {
   }
   // The silent install lives until the process ends, so the task may hold it.
   SilentInstall* install = this;
+  // No start-up query ran: the one attempt asks the service itself.
   const bool posted = base::ThreadRegistry::PostTask(kWorkerThreadId, [install] {
-    const InstallResult result = RunInstallTask(install);
+    KnownPackage package;
+    const InstallResult result = RunInstallTask(install, package);
     base::ThreadRegistry::PostTask(kUiThreadId, [install, result] { install->Finish(ExitCodeFor(result)); });
   });
   if (!posted) Finish(app::ExitCode::Unexpected);

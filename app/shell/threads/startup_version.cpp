@@ -39,6 +39,8 @@ struct PendingQuery {
   bool started = false;
   // Signalled when the query is gone; empty when it could not be posted.
   base::unique_handle done;
+  // Where the query puts its answer; the UI thread only hands it on.
+  std::shared_ptr<KnownPackage> package;
 };
 
 PendingQuery& Pending() {
@@ -51,6 +53,7 @@ PendingQuery& Pending() {
 void StartVersionQuery() {
   PendingQuery& pending = Pending();
   auto done = std::make_shared<QueryDone>();
+  auto package = std::make_shared<KnownPackage>();
   // The waiting side keeps the event open on its own: the task's reference
   // may be the last one and close it right after signalling.
   base::unique_handle event;
@@ -59,26 +62,28 @@ void StartVersionQuery() {
                                          &copy, SYNCHRONIZE, FALSE, 0)) {
     event.reset(copy);
   }
-  const bool beside = event && base::ThreadRegistry::PostTask(kWorkerThreadId, [done] {
+  const bool beside = event && base::ThreadRegistry::PostTask(kWorkerThreadId, [done, package] {
                         try {
-                          GetNewVersion();
+                          *package = GetNewVersion();
                         } catch (...) {
                           // Without a version the install task asks again.
                         }
                       });
   pending.started = true;
   pending.done = beside ? std::move(event) : base::unique_handle();
+  pending.package = std::move(package);
 }
 
-void WaitForVersionQuery() { WaitForVersionQuery(kStartupWaitLimit); }
+std::shared_ptr<KnownPackage> WaitForVersionQuery() { return WaitForVersionQuery(kStartupWaitLimit); }
 
-void WaitForVersionQuery(std::chrono::milliseconds limit) {
+std::shared_ptr<KnownPackage> WaitForVersionQuery(std::chrono::milliseconds limit) {
   if (!Pending().started) StartVersionQuery();
   const base::unique_handle done = std::move(Pending().done);
+  std::shared_ptr<KnownPackage> package = std::move(Pending().package);
   Pending().started = false;
   if (!done) {
-    GetNewVersion();
-    return;
+    *package = GetNewVersion();
+    return package;
   }
   // The window must come up even if the query never ends. Stopping to wait
   // is safe: only the worker reads what the query writes, and it runs the
@@ -86,14 +91,7 @@ void WaitForVersionQuery(std::chrono::milliseconds limit) {
   if (::WaitForSingleObject(done.get(), static_cast<DWORD>(limit.count())) == WAIT_TIMEOUT) {
     WriteSetupLog(L"The version query did not end in time; the window opens without it");
   }
-}
-
-void GetNewVersionWhile(const std::function<void()>& work) { GetNewVersionWhile(work, kStartupWaitLimit); }
-
-void GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit) {
-  StartVersionQuery();
-  if (work) work();
-  WaitForVersionQuery(limit);
+  return package;
 }
 
 }  // namespace app

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
+#include <memory>
+
+#include "app/install/install_pipeline.h"
 
 namespace app {
 
@@ -13,18 +15,13 @@ namespace app {
 void StartVersionQuery();
 
 // Returns when the query StartVersionQuery began has ended (starting it
-// first when none was), so the caller proceeds with the package location
-// known, as after a plain GetNewVersion. With no worker thread registered,
-// the query runs here. A query that outlasts `limit` (by default its own
-// time limit and a margin) is not waited for any longer: this logs so, and
-// the query finishes on the worker, before any install task posted there
-// later.
-void WaitForVersionQuery();
-void WaitForVersionQuery(std::chrono::milliseconds limit);
-
-// GetNewVersion and `work` at the same time, `work` on the calling thread:
-// StartVersionQuery, `work`, WaitForVersionQuery(limit).
-void GetNewVersionWhile(const std::function<void()>& work);
-void GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit);
+// first when none was), with the package location it made, for the install
+// tasks. With no worker thread registered, the query runs here. A query
+// that outlasts `limit` (by default its own time limit and a margin) is not
+// waited for any longer: this logs so, and the query finishes on the worker,
+// before any install task posted there later. The location belongs to the
+// worker: only a caller that saw the query end may read it here.
+std::shared_ptr<KnownPackage> WaitForVersionQuery();
+std::shared_ptr<KnownPackage> WaitForVersionQuery(std::chrono::milliseconds limit);
 
 }  // namespace app

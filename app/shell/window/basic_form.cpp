@@ -15,6 +15,7 @@
 #include "app/shell/prompts/running_client.h"
 #include "app/shell/threads/startup_version.h"
 #include "app/shell/threads/thread_ids.h"
+#include "base/com_ptr.h"
 #include "base/startup_trace.h"
 #include "base/thread_registry.h"
 #include "ui/controls/box.h"
@@ -89,7 +90,7 @@ void BasicForm::OnSkinLoaded() {
   // otherwise stop to decode the skin's images one by one: both happen at once.
   if (ui::Control* root = GetRoot()) root->PreloadImages();
   base::MarkStartupPhase("images preloaded beside the version query");
-  WaitForVersionQuery();
+  package_ = WaitForVersionQuery();
   base::MarkStartupPhase("version query");
 }
 
@@ -104,8 +105,8 @@ LRESULT BasicForm::OnCloseMessage(UINT, WPARAM, LPARAM, bool& handled) {
 
 void BasicForm::EndProcess() {
   ::PostQuitMessage(0);
-  // Not the runtime's exit: that would run static destructors (the package
-  // location, the clock's lock) while the worker may still be using them.
+  // Not the runtime's exit: that would run static destructors while the
+  // worker may still be using what they destroy.
   // Nothing is left to flush; every log record is written when it is made.
   ::TerminateProcess(::GetCurrentProcess(), 1);
 }
@@ -165,7 +166,8 @@ void BasicForm::OnInstallDecided(bool cancelled) {
   Show(installing_state_, true);
   // The form lives until the process ends, so the task may hold it.
   InstallView* view = this;
-  base::ThreadRegistry::PostTask(kWorkerThreadId, [view] { RunInstallTask(view); });
+  std::shared_ptr<KnownPackage> package = package_;
+  base::ThreadRegistry::PostTask(kWorkerThreadId, [view, package] { RunInstallTask(view, *package); });
 }
 
 void BasicForm::ShowCloseConfirmation() {
@@ -231,22 +233,21 @@ void BasicForm::PresentPrompt(const std::wstring& text, std::function<void(bool 
 }
 
 std::wstring BasicForm::PickFolder() {
-  LPITEMIDLIST root = nullptr;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, &root))) root = nullptr;
+  base::unique_cotaskmem_ptr<ITEMIDLIST> root;
+  // A failed call hands back no list: the browser starts at its own root.
+  if (FAILED(::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOP, root.put()))) root.release();
   BROWSEINFOW info{};
   info.hwndOwner = ::GetForegroundWindow();
-  info.pidlRoot = root;
+  info.pidlRoot = root.get();
   info.ulFlags = 0x43;  // BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN | BIF_NEWDIALOGSTYLE
-  LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
+  const base::unique_cotaskmem_ptr<ITEMIDLIST> chosen(::SHBrowseForFolderW(&info));
   std::wstring path;
   if (chosen) {
     wchar_t buffer[MAX_PATH] = {};
-    if (::SHGetPathFromIDListW(chosen, buffer)) path = buffer;
-    ::CoTaskMemFree(chosen);
+    if (::SHGetPathFromIDListW(chosen.get(), buffer)) path = buffer;
   } else {
     WriteSetupLog(L"No directory selected");
   }
-  if (root) ::CoTaskMemFree(root);
   return path;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/install/install_pipeline.h"
 #include "app/install/install_view.h"
 #include "app/shell/prompts/msg_box_prompt.h"
 #include "app/shell/window/control_progress_sink.h"
@@ -86,6 +87,9 @@ class BasicForm : public ui::WindowImplBase, public InstallView {
   ui::Control* change_area_ = nullptr;
   ui::Control* finally_state_ = nullptr;
   MsgBoxPrompt client_prompt_;
+  // The start-up query's package location, handed to every install task;
+  // only the worker reads it.
+  std::shared_ptr<KnownPackage> package_ = std::make_shared<KnownPackage>();
   // Made with the skin, on the UI thread; the install task reports to it
   // from the worker, which starts only after the skin is loaded.
   std::unique_ptr<ControlProgressSink> progress_;

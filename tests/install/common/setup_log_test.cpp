@@ -6,10 +6,10 @@
 #include <string>
 
 #include "app/install/common/setup_log.h"
-#include "base/time/wall_clock.h"
 #include "base/unique_any.h"
 #include "support/child_role.h"
 #include "support/files.h"
+#include "support/fixed_wall_clock.h"
 #include "support/working_folder_test.h"
 
 namespace {
@@ -54,7 +54,7 @@ TEST_F(SetupLogTest, StampIsTheLocalTimeOfTheCall) {
   last_second.tm_sec = 59;
   last_second.tm_isdst = -1;
   {
-    app::ScopedFixedWallClock clock(std::mktime(&last_second));
+    test_support::ScopedFixedWallClock clock(std::mktime(&last_second));
     app::WriteSetupLog(L"x");
   }
   EXPECT_EQ(LogBytes(), "\r\n[2026/12/31 23:59:59] x\r\r\n");

@@ -48,7 +48,7 @@ app::DownloadOptions WithoutPauses() {
   return options;
 }
 
-DownloadRun Download(uint64_t freeBytes = 4294967296ULL, app::DownloadOptions options = WithoutPauses()) {
+DownloadRun RunDownload(const app::PackageLocation& package, uint64_t freeBytes, app::DownloadOptions options) {
   DownloadRun run{};
   net_test::RecordingSink sink;
   options.freeSpace = [&run, freeBytes](const std::wstring& directory, uint64_t* free) {
@@ -57,7 +57,7 @@ DownloadRun Download(uint64_t freeBytes = 4294967296ULL, app::DownloadOptions op
     return true;
   };
   net_test::RunWithReaper(240, "the download never returned", [&] {
-    run.result = app::DownloadPackage(sink, options);
+    run.result = app::DownloadPackage(package, sink, options);
   });
   run.reports = sink.reports;
   return run;
@@ -93,18 +93,19 @@ class PackageDownload : public ::testing::Test {
     // storage or in WinINet's cache) can stand in for this run's package.
     storagePath_ = net_test::PutInStorage(
         std::string(info->name()) + "_" + std::to_string(::GetTickCount()) + ".zip", original_);
-    app::packagePath = dir_->File(L"2026_12_07.zip");
-    app::downloadUrl = StorageUrl(storagePath_) + L"?name=2026_12_07";
+    package_.packagePath = dir_->File(L"2026_12_07.zip");
+    package_.downloadUrl = StorageUrl(storagePath_) + L"?name=2026_12_07";
   }
   void TearDown() override {
     ::DeleteFileW(net_test::StorageFilePath(storagePath_).c_str());
-    app::packageSha256.clear();
-    app::downloadUrl.clear();
-    app::packagePath.clear();
     dir_.reset();
   }
 
-  std::string Local() const { return test_support::ReadFileBytes(app::packagePath); }
+  DownloadRun Download(uint64_t freeBytes = 4294967296ULL, app::DownloadOptions options = WithoutPauses()) const {
+    return RunDownload(package_, freeBytes, options);
+  }
+
+  std::string Local() const { return test_support::ReadFileBytes(package_.packagePath); }
   void ExpectIdenticalToOriginal() const {
     std::string local = Local();
     EXPECT_EQ(local.size(), original_.size()) << "the local package has the wrong size";
@@ -113,6 +114,7 @@ class PackageDownload : public ::testing::Test {
   }
 
   std::unique_ptr<net_test::ScopedWorkDir> dir_;
+  app::PackageLocation package_;
   std::string original_;
   std::string storagePath_;
 };
@@ -167,9 +169,9 @@ TEST_F(PackageDownload, PackageCrossesTheWireOnce) {
 TEST_F(PackageDownload, StorageWithoutUsefulHeadAnswerStillGivesTheSize) {
   for (const char* fault : {"nohead", "headnolength"}) {
     SCOPED_TRACE(fault);
-    ::DeleteFileW(app::packagePath.c_str());
+    ::DeleteFileW(package_.packagePath.c_str());
     ::DeleteFileW(dir_->File(L"setup.log").c_str());
-    app::downloadUrl = FaultUrl(fault, storagePath_);
+    package_.downloadUrl = FaultUrl(fault, storagePath_);
     EXPECT_EQ(Download().result, InstallResult::Success);
     ExpectIdenticalToOriginal();
     EXPECT_EQ(dir_->LogLines(), Concat({StartLines(0, kPackageSize), Range(0),
@@ -178,7 +180,7 @@ TEST_F(PackageDownload, StorageWithoutUsefulHeadAnswerStillGivesTheSize) {
 }
 
 TEST_F(PackageDownload, PartialFileIsResumedFromItsSize) {
-  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
+  ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, original_.substr(0, 30000)));
 
   DownloadRun run = Download();
   EXPECT_EQ(run.result, InstallResult::Success);
@@ -195,7 +197,7 @@ TEST_F(PackageDownload, PartialFileIsResumedFromItsSize) {
 TEST_F(PackageDownload, CompleteOrOversizedFileIsFetchedAgain) {
   // A finished package of an earlier attempt the same day (here with other
   // bytes) is emptied and fetched again, in a fresh round that is no failure.
-  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, std::string(kPackageSize, 'x')));
+  ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, std::string(kPackageSize, 'x')));
   DownloadRun run = Download();
   EXPECT_EQ(run.result, InstallResult::Success);
   ExpectIdenticalToOriginal();
@@ -205,14 +207,14 @@ TEST_F(PackageDownload, CompleteOrOversizedFileIsFetchedAgain) {
                     kSuccessEnd}));
 
   // A file larger than the package is started over the same way.
-  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, std::string(kPackageSize + 5000, 'y')));
+  ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, std::string(kPackageSize + 5000, 'y')));
   EXPECT_EQ(Download().result, InstallResult::Success);
   ExpectIdenticalToOriginal();
 }
 
 TEST_F(PackageDownload, DroppedConnectionsContinueWithinTheSameAttempt) {
   // Every answer of this storage breaks off after 40 000 body bytes.
-  app::downloadUrl = FaultUrl("drop/40000", storagePath_);
+  package_.downloadUrl = FaultUrl("drop/40000", storagePath_);
   DownloadRun run = Download();
   EXPECT_EQ(run.result, InstallResult::Success);
   ExpectIdenticalToOriginal();
@@ -226,8 +228,8 @@ TEST_F(PackageDownload, DroppedConnectionsContinueWithinTheSameAttempt) {
 TEST_F(PackageDownload, StorageThatIgnoresRangeIsStartedOverNotAppended) {
   // A resumed file whose rest comes back as the whole package (200, not 206)
   // would otherwise be 130 000 bytes of garbage.
-  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
-  app::downloadUrl = FaultUrl("norange", storagePath_);
+  ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, original_.substr(0, 30000)));
+  package_.downloadUrl = FaultUrl("norange", storagePath_);
   DownloadRun run = Download();
   EXPECT_EQ(run.result, InstallResult::Success);
   ExpectIdenticalToOriginal();
@@ -238,8 +240,8 @@ TEST_F(PackageDownload, StorageThatIgnoresRangeIsStartedOverNotAppended) {
 }
 
 TEST_F(PackageDownload, PartialAnswerFromAnotherOffsetIsStartedOverToo) {
-  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
-  app::downloadUrl = FaultUrl("wrongrange", storagePath_);
+  ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, original_.substr(0, 30000)));
+  package_.downloadUrl = FaultUrl("wrongrange", storagePath_);
   EXPECT_EQ(Download().result, InstallResult::Success);
   ExpectIdenticalToOriginal();
   Lines lines = dir_->LogLines();
@@ -249,8 +251,8 @@ TEST_F(PackageDownload, PartialAnswerFromAnotherOffsetIsStartedOverToo) {
   // package again) is never appended, also not from the first byte; a storage
   // that keeps answering so ends the download after a few fresh starts.
   ::DeleteFileW(dir_->File(L"setup.log").c_str());
-  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
-  app::downloadUrl = FaultUrl("nocontentrange", storagePath_);
+  ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, original_.substr(0, 30000)));
+  package_.downloadUrl = FaultUrl("nocontentrange", storagePath_);
   EXPECT_EQ(Download().result, InstallResult::RangeOpenFailed);
   EXPECT_EQ(Local().size(), 0u) << "bytes of an answer without Content-Range were kept";
   lines = dir_->LogLines();
@@ -263,7 +265,7 @@ TEST_F(PackageDownload, StorageFallingSilentMidBodyIsAskedForTheRest) {
   // continues from the count reached within the same attempt.
   app::DownloadOptions options = WithoutPauses();
   options.receiveTimeout = std::chrono::milliseconds(1000);
-  app::downloadUrl = FaultUrl("hush/40960", storagePath_);
+  package_.downloadUrl = FaultUrl("hush/40960", storagePath_);
   DownloadRun run = Download(4294967296ULL, options);
   EXPECT_EQ(run.result, InstallResult::Success);
   ExpectIdenticalToOriginal();
@@ -274,7 +276,7 @@ TEST_F(PackageDownload, StorageFallingSilentMidBodyIsAskedForTheRest) {
 TEST_F(PackageDownload, AnswersThatEndWithoutDataAreBounded) {
   // A storage whose every answer ends before its body: the transfer gives up
   // after a few empty answers instead of asking forever.
-  app::downloadUrl = FaultUrl("drop/0", storagePath_);
+  package_.downloadUrl = FaultUrl("drop/0", storagePath_);
   DownloadRun run = Download();
   EXPECT_EQ(run.result, InstallResult::RangeOpenFailed);
   Lines expected = StartLines(0, kPackageSize);
@@ -286,34 +288,34 @@ TEST_F(PackageDownload, AnswersThatEndWithoutDataAreBounded) {
 
 TEST_F(PackageDownload, StorageErrorAnswersRecognisedBySize) {
   // Content length 0: no size, no retries, no file.
-  app::downloadUrl = FaultUrl("empty", storagePath_);
+  package_.downloadUrl = FaultUrl("empty", storagePath_);
   EXPECT_EQ(Download().result, InstallResult::NoFileSize);
   EXPECT_TRUE(dir_->LogLines().empty());
-  EXPECT_EQ(::GetFileAttributesW(app::packagePath.c_str()), INVALID_FILE_ATTRIBUTES)
+  EXPECT_EQ(::GetFileAttributesW(package_.packagePath.c_str()), INVALID_FILE_ATTRIBUTES)
       << "a package file was created without a size";
 
   // The real storage's answer for a version without a package (421 bytes):
   // completed, reported as not ready, and the answer stays on disk.
-  app::downloadUrl = StorageUrl("/download/latest/0.0.0-none/orvanecloud.zip?name=2026_12_07");
+  package_.downloadUrl = StorageUrl("/download/latest/0.0.0-none/orvanecloud.zip?name=2026_12_07");
   EXPECT_EQ(Download().result, InstallResult::PackageNotReady);
   EXPECT_EQ(dir_->LogLines(), Concat({StartLines(0, 421), Range(0), Finished(421, 421)}));
   EXPECT_EQ(Local().size(), 421u) << "the not-ready answer was not left on disk";
 
   // The next attempt truncates that answer, since it is as large as the size.
-  app::downloadUrl = FaultUrl("fixed/421", "/x");
+  package_.downloadUrl = FaultUrl("fixed/421", "/x");
   EXPECT_EQ(Download().result, InstallResult::PackageNotReady);
   EXPECT_EQ(Local().size(), 421u);
 
   // 409 bytes is the storage refusing the ranged request.
-  ::DeleteFileW(app::packagePath.c_str());
+  ::DeleteFileW(package_.packagePath.c_str());
   ::DeleteFileW(dir_->File(L"setup.log").c_str());
-  app::downloadUrl = FaultUrl("fixed/409", "/x");
+  package_.downloadUrl = FaultUrl("fixed/409", "/x");
   EXPECT_EQ(Download().result, InstallResult::RangeOpenFailed);
   EXPECT_EQ(dir_->LogLines(), Concat({StartLines(0, 409), Range(0)}));
 }
 
 TEST_F(PackageDownload, UrlThatNeverOpensIsTriedSixtyTimes) {
-  app::downloadUrl = L"https://localhost:" + std::to_wstring(net_test::ClosedPort()) + L"/p.zip";
+  package_.downloadUrl = L"https://localhost:" + std::to_wstring(net_test::ClosedPort()) + L"/p.zip";
   DownloadRun run = Download();
   EXPECT_EQ(run.result, InstallResult::OpenUrlFailed);
   EXPECT_EQ(dir_->LogLines(), Lines(60, "Failed to open URL."));
@@ -335,7 +337,7 @@ TEST_F(PackageDownload, InternetHandleThatNeverOpensIsTriedSixtyTimes) {
   EXPECT_EQ(opened, 60);
   EXPECT_EQ(dir_->LogLines(), Lines(60, "Failed to open internet connection."));
   EXPECT_TRUE(run.reports.empty());
-  EXPECT_EQ(::GetFileAttributesW(app::packagePath.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(::GetFileAttributesW(package_.packagePath.c_str()), INVALID_FILE_ATTRIBUTES);
 
   ::DeleteFileW(dir_->File(L"setup.log").c_str());
   opened = 0;
@@ -343,7 +345,7 @@ TEST_F(PackageDownload, InternetHandleThatNeverOpensIsTriedSixtyTimes) {
     if (++opened < 60) return nullptr;
     return app::OpenDownloadSession();
   };
-  app::downloadUrl = L"https://localhost:" + std::to_wstring(net_test::ClosedPort()) + L"/p.zip";
+  package_.downloadUrl = L"https://localhost:" + std::to_wstring(net_test::ClosedPort()) + L"/p.zip";
   EXPECT_EQ(Download(4294967296ULL, options).result, InstallResult::OpenUrlFailed);
   Lines expected(59, "Failed to open internet connection.");
   expected.push_back("Failed to open URL.");
@@ -362,13 +364,13 @@ TEST_F(PackageDownload, TooLittleSpaceStopsBeforeAnyTransfer) {
 
 TEST_F(PackageDownload, LocalFileProblemsEndTheDownload) {
   // A package path that cannot be created.
-  app::packagePath = dir_->File(L"no-such-folder\\2026_12_07.zip");
+  package_.packagePath = dir_->File(L"no-such-folder\\2026_12_07.zip");
   EXPECT_EQ(Download().result, InstallResult::CreateFileFailed);
   EXPECT_TRUE(dir_->LogLines().empty());
 
   // A volume that refuses every write (Wine maps Z:\dev\full to the device)
   // ends the download with a failure instead of a damaged package.
-  app::packagePath = L"Z:\\dev\\full";
+  package_.packagePath = L"Z:\\dev\\full";
   EXPECT_EQ(Download().result, InstallResult::DownloadException);
   Lines lines = dir_->LogLines();
   ASSERT_FALSE(lines.empty());
@@ -381,23 +383,23 @@ TEST_F(PackageDownload, PackageIsCheckedAgainstTheDigestTheServiceNames) {
   // The digest runs along with the writes, over a resumed file's earlier
   // part too, and starts over with a storage that ignores the range.
   const std::string digest = net_test::Sha256(original_);
-  app::packageSha256 = digest;
+  package_.packageSha256 = digest;
   EXPECT_EQ(Download().result, InstallResult::Success);
   ExpectIdenticalToOriginal();
-  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
+  ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, original_.substr(0, 30000)));
   EXPECT_EQ(Download().result, InstallResult::Success);
-  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, original_.substr(0, 30000)));
-  app::downloadUrl = FaultUrl("norange", storagePath_);
+  ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, original_.substr(0, 30000)));
+  package_.downloadUrl = FaultUrl("norange", storagePath_);
   EXPECT_EQ(Download().result, InstallResult::Success);
   ExpectIdenticalToOriginal();
 
   // A resumed file whose earlier part is not the package's: refused and
   // deleted, with both digests logged; the next attempt fetches it whole.
   ::DeleteFileW(dir_->File(L"setup.log").c_str());
-  ASSERT_TRUE(test_support::WriteFileBytes(app::packagePath, std::string(30000, 'x')));
-  app::downloadUrl = StorageUrl(storagePath_);
+  ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, std::string(30000, 'x')));
+  package_.downloadUrl = StorageUrl(storagePath_);
   EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);
-  EXPECT_EQ(::GetFileAttributesW(app::packagePath.c_str()), INVALID_FILE_ATTRIBUTES)
+  EXPECT_EQ(::GetFileAttributesW(package_.packagePath.c_str()), INVALID_FILE_ATTRIBUTES)
       << "a package that does not match its digest was kept";
   std::string damaged = std::string(30000, 'x') + original_.substr(30000);
   EXPECT_EQ(dir_->LogLines(),
@@ -408,7 +410,7 @@ TEST_F(PackageDownload, PackageIsCheckedAgainstTheDigestTheServiceNames) {
   ExpectIdenticalToOriginal();
 
   // A digest that names another package refuses even a clean download.
-  app::packageSha256 = std::string(64, '0');
+  package_.packageSha256 = std::string(64, '0');
   EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);
 }
 
@@ -425,7 +427,7 @@ TEST_F(PackageDownload, UnexpectedFailureBecomesAResultAndKeepsTheFile) {
   options.retryPause = std::chrono::milliseconds(0);
   InstallResult result = InstallResult::Success;
   net_test::RunWithReaper(60, "the download never returned", [&] {
-    result = app::DownloadPackage(sink, options);
+    result = app::DownloadPackage(package_, sink, options);
   });
   EXPECT_EQ(result, InstallResult::DownloadException);
   EXPECT_EQ(Local(), original_.substr(0, 1024)) << "the first chunk was not kept";

@@ -3,12 +3,12 @@
 #include <windows.h>
 
 #include <ctime>
+#include <optional>
 #include <string>
 
 #include "base/text/ansi_text.h"
 #include "app/install/version/package_choice.h"
-#include "app/install/common/package_location.h"
-#include "base/time/wall_clock.h"
+#include "support/fixed_wall_clock.h"
 #include "install/support/pipeline_support.h"
 
 namespace app {
@@ -33,17 +33,19 @@ TEST(GetNewVersion, TestModeAsksTheTestHostAndFillsUrlAndPath) {
   std::wstring version = app::FromAnsi(test_support::ServedVersion());
   ASSERT_FALSE(version.empty()) << "the local API has no version file";
   std::wstring api = Host("ORVANE_API_PORT");
+  std::optional<PackageLocation> package;
   {
-    ScopedFixedWallClock clock(LastSecondOf2026());
-    ASSERT_TRUE(GetNewVersion(L"setup.exe --test", Host("ORVANE_DEAD_PORT"), api, L"storage:1"));
+    test_support::ScopedFixedWallClock clock(LastSecondOf2026());
+    package = GetNewVersion(L"setup.exe --test", Host("ORVANE_DEAD_PORT"), api, L"storage:1");
   }
+  ASSERT_TRUE(package);
   wchar_t temp[261] = {};
   ::GetTempPathW(260, temp);
-  EXPECT_EQ(packagePath, std::wstring(temp) + L"2026_12_31.zip");
-  EXPECT_EQ(downloadUrl, L"https://storage:1/download/development/latest/" + version +
-                             L"/orvanecloud.zip?name=2026_12_31");
+  EXPECT_EQ(package->packagePath, std::wstring(temp) + L"2026_12_31.zip");
+  EXPECT_EQ(package->downloadUrl, L"https://storage:1/download/development/latest/" + version +
+                                      L"/orvanecloud.zip?name=2026_12_31");
   // The local API names its package's SHA-256, which the download checks.
-  EXPECT_EQ(packageSha256.size(), 64u) << "no package digest taken from the answer";
+  EXPECT_EQ(package->packageSha256.size(), 64u) << "no package digest taken from the answer";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "base/net/win_http_client.h"
@@ -39,6 +40,20 @@ std::wstring ApiHost(const wchar_t* name = L"localhost") {
 
 using test_support::ServedVersion;
 
+// The version alone of what the service answers, which is what most of
+// these cases are about.
+std::optional<std::string> VersionOf(const std::optional<app::ClientRelease>& release) {
+  if (!release) return std::nullopt;
+  return release->version;
+}
+std::optional<std::string> ParseClientVersion(const std::string& body) {
+  return VersionOf(app::ParseClientRelease(body));
+}
+std::optional<std::string> QueryClientVersion(const std::wstring& host,
+                                              const std::wstring& path = app::kClientVersionPath) {
+  return VersionOf(app::QueryClientRelease(host, path));
+}
+
 std::wstring OddPath(const char* mode) {
   return L"/odd/" + app::FromAnsi(mode) + app::kClientVersionPath;
 }
@@ -47,18 +62,18 @@ TEST(VersionQuery, AnswerWithVersionYieldsIt) {
   ASSERT_FALSE(ServedVersion().empty()) << "the local API has no version file";
 
   // The API host of the build and the test host (an address) both answer.
-  EXPECT_EQ(app::QueryClientVersion(ApiHost()), ServedVersion());
-  EXPECT_EQ(app::QueryClientVersion(ApiHost(L"127.0.0.1")), ServedVersion());
+  EXPECT_EQ(QueryClientVersion(ApiHost()), ServedVersion());
+  EXPECT_EQ(QueryClientVersion(ApiHost(L"127.0.0.1")), ServedVersion());
 
   // An error status whose body still carries the version yields the version.
-  EXPECT_EQ(app::QueryClientVersion(ApiHost(), OddPath("status-500")), ServedVersion());
+  EXPECT_EQ(QueryClientVersion(ApiHost(), OddPath("status-500")), ServedVersion());
 
   // The members besides data.versionNo are ignored, whatever their types.
-  EXPECT_EQ(app::ParseClientVersion(R"({"code":0,"data":{"versionNo":"1.2.3"}})"), "1.2.3");
-  EXPECT_EQ(app::ParseClientVersion(R"({"code":"x","msg":[1],"data":{"versionNo":"2.0.1-beta+7","n":null}})"),
+  EXPECT_EQ(ParseClientVersion(R"({"code":0,"data":{"versionNo":"1.2.3"}})"), "1.2.3");
+  EXPECT_EQ(ParseClientVersion(R"({"code":"x","msg":[1],"data":{"versionNo":"2.0.1-beta+7","n":null}})"),
             "2.0.1-beta+7");
   // The body counts up to its first NUL byte.
-  EXPECT_EQ(app::ParseClientVersion(std::string("{\"data\":{\"versionNo\":\"3.1\"}}\0junk", 33)), "3.1");
+  EXPECT_EQ(ParseClientVersion(std::string("{\"data\":{\"versionNo\":\"3.1\"}}\0junk", 33)), "3.1");
 }
 
 TEST(VersionQuery, PackageDigestIsTakenOnlyWhenItIsSixtyFourHexDigits) {
@@ -94,22 +109,22 @@ TEST(VersionQuery, PackageDigestIsTakenOnlyWhenItIsSixtyFourHexDigits) {
 TEST(VersionQuery, AnswersWithoutUsableVersionYieldNone) {
   // Odd answers of a real server, each without a crash.
   for (const char* mode : {"null-data", "no-version", "numeric-version", "not-json", "array"}) {
-    EXPECT_EQ(app::QueryClientVersion(ApiHost(), OddPath(mode)), std::nullopt) << "answer: " << mode;
+    EXPECT_EQ(QueryClientVersion(ApiHost(), OddPath(mode)), std::nullopt) << "answer: " << mode;
   }
   // A version that would change the package URL's path or query is refused.
-  EXPECT_EQ(app::QueryClientVersion(ApiHost(), OddPath("unsafe-version")), std::nullopt);
+  EXPECT_EQ(QueryClientVersion(ApiHost(), OddPath("unsafe-version")), std::nullopt);
   for (const char* body : {"", "{", "null", "{\"data\":[]}", "{\"data\":{\"versionNo\":\"\"}}",
                            "{\"data\":{\"versionNo\":\"1 2\"}}", "{\"data\":{\"versionNo\":\"a\\r\\nb\"}}",
                            "{\"data\":{\"versionNo\":true}}", "{\"versionNo\":\"1.2.3\"}",
                            "{\"data\":{\"versionNo\":\"..\"}}", "{\"data\":{\"versionNo\":\".\"}}"}) {
-    EXPECT_EQ(app::ParseClientVersion(body), std::nullopt) << "body: " << body;
+    EXPECT_EQ(ParseClientVersion(body), std::nullopt) << "body: " << body;
   }
 
   // Dots that only look like a version still are one.
-  EXPECT_EQ(app::ParseClientVersion("{\"data\":{\"versionNo\":\"1..2\"}}"), "1..2");
+  EXPECT_EQ(ParseClientVersion("{\"data\":{\"versionNo\":\"1..2\"}}"), "1..2");
 
   // No server at all: no version, and no long wait for a refused connection.
-  EXPECT_EQ(app::QueryClientVersion(L"localhost:" + std::to_wstring(net_test::ClosedPort())),
+  EXPECT_EQ(QueryClientVersion(L"localhost:" + std::to_wstring(net_test::ClosedPort())),
             std::nullopt);
 }
 
@@ -183,7 +198,7 @@ TEST(WinHttpClient, AnswerThatDoesNotComeInTimeEndsThePost) {
   EXPECT_TRUE(posted) << "the answer's status and headers had arrived";
   EXPECT_EQ(partial.statusCode, 200);
   EXPECT_EQ(partial.errorText.rfind(L"Error in WinHttp", 0), 0u) << app::ToAnsi(partial.errorText);
-  EXPECT_EQ(app::ParseClientVersion(partial.body), std::nullopt) << "the whole answer arrived: " << partial.body;
+  EXPECT_EQ(ParseClientVersion(partial.body), std::nullopt) << "the whole answer arrived: " << partial.body;
 }
 
 TEST(WinHttpClient, ServerAuthenticationIsAnsweredWithTheCredentials) {
@@ -195,7 +210,7 @@ TEST(WinHttpClient, ServerAuthenticationIsAnsweredWithTheCredentials) {
   app::HttpResponse response;
   ASSERT_TRUE(client.Post(path, L"", "{}", response)) << app::ToAnsi(response.errorText);
   EXPECT_EQ(response.statusCode, 200);
-  EXPECT_EQ(app::ParseClientVersion(response.body), ServedVersion());
+  EXPECT_EQ(ParseClientVersion(response.body), ServedVersion());
 
   // Wrong credentials: the second 401 ends the exchange, as a received answer.
   app::WinHttpClient wrong(L"localhost", port, true, L"WinHttpClient", L"", L"", L"orvane", L"nope");
@@ -249,7 +264,7 @@ TEST(WinHttpClient, ProxyAskingForCredentialsThatNobodyGaveEndsAfterTwoSends) {
   EXPECT_EQ(response.statusCode, 407);
   EXPECT_EQ(ProxiedRequestsFor(token), 2) << "the request should reach the proxy exactly twice";
   // The body of the last 407 is what a caller gets to parse.
-  EXPECT_EQ(app::ParseClientVersion(response.body), "4.0.7");
+  EXPECT_EQ(ParseClientVersion(response.body), "4.0.7");
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <memory>
@@ -73,10 +74,8 @@ class RunningClientTest : public install_test::WorkingFolderTest {
 
   std::vector<DWORD> Scan(const std::wstring& folder) {
     base::unique_hfile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
     std::vector<DWORD> pids;
-    bool found = app::FindProcessesInFolder(snapshot.get(), folder, entry, pids);
+    bool found = app::FindProcessesInFolder(snapshot.get(), folder, pids);
     EXPECT_EQ(found, !pids.empty());
     return pids;
   }

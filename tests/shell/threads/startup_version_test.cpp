@@ -8,10 +8,12 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "app/shell/threads/misc_thread.h"
-#include "app/install/common/package_location.h"
 #include "app/shell/threads/startup_version.h"
 #include "app/shell/threads/thread_ids.h"
 #include "base/thread_registry.h"
@@ -31,15 +33,32 @@ size_t QueryEndsLogged() {
   return count;
 }
 
+// The version query and `work` at the same time, as the start-up runs them:
+// `work` on the calling thread between starting the query and waiting for it.
+std::shared_ptr<KnownPackage> GetNewVersionWhile(const std::function<void()>& work) {
+  StartVersionQuery();
+  work();
+  return WaitForVersionQuery();
+}
+std::shared_ptr<KnownPackage> GetNewVersionWhile(const std::function<void()>& work, std::chrono::milliseconds limit) {
+  StartVersionQuery();
+  work();
+  return WaitForVersionQuery(limit);
+}
+
+// The package URL the query made; empty when it made none.
+std::wstring UrlOf(const std::shared_ptr<KnownPackage>& package) {
+  return package && *package ? (*package)->downloadUrl : std::wstring();
+}
+
 TEST(GetNewVersionWhile, TheQueryRunsOnTheWorkerWhileTheWorkRunsHere) {
   MiscThread worker(kWorkerThreadId);
   ASSERT_TRUE(worker.Start(base::kDefault));
-  downloadUrl.clear();
   const size_t before = QueryEndsLogged();
   const DWORD caller = ::GetCurrentThreadId();
   DWORD work_thread = 0;
   bool query_ended_during_work = false;
-  GetNewVersionWhile([&] {
+  const std::shared_ptr<KnownPackage> package = GetNewVersionWhile([&] {
     work_thread = ::GetCurrentThreadId();
     for (int i = 0; i < 600 && !query_ended_during_work; ++i) {
       query_ended_during_work = QueryEndsLogged() > before;
@@ -48,13 +67,12 @@ TEST(GetNewVersionWhile, TheQueryRunsOnTheWorkerWhileTheWorkRunsHere) {
   });
   EXPECT_EQ(work_thread, caller);
   EXPECT_TRUE(query_ended_during_work) << "the query did not run beside the work";
-  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+  EXPECT_NE(UrlOf(package).find(L"/orvanecloud.zip?name="), std::wstring::npos) << UrlOf(package);
 }
 
 TEST(StartVersionQuery, TheQueryEndsWithoutAnyoneWaitingAndIsWaitedForOnce) {
   MiscThread worker(kWorkerThreadId);
   ASSERT_TRUE(worker.Start(base::kDefault));
-  downloadUrl.clear();
   const size_t before = QueryEndsLogged();
   StartVersionQuery();
   bool ended = false;
@@ -63,19 +81,18 @@ TEST(StartVersionQuery, TheQueryEndsWithoutAnyoneWaitingAndIsWaitedForOnce) {
     if (!ended) ::Sleep(50);
   }
   EXPECT_TRUE(ended) << "the started query did not run until it was waited for";
-  WaitForVersionQuery();
+  const std::shared_ptr<KnownPackage> package = WaitForVersionQuery();
   EXPECT_EQ(QueryEndsLogged(), before + 1) << "waiting asked for the version again";
-  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+  EXPECT_NE(UrlOf(package).find(L"/orvanecloud.zip?name="), std::wstring::npos) << UrlOf(package);
 }
 
 TEST(GetNewVersionWhile, WithoutAWorkerTheQueryRunsHereAfterTheWork) {
-  downloadUrl.clear();
   const size_t before = QueryEndsLogged();
   size_t during_work = 0;
-  GetNewVersionWhile([&] { during_work = QueryEndsLogged(); });
+  const std::shared_ptr<KnownPackage> package = GetNewVersionWhile([&] { during_work = QueryEndsLogged(); });
   EXPECT_EQ(during_work, before);
   EXPECT_EQ(QueryEndsLogged(), before + 1);
-  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+  EXPECT_NE(UrlOf(package).find(L"/orvanecloud.zip?name="), std::wstring::npos) << UrlOf(package);
 }
 
 TEST(GetNewVersionWhile, AQueryThatDoesNotEndInTimeIsNotWaitedFor) {
@@ -88,9 +105,8 @@ TEST(GetNewVersionWhile, AQueryThatDoesNotEndInTimeIsNotWaitedFor) {
   ASSERT_TRUE(gate.is_valid());
   HANDLE held = gate.get();
   ASSERT_TRUE(base::ThreadRegistry::PostTask(kWorkerThreadId, [held] { ::WaitForSingleObject(held, 60000); }));
-  downloadUrl.clear();
   const size_t before = QueryEndsLogged();
-  GetNewVersionWhile([] {}, std::chrono::milliseconds(200));
+  const std::shared_ptr<KnownPackage> package = GetNewVersionWhile([] {}, std::chrono::milliseconds(200));
   EXPECT_EQ(QueryEndsLogged(), before) << "the caller waited for a query that could not run";
   EXPECT_NE(test_support::ReadFileBytes(L"setup.log").find("The version query did not end in time"),
             std::string::npos);
@@ -101,7 +117,7 @@ TEST(GetNewVersionWhile, AQueryThatDoesNotEndInTimeIsNotWaitedFor) {
   ASSERT_TRUE(base::ThreadRegistry::PostTask(kWorkerThreadId, [signal] { ::SetEvent(signal); }));
   ASSERT_EQ(::WaitForSingleObject(signal, 60000), WAIT_OBJECT_0) << "the worker never got past the query";
   EXPECT_EQ(QueryEndsLogged(), before + 1) << "the query did not run on the worker before its next task";
-  EXPECT_NE(downloadUrl.find(L"/orvanecloud.zip?name="), std::wstring::npos) << downloadUrl;
+  EXPECT_NE(UrlOf(package).find(L"/orvanecloud.zip?name="), std::wstring::npos) << UrlOf(package);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "app/install/install_view.h"
 #include "app/install/register/registration_in_progress.h"
 #include "app/shell/window/basic_form.h"
+#include "app/shell/window/installer_window.h"
 #include "shell/support/installer_test_support.h"
 #include "support/scratch_folder.h"
 #include "support/setup_log_reader.h"
@@ -118,12 +119,10 @@ class BasicFormTest : public testing::Test {
   // Opens a form on the display; null when the window could not be made.
   TestForm* Open(std::wstring pick = std::wstring()) {
     auto* form = new TestForm(&outcome_, std::move(pick));
-    if (!form->OpenWindow(nullptr, L"BasicFormTest", 0x00CE0000, 0, true)) {
+    if (!app::OpenInstallerWindow(form)) {
       ADD_FAILURE() << "the installer window was not created, last error " << ::GetLastError();
       return nullptr;
     }
-    form->ShowOnScreen(true, true);
-    form->CentreOnScreen();
     hwnd_ = form->GetHWND();
     // Clicks reach the controls only once the window has faded in.
     if (!test_support::WaitForOpenFade(*form)) ADD_FAILURE() << "the installer window never faded in";

@@ -53,7 +53,8 @@ TEST(InstallTask, ABreakingStepEndsInTheDownloadFailurePromptAndReleasesCom) {
     BreakingView view;
     std::atomic<HRESULT> com_after{E_FAIL};
     std::thread worker([&] {
-      app::RunInstallTask(&view);
+      app::KnownPackage package;
+      app::RunInstallTask(&view, package);
       // S_OK: COM was no longer initialised on this thread; S_FALSE: the
       // task left it behind.
       base::unique_couninitialize probe;
