@@ -8,10 +8,11 @@
 // (the installer's chunk size) writing with fwrite. Also shown: the routine
 // with its reports discarded, with and without its digest, the digest alone
 // over as many bytes against the system's, the bare loop with 64 KiB reads,
-// and the bare loop with a size request by GET whose body is never read, which a storage
-// that refuses HEAD leaves the installer: Wine's WinINet closes such a
-// request by reading the rest of its body off the connection (so it can
-// pool the connection), which costs a second transfer of the package.
+// and the bare loop with a size request by GET whose body is never read,
+// which a storage that refuses HEAD leaves the installer: Wine's WinINet
+// closes such a request by reading the rest of its body off the connection
+// (so it can pool the connection), which costs a second transfer of the
+// package.
 //
 // Each figure is the median over the rounds; in a round every way runs once,
 // in turn.
