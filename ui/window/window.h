@@ -19,6 +19,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,15 +83,16 @@ class Window : public NativeWindow, public base::SupportWeakCallback, public ICo
   const PaintTimes& GetPaintTimes() const { return painter_.times(); }
 
   // --- the control tree -----------------------------------------------------
-  // Installs `root` (owned from now on); an earlier root is queued for
-  // delayed deletion.
-  bool AttachRoot(Control* root);
+  // Installs `root`; an earlier root is queued for delayed deletion. False
+  // for null.
+  bool AttachRoot(std::unique_ptr<Control> root);
   // The control under `pt` (client coordinates) for mouse purposes.
   Control* FindControl(POINT pt) const;
   // Registers every control of the subtree in the name map and gives it this
   // window.
   void InitControls(Control* control, Box* parent = nullptr);
-  // The control is deleted after the current message has been handled.
+  // The control (one in the tree) leaves its parent after the current
+  // message has been handled.
   void QueueDelayedDelete(Control* control);
   // Window-local classes of the skin (its Class elements).
   void AddClass(const std::wstring& name, const std::wstring& attributes);
@@ -146,7 +148,7 @@ class Window : public NativeWindow, public base::SupportWeakCallback, public ICo
 
   // --- IControlHost ---------------------------------------------------------
   HWND GetHWND() const override { return hwnd_; }
-  Control* GetRoot() const override { return root_; }
+  Control* GetRoot() const override { return root_.get(); }
   IRenderContext* GetRenderContext() const override { return painter_.render(); }
   void Invalidate(const RECT& rect) override;
   void RequestLayout() override { needs_layout_ = true; }
@@ -199,7 +201,7 @@ class Window : public NativeWindow, public base::SupportWeakCallback, public ICo
   void RunFade(bool forward);
   void OnFadeStep(int alpha);
 
-  Control* root_ = nullptr;  // owned
+  std::unique_ptr<Control> root_;
   SIZE min_info_{0, 0};
   SIZE max_info_{0, 0};
   SIZE init_size_{0, 0};
