@@ -19,6 +19,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,9 +79,11 @@ class Window : public NativeWindow, public base::SupportWeakCallback, public ICo
   BYTE GetWindowAlpha() const { return window_alpha_; }
   bool IsClosing() const { return closing_; }
 
-  // What the window's paints have cost since it was created.
-  using PaintTimes = ui::PaintTimes;
-  const PaintTimes& GetPaintTimes() const { return painter_.times(); }
+  // `on_paint` is told the cost of each paint that draws from now on (set it
+  // before OpenWindow to see the first).
+  void WatchPaints(std::function<void(const PaintCost&)> on_paint) {
+    painter_.on_paint = std::move(on_paint);
+  }
 
   // --- the control tree -----------------------------------------------------
   // Installs `root`; an earlier root is queued for delayed deletion. False
