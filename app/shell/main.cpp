@@ -25,7 +25,7 @@ int RunInstaller() {
   base::MarkStartupPhase("process start (loader, runtime)");
   // The version query's TLS set-up needs no network: it runs from here on,
   // beside the checks and the window's start-up.
-  app::StartTlsWarmUp();
+  const app::TlsWarmUp tls_warm_up;
   // Wide text the C runtime converts (the setup log among it) goes through
   // the Simplified Chinese code page from here on. The runtime's setlocale is
   // the process-wide locale here: this standard library knows only "C".

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "base/startup_trace.h"
 #include "ui/controls/box.h"
@@ -433,6 +434,9 @@ bool Window::DispatchToControls(UINT message, WPARAM wparam, LPARAM lparam, LRES
     case WM_ERASEBKGND:
       result = 1;
       return true;
+    case WM_DISPLAYCHANGE:
+      painter_.ForgetVirtualScreen();
+      return dispatcher_.Dispatch(message, wparam, lparam, result);
     case WM_SIZE: {
       if (Control* focused = dispatcher_.focused()) {
         focused->SendEvent(kEventWindowSize, wparam, lparam, 0, dispatcher_.last_mouse_pos());
@@ -540,16 +544,15 @@ LRESULT Window::OnPaint() {
   }
   first_paint_ = false;
   if (first_paint) base::MarkStartupPhase("first layout");
-  RECT update{};
-  ::GetUpdateRect(hwnd_, &update, FALSE);
+  WindowPainter::UpdateArea area = WindowPainter::ReadUpdateArea(hwnd_);
+  RECT update = area.bounds;
   if (::IsRectEmpty(&update) && !first_paint) {
     ::ValidateRect(hwnd_, nullptr);
     return 0;
   }
-  const RECT region_bounds = update;
-  if (layered_) update = WindowPainter::AddOffscreenParts(hwnd_, update);
+  if (layered_) update = painter_.AddOffscreenParts(hwnd_, update);
   const std::vector<RECT> parts =
-      ::EqualRect(&update, &region_bounds) ? WindowPainter::UpdateParts(hwnd_, update) : std::vector<RECT>{update};
+      ::EqualRect(&update, &area.bounds) ? std::move(area.parts) : std::vector<RECT>{update};
 
   base::unique_hdc_paint paint(hwnd_);
   TreeFrame frame;

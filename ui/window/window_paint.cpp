@@ -38,37 +38,53 @@ double WindowPainter::ThreadCpuNow() {
   return seconds(kernel) + seconds(user);
 }
 
-RECT WindowPainter::AddOffscreenParts(HWND hwnd, RECT update) {
-  const RECT client = ClientRect(hwnd);
-  RECT window_rect{};
-  ::GetWindowRect(hwnd, &window_rect);
-  const int vx = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
-  const int vy = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const int vr = vx + ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  const int vb = vy + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  if (window_rect.left < vx) update.left = client.left;
-  if (window_rect.top < vy) update.top = client.top;
-  if (window_rect.right > vr) update.right = client.right;
-  if (window_rect.bottom > vb) update.bottom = client.bottom;
-  return update;
-}
-
-std::vector<RECT> WindowPainter::UpdateParts(HWND hwnd, const RECT& bounds) {
+WindowPainter::UpdateArea WindowPainter::ReadUpdateArea(HWND hwnd) {
   // More rectangles than this and the box around them is as good.
   constexpr DWORD kMostParts = 8;
-  std::vector<RECT> whole{bounds};
+  UpdateArea area;
   base::unique_hrgn region(::CreateRectRgn(0, 0, 0, 0));
-  if (!region || ::GetUpdateRgn(hwnd, region.get(), FALSE) != COMPLEXREGION) return whole;
+  if (!region) {
+    ::GetUpdateRect(hwnd, &area.bounds, FALSE);
+    area.parts = {area.bounds};
+    return area;
+  }
+  const int kind = ::GetUpdateRgn(hwnd, region.get(), FALSE);
+  if (kind == ERROR) {
+    ::GetUpdateRect(hwnd, &area.bounds, FALSE);
+  } else if (kind != NULLREGION) {
+    ::GetRgnBox(region.get(), &area.bounds);
+  }
+  area.parts = {area.bounds};
+  if (kind != COMPLEXREGION) return area;
   const DWORD size = ::GetRegionData(region.get(), 0, nullptr);
-  if (size < sizeof(RGNDATAHEADER)) return whole;
+  if (size < sizeof(RGNDATAHEADER)) return area;
   std::vector<unsigned char> data(size);
   auto* header = reinterpret_cast<RGNDATA*>(data.data());
   if (::GetRegionData(region.get(), size, header) != size || header->rdh.nCount == 0 ||
       header->rdh.nCount > kMostParts) {
-    return whole;
+    return area;
   }
   const RECT* rects = reinterpret_cast<const RECT*>(header->Buffer);
-  return std::vector<RECT>(rects, rects + header->rdh.nCount);
+  area.parts.assign(rects, rects + header->rdh.nCount);
+  return area;
+}
+
+RECT WindowPainter::AddOffscreenParts(HWND hwnd, RECT update) {
+  if (!virtual_screen_known_) {
+    const int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    virtual_screen_ = RECT{x, y, x + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                           y + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    virtual_screen_known_ = true;
+  }
+  const RECT client = ClientRect(hwnd);
+  RECT window_rect{};
+  ::GetWindowRect(hwnd, &window_rect);
+  if (window_rect.left < virtual_screen_.left) update.left = client.left;
+  if (window_rect.top < virtual_screen_.top) update.top = client.top;
+  if (window_rect.right > virtual_screen_.right) update.right = client.right;
+  if (window_rect.bottom > virtual_screen_.bottom) update.bottom = client.bottom;
+  return update;
 }
 
 void WindowPainter::Init(HWND hwnd) {

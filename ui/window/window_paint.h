@@ -56,15 +56,25 @@ class WindowPainter {
   static double Now();
   // CPU seconds (user and kernel) the calling thread has used.
   static double ThreadCpuNow();
+  // The window's update region, to be read before BeginPaint empties it:
+  // its bounding box, and the rectangles it is made of, since a progress step
+  // invalidates a bar and a label far apart and the box around both is mostly
+  // pixels that did not change. The parts are just the box when the region
+  // is one rectangle, many, or unreadable; the box is empty when nothing is
+  // invalid. One read of the region serves both.
+  struct UpdateArea {
+    RECT bounds{0, 0, 0, 0};
+    std::vector<RECT> parts;
+  };
+  static UpdateArea ReadUpdateArea(HWND hwnd);
+
   // A layered window's update rectangle grown by the parts of the window
   // outside the virtual screen: they never get an update region of their
   // own, yet UpdateLayeredWindow shows the whole bitmap.
-  static RECT AddOffscreenParts(HWND hwnd, RECT update);
-  // The rectangles the window's update region is made of, to be read before
-  // BeginPaint empties it: a progress step invalidates a bar and a label far
-  // apart, and the box around both is mostly pixels that did not change.
-  // Just `bounds` when the region is one rectangle, many, or unreadable.
-  static std::vector<RECT> UpdateParts(HWND hwnd, const RECT& bounds);
+  RECT AddOffscreenParts(HWND hwnd, RECT update);
+  // The display layout changed (WM_DISPLAYCHANGE): the virtual screen is
+  // read again at the next paint.
+  void ForgetVirtualScreen() { virtual_screen_known_ = false; }
 
   // Holds the window's DC for the window's life and makes the render context
   // (once).
@@ -96,6 +106,11 @@ class WindowPainter {
   // can send only what changed.
   SIZE presented_size_{0, 0};
   BYTE presented_alpha_ = 255;
+  // The virtual screen, kept between paints: the platform answers each of
+  // its four metrics by walking the display devices, which cost more than
+  // the tree paint of a progress step.
+  RECT virtual_screen_{0, 0, 0, 0};
+  bool virtual_screen_known_ = false;
 };
 
 }  // namespace ui

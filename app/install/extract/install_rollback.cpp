@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string_view>
 #include <vector>
 
@@ -80,6 +81,24 @@ void ClearBackupFolder(const std::wstring& folder) {
   ::RemoveDirectoryW(folder.c_str());
 }
 
+// Backups are named by number. Asking for each name whether it is taken
+// costs a directory scan under Wine (a missing name is looked for in every
+// case), so the names a cleared folder still holds (files that could not be
+// deleted yet) are read once and numbering starts past them.
+uint64_t FirstFreeBackupNumber(const std::wstring& folder) {
+  uint64_t first_free = 0;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return first_free;
+  do {
+    wchar_t* end = nullptr;
+    const uint64_t number = std::wcstoull(found.cFileName, &end, 10);
+    if (end != found.cFileName && *end == L'\0' && number >= first_free) first_free = number + 1;
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return first_free;
+}
+
 }  // namespace
 
 InstallRollback::InstallRollback(std::wstring folder)
@@ -121,6 +140,7 @@ bool InstallRollback::Start(bool created_folder) {
     ::RemoveDirectoryW(backup_folder_.c_str());
     return false;
   }
+  next_backup_ = FirstFreeBackupNumber(backup_folder_);
   open_ = true;
   return !created_folder || Record(kCreatedInstallFolder, L"", L"");
 }
@@ -145,10 +165,7 @@ bool InstallRollback::WillWriteFile(const std::wstring& relative_name) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return Record(kAddedFile, L"", relative_name);
   // A folder in the file's place: creating the file fails by itself.
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
-  std::wstring backup;
-  do {
-    backup = std::to_wstring(next_backup_++);
-  } while (Exists(backup_folder_ + L"\\" + backup));
+  const std::wstring backup = std::to_wstring(next_backup_++);
   if (!Record(kReplacedFile, backup, relative_name)) return false;
   // Without MOVEFILE_COPY_ALLOWED: a rename, never a copy.
   return ::MoveFileExW(path.c_str(), (backup_folder_ + L"\\" + backup).c_str(), 0) != FALSE;

@@ -7,10 +7,13 @@
 #include <wincrypt.h>
 
 #include "base/system_library.h"
-#include "base/unique_any.h"
 
 namespace app {
 namespace {
+
+// Far longer than the set-up takes on a loaded machine; a provider that never
+// returns must not keep the process from ending.
+constexpr DWORD kEndWaitMs = 5000;
 
 using OpenStore = HCERTSTORE(WINAPI*)(HCRYPTPROV_LEGACY, LPCWSTR);
 using CloseStore = BOOL(WINAPI*)(HCERTSTORE, DWORD);
@@ -46,8 +49,10 @@ DWORD WINAPI WarmUp(void*) {
 
 }  // namespace
 
-void StartTlsWarmUp() {
-  base::unique_handle thread(::CreateThread(nullptr, 0, WarmUp, nullptr, 0, nullptr));
+TlsWarmUp::TlsWarmUp() : thread_(::CreateThread(nullptr, 0, WarmUp, nullptr, 0, nullptr)) {}
+
+TlsWarmUp::~TlsWarmUp() {
+  if (thread_) ::WaitForSingleObject(thread_.get(), kEndWaitMs);
 }
 
 }  // namespace app
