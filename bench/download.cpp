@@ -6,11 +6,13 @@
 //
 // Baseline in the same run, same URL: a bare WinINet loop with 1 KiB reads
 // (the installer's chunk size) writing with fwrite. Also shown: the routine
-// with its reports discarded, the bare loop with 64 KiB reads, and the bare
-// loop with a size request by GET whose body is never read, which a storage
-// that refuses HEAD leaves the installer: Wine's WinINet closes such a
-// request by reading the rest of its body off the connection (so it can
-// pool the connection), which costs a second transfer of the package.
+// with its reports discarded, with and without its digest, the digest alone
+// over as many bytes against the system's, the bare loop with 64 KiB reads,
+// and the bare loop with a size request by GET whose body is never read,
+// which a storage that refuses HEAD leaves the installer: Wine's WinINet
+// closes such a request by reading the rest of its body off the connection
+// (so it can pool the connection), which costs a second transfer of the
+// package.
 //
 // Each figure is the median over the rounds; in a round every way runs once,
 // in turn.
@@ -26,6 +28,7 @@
 //
 // Usage: bench_download.exe URL PACKAGE_BYTES OUTPUT_FOLDER [ROUNDS [SHA256]]
 #include <windows.h>
+#include <bcrypt.h>
 #include <wininet.h>
 
 #include <algorithm>
@@ -38,6 +41,7 @@
 #include "app/shell/window/control_progress_sink.h"
 #include "app/install/download/package_download.h"
 #include "app/install/common/package_location.h"
+#include "base/hash/sha256.h"
 #include "base/unique_wininet.h"
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
@@ -156,6 +160,38 @@ double BareRun(const Target& target, DWORD chunk, bool size_request = false) {
   return whole ? bytes / seconds / 1e6 : 0;
 }
 
+// MB/s of a SHA-256 alone over as many bytes as the package, fed in the
+// download's 1 KiB chunks, with no transfer or disk in it: the installer's
+// own digest, and (`system`) the system's CNG provider as its baseline.
+double HashRun(unsigned long long bytes, bool system) {
+  const std::vector<char> chunk(1024, 'x');
+  std::string digest;
+  const double start = bench::Seconds();
+  if (system) {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    unsigned char value[32];
+    bool hashed = BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0)) &&
+                  BCRYPT_SUCCESS(::BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
+    for (unsigned long long done = 0; hashed && done < bytes; done += chunk.size()) {
+      hashed = BCRYPT_SUCCESS(::BCryptHashData(
+          hash, reinterpret_cast<PUCHAR>(const_cast<char*>(chunk.data())), static_cast<ULONG>(chunk.size()), 0));
+    }
+    hashed = hashed && BCRYPT_SUCCESS(::BCryptFinishHash(hash, value, sizeof value, 0));
+    if (hash) ::BCryptDestroyHash(hash);
+    if (algorithm) ::BCryptCloseAlgorithmProvider(algorithm, 0);
+    if (hashed) digest.assign(reinterpret_cast<char*>(value), sizeof value);
+  } else {
+    app::Sha256 hash;
+    for (unsigned long long done = 0; done < bytes; done += chunk.size()) hash.Update(chunk.data(), chunk.size());
+    digest = hash.HexDigest();
+  }
+  const double seconds = bench::Seconds() - start;
+  std::printf("  SHA-256 alone, %s, 1 KiB updates: %llu bytes, %.3f s%s\n", system ? "system CNG" : "installer's",
+              bytes, seconds, digest.empty() ? " (FAILED)" : "");
+  return digest.empty() ? 0 : bytes / seconds / 1e6;
+}
+
 void Keep(double rate, std::vector<double>* rates, bool* failed) {
   if (rate <= 0) *failed = true;
   rates->push_back(rate);
@@ -188,12 +224,17 @@ int wmain(int argc, wchar_t** argv) {
 
   // Each way of downloading once per round, in turn, so all see the same
   // drift of the machine's load; any failed run fails all.
-  std::vector<double> installer, discarded, bare1k, bare64k, bare_sized;
+  std::vector<double> installer, discarded, undigested, hashed, system_hashed, bare1k, bare64k, bare_sized;
+  Target undigested_target = target;
+  undigested_target.sha256.clear();
   bool failed = false;
   for (int round = 1; round <= rounds; ++round) {
     std::printf("round %d\n", round);
     Keep(InstallerRun("progress to the installer window", target, &window), &installer, &failed);
     Keep(InstallerRun("progress discarded", target, nullptr), &discarded, &failed);
+    Keep(InstallerRun("progress discarded, no digest", undigested_target, nullptr), &undigested, &failed);
+    Keep(HashRun(target.bytes, false), &hashed, &failed);
+    Keep(HashRun(target.bytes, true), &system_hashed, &failed);
     Keep(BareRun(target, 1024), &bare1k, &failed);
     Keep(BareRun(target, 64 * 1024), &bare64k, &failed);
     Keep(BareRun(target, 1024, true), &bare_sized, &failed);
@@ -209,6 +250,10 @@ int wmain(int argc, wchar_t** argv) {
                      "bare WinINet, 1 KiB reads", Median(bare1k));
   bench::PrintFigure("download, installer, progress discarded", Median(discarded), "MB/s",
                      "bare WinINet, 1 KiB reads", Median(bare1k));
+  bench::PrintFigure("download, installer, progress discarded, no digest", Median(undigested), "MB/s",
+                     "bare WinINet, 1 KiB reads", Median(bare1k));
+  bench::PrintFigure("SHA-256 alone, 1 KiB updates", Median(hashed), "MB/s",
+                     "system CNG SHA-256, 1 KiB updates", Median(system_hashed));
   bench::PrintFigure("download, bare WinINet, 64 KiB reads", Median(bare64k), "MB/s",
                      "bare WinINet, 1 KiB reads", Median(bare1k));
   bench::PrintFigure("download, bare 1 KiB reads + unread size request", Median(bare_sized), "MB/s",

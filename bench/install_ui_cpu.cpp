@@ -36,6 +36,7 @@
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
 #include "bench/support/installer_window.h"
+#include "support/paint_times.h"
 
 namespace {
 
@@ -76,8 +77,8 @@ Figures InstallOnce(bench::InstallerWindow& window, const app::PackageLocation& 
   });
 
   Figures f;
-  ui::Window::PaintTimes paints_before, paints_after;
-  window.RunOnUi([&] { paints_before = window.form()->GetPaintTimes(); });
+  test_support::PaintTimes paints_before, paints_after;
+  window.RunOnUi([&] { paints_before = window.paint_times(); });
   const double cpu_before = bench::ThreadCpuSeconds(window.ui_thread());
   const double start = bench::Seconds();
   app::InstallResult result;
@@ -97,7 +98,7 @@ Figures InstallOnce(bench::InstallerWindow& window, const app::PackageLocation& 
     shown = value ? value->GetText() : L"(no label)";
     status_text = status ? status->GetText() : L"(no label)";
     width = bar ? bar->GetFixedWidth() : -1;
-    paints_after = window.form()->GetPaintTimes();
+    paints_after = window.paint_times();
   });
   f.wall = bench::Seconds() - start;
   // Thread times move in scheduler ticks; never report a negative.

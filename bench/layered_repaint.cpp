@@ -29,6 +29,7 @@
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
 #include "bench/support/installer_window.h"
+#include "support/paint_times.h"
 #include "ui/render/gdi_bitmap.h"
 #include "ui/render/render_context.h"
 
@@ -75,7 +76,7 @@ int wmain(int argc, wchar_t** argv) {
     width = form->GetRenderContext()->GetWidth();
     height = form->GetRenderContext()->GetHeight();
     for (int round = 0; round < kRounds; ++round) {
-      const ui::Window::PaintTimes before = form->GetPaintTimes();
+      const test_support::PaintTimes before = window.paint_times();
       const double start = bench::Seconds();
       for (int i = round * per_round; i < (round + 1) * per_round; ++i) {
         // Steps of a third of a percent: the bar grows 3 px every frame, the
@@ -84,7 +85,7 @@ int wmain(int argc, wchar_t** argv) {
         ::UpdateWindow(form->GetHWND());
       }
       frame_ms.push_back((bench::Seconds() - start) * 1000 / per_round);
-      const ui::Window::PaintTimes after = form->GetPaintTimes();
+      const test_support::PaintTimes after = window.paint_times();
       paints += after.paints - before.paints;
       render_ms.push_back((after.render_seconds - before.render_seconds) * 1000 / per_round);
       present_ms.push_back((after.present_seconds - before.present_seconds) * 1000 / per_round);

@@ -60,14 +60,14 @@ double MsPerRun(double seconds, const std::function<void()>& work) {
 int CountControls(ui::Control* control) {
   int n = 1;
   if (auto* box = dynamic_cast<ui::Box*>(control))
-    for (ui::Control* child : box->GetItems()) n += CountControls(child);
+    for (const auto& child : box->GetItems()) n += CountControls(child.get());
   return n;
 }
 
 void MarkStale(ui::Control* c) {
   c->SetEstimateStale();
   if (auto* box = dynamic_cast<ui::Box*>(c))
-    for (ui::Control* child : box->GetItems()) MarkStale(child);
+    for (const auto& child : box->GetItems()) MarkStale(child.get());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "base/framework_thread.h"
 #include "base/thread_registry.h"
 #include "base/unique_any.h"
+#include "support/paint_times.h"
 #include "ui/controls/control.h"
 #include "ui/resources/global_resources.h"
 
@@ -34,6 +35,7 @@ class InstallerWindow::UiThread : public base::FrameworkThread {
   ~UiThread() override { Stop(); }
 
   app::BasicForm* form() const { return form_; }
+  const test_support::PaintTimes& paint_times() const { return *paints_; }
   HANDLE handle() const { return handle_.get(); }
 
  protected:
@@ -49,6 +51,7 @@ class InstallerWindow::UiThread : public base::FrameworkThread {
       return;
     }
     auto* form = new BenchForm;
+    paints_ = test_support::CountPaints(*form);
     // From here the window owns itself; a failed creation has deleted it.
     if (!app::OpenInstallerWindow(form)) {
       std::printf("installer window: the window did not open (is a display set?)\n");
@@ -69,6 +72,7 @@ class InstallerWindow::UiThread : public base::FrameworkThread {
  private:
   base::unique_handle handle_;
   app::BasicForm* form_ = nullptr;
+  std::shared_ptr<const test_support::PaintTimes> paints_ = std::make_shared<test_support::PaintTimes>();
   bool registered_ = false;
 };
 
@@ -89,7 +93,7 @@ bool InstallerWindow::Open() {
   for (;;) {
     bool ready = false;
     RunOnUi([&] {
-      ready = form()->GetPaintTimes().paints > 0 && form()->GetWindowAlpha() == 255;
+      ready = paint_times().paints > 0 && form()->GetWindowAlpha() == 255;
     });
     if (ready) return true;
     if (static_cast<LONG>(::GetTickCount() - deadline) > 0) {
@@ -113,6 +117,8 @@ void InstallerWindow::RunOnUi(const std::function<void()>& task) {
 }
 
 app::BasicForm* InstallerWindow::form() const { return thread_ ? thread_->form() : nullptr; }
+
+const test_support::PaintTimes& InstallerWindow::paint_times() const { return thread_->paint_times(); }
 
 HANDLE InstallerWindow::ui_thread() const { return thread_ ? thread_->handle() : nullptr; }
 

@@ -17,6 +17,9 @@
 namespace app {
 class BasicForm;
 }  // namespace app
+namespace test_support {
+struct PaintTimes;
+}  // namespace test_support
 
 namespace bench {
 
@@ -39,6 +42,9 @@ class InstallerWindow {
 
   // The window; use it on the UI thread (RunOnUi) only. Null until Open.
   app::BasicForm* form() const;
+  // What the window's paints have cost since it opened; on the UI thread
+  // only.
+  const test_support::PaintTimes& paint_times() const;
   // The UI thread, for its CPU times.
   HANDLE ui_thread() const;
 

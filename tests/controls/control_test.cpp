@@ -210,8 +210,8 @@ TEST_F(EventTest, CodeHandlersThenAllThenSkinHandlersThenBubbledUpTheTree) {
   Box outer;
   Box* inner = new Box();
   Control* leaf = new Control();
-  inner->Add(leaf);
-  outer.Add(inner);
+  inner->Add(Owned(leaf));
+  outer.Add(Owned(inner));
   leaf->AttachXmlEvent(ui::kEventAll, record("xml all"));
   leaf->AttachXmlEvent(ui::kEventClick, record("xml click"));
   leaf->AttachEvent(ui::kEventAll, record("code all"));
@@ -235,7 +235,7 @@ TEST_F(EventTest, FalseFromAHandlerStopsTheChainAndTheOwnHandling) {
   Box box;
   int bubbled = 0, later = 0;
   ProbeControl* c = new ProbeControl();
-  box.Add(c);
+  box.Add(Owned(c));
   box.AttachBubbledEvent(ui::kEventAll, [&](EventArgs*) { return ++bubbled, true; });
   c->AttachEvent(ui::kEventMouseButtonDown, [](EventArgs*) { return false; });
   c->AttachXmlEvent(ui::kEventMouseButtonDown, [&](EventArgs*) { return ++later, true; });
@@ -248,8 +248,8 @@ TEST_F(EventTest, FalseFromAHandlerStopsTheChainAndTheOwnHandling) {
   Box top;
   Box* middle = new Box();
   Control* leaf = new Control();
-  middle->Add(leaf);
-  top.Add(middle);
+  middle->Add(Owned(leaf));
+  top.Add(Owned(middle));
   int top_seen = 0;
   middle->AttachBubbledEvent(ui::kEventClick, [](EventArgs*) { return false; });
   top.AttachBubbledEvent(ui::kEventClick, [&](EventArgs*) { return ++top_seen, true; });
@@ -260,7 +260,7 @@ TEST_F(EventTest, FalseFromAHandlerStopsTheChainAndTheOwnHandling) {
 TEST_F(EventTest, HandlerThatDestroysItsControlEndsTheDispatch) {
   Box box;
   Control* c = new Control();
-  box.Add(c);
+  box.Add(Owned(c));
   int after = 0, bubbled = 0;
   box.AttachBubbledEvent(ui::kEventClick, [&](EventArgs*) { return ++bubbled, true; });
   c->AttachEvent(ui::kEventClick, [&box, c](EventArgs*) {
@@ -278,7 +278,7 @@ TEST_F(EventTest, EventRecordCarriesSenderTimeAndMousePoint) {
   test_support::OffscreenHost host(100, 100);
   Box* root = new Box();
   Control* c = new Control();
-  root->Add(c);
+  root->Add(Owned(c));
   host.AttachRoot(root);
   host.MouseMove(POINT{12, 34});
   EventArgs seen;
@@ -301,7 +301,7 @@ TEST_F(EventTest, InternalEventsGoStraightToTheControlsOwnHandling) {
   test_support::OffscreenHost host(50, 50);
   Box* root = new Box();
   Control* c = new Control();
-  root->Add(c);
+  root->Add(Owned(c));
   host.AttachRoot(root);
   int handlers = 0;
   std::vector<int> menus;
@@ -353,7 +353,7 @@ TEST_F(StateTest, PressAndReleaseInsideTriggersOnceReleaseOutsideDoesNot) {
   c->SetFixedWidth(50);
   c->SetFixedHeight(20);
   c->SetStateColor(ui::kControlStateHot, L"green");
-  root->Add(c);
+  root->Add(Owned(c));
   host.AttachRoot(root);
   host.LayoutIfNeeded();
 
@@ -389,7 +389,7 @@ TEST_F(StateTest, DisabledControlStaysDisabledAndItsParentGetsTheMouse) {
   c->SetFixedHeight(20);
   c->SetStateColor(ui::kControlStateHot, L"green");
   c->ApplyAttribute(L"enabled", L"false");
-  root->Add(c);
+  root->Add(Owned(c));
   std::vector<int> reached;
   root->AttachBubbledEvent(ui::kEventAll, [&](EventArgs* e) {
     if (e->sender == c && ui::IsMouseEventType(e->type)) reached.push_back(e->type);
@@ -427,8 +427,8 @@ TEST_F(StateTest, MouseDisabledLabelLetsTheClickableBoxReceiveTheClick) {
   dir_label->ApplyAttribute(L"width", L"320");
   dir_label->ApplyAttribute(L"height", L"37");
   dir_label->ApplyAttribute(L"mouse", L"false");
-  select->Add(dir_label);
-  root->Add(select);
+  select->Add(Owned(dir_label));
+  root->Add(Owned(select));
   std::vector<std::wstring> clicks;
   root->AttachBubbledEvent(ui::kEventClick, [&](EventArgs* e) {
     clicks.push_back(e->sender->GetName());
@@ -459,8 +459,8 @@ TEST_F(StateTest, BoxStaysHotWhileTheMouseMovesFromItsChildToItself) {
   Control* child = new Control();
   child->SetFixedWidth(20);
   child->SetFixedHeight(20);
-  box->Add(child);
-  root->Add(box);
+  box->Add(Owned(child));
+  root->Add(Owned(box));
   host.AttachRoot(root);
   host.LayoutIfNeeded();
 
@@ -484,9 +484,9 @@ TEST_F(ControlsTest, HitTestFlagsAndSearchOrder) {
   in_padding->SetFixedWidth(5);
   in_padding->SetFixedHeight(5);
   in_padding->SetMargin(R(-8, -8, 0, 0));
-  root.Add(under);
-  root.Add(over);
-  root.Add(in_padding);
+  root.Add(Owned(under));
+  root.Add(Owned(over));
+  root.Add(Owned(in_padding));
   root.SetPos(R(0, 0, 100, 100));
   const UINT mouse = ui::kFindVisible | ui::kFindHitTest | ui::kFindTopFirst;
 
@@ -529,8 +529,8 @@ TEST_F(ControlsTest, AddRefusesNullAndEntersNamesInTheWindow) {
   Box* group = new Box();
   Control* a = new Control();
   a->SetName(L"a");
-  group->Add(a);
-  EXPECT_TRUE(root->Add(group));
+  group->Add(Owned(a));
+  EXPECT_TRUE(root->Add(Owned(group)));
   EXPECT_EQ(a, host.FindControl(L"a"));
   EXPECT_EQ(root, a->GetParent()->GetParent());
   EXPECT_EQ(&host, a->GetWindow());
@@ -538,7 +538,7 @@ TEST_F(ControlsTest, AddRefusesNullAndEntersNamesInTheWindow) {
   // The same name again replaces the entry; a destroyed control leaves the map.
   Control* a2 = new Control();
   a2->SetName(L"a");
-  root->Add(a2);
+  root->Add(Owned(a2));
   EXPECT_EQ(a2, host.FindControl(L"a"));
   root->Remove(a2);
   EXPECT_EQ(nullptr, host.FindControl(L"a"));
@@ -554,8 +554,8 @@ TEST_F(ControlsTest, ResizeEventAndInvalidationFollowPositionChanges) {
   Control* c = new Control();
   c->SetFixedWidth(10);
   c->SetFixedHeight(10);
-  clip->Add(c);
-  root->Add(clip);
+  clip->Add(Owned(c));
+  root->Add(Owned(clip));
   host.AttachRoot(root);
   host.LayoutIfNeeded();
   int resizes = 0;
@@ -625,8 +625,8 @@ TEST_F(ControlsTest, PreloadLoadsWhatTheNextPaintDrawsOfVisibleControlsOnly) {
   auto* hidden = new Control;
   hidden->ApplyAttribute(L"bkimage", SolidPng(L"preload_hidden", 4, 4, kWhite));
   hidden->SetVisible(false);
-  ASSERT_TRUE(box.Add(shown));
-  ASSERT_TRUE(box.Add(hidden));
+  ASSERT_TRUE(box.Add(Owned(shown)));
+  ASSERT_TRUE(box.Add(Owned(hidden)));
 
   box.PreloadImages();
   EXPECT_TRUE(shown->GetBkImageSpec().image);

@@ -32,9 +32,9 @@ TEST_F(ControlTreeTest, LayoutPassLeavesAHiddenSubtreeUntilItIsShown) {
   HBox* row = new HBox();
   row->SetFixedHeight(20);
   Control* cell = Fixed(10, 10);
-  row->Add(cell);
-  panel->Add(row);
-  root->Add(panel);
+  row->Add(Owned(cell));
+  panel->Add(Owned(row));
+  root->Add(Owned(panel));
   host.AttachRoot(root);
   host.LayoutIfNeeded();
   ASSERT_EQ(0, cell->GetPos().left);
@@ -58,9 +58,9 @@ TEST_F(ControlTreeTest, TabStopsFollowTreeOrderAndSkipWhatCannotTakeTheFocus) {
   Button* first = new Button();
   ButtonBox* group = new ButtonBox();
   Button* inside_group = new Button();
-  group->Add(inside_group);
+  group->Add(Owned(inside_group));
   VBox* hidden = new VBox();
-  hidden->Add(new Button());
+  hidden->Add(std::make_unique<Button>());
   hidden->SetVisible(false);
   Button* disabled = new Button();
   disabled->SetEnabled(false);
@@ -72,11 +72,11 @@ TEST_F(ControlTreeTest, TabStopsFollowTreeOrderAndSkipWhatCannotTakeTheFocus) {
   keyboard_off->SetKeyboardEnabled(false);
   Control* plain = new Control();
   ui::RichEdit* edit = new ui::RichEdit();
-  edit->Add(new Button());  // a text field's content is its own
+  edit->Add(std::make_unique<Button>());  // a text field's content is its own
   Button* last = new Button();
   for (Control* c : std::vector<Control*>{first, group, hidden, disabled, no_focus, mouse_off,
                                           keyboard_off, plain, edit, last}) {
-    root.Add(c);
+    root.Add(Owned(c));
   }
 
   const std::vector<Control*> expected{first, group, inside_group, edit, last};
@@ -97,7 +97,7 @@ struct TreeChange {
 
 TEST_F(ControlTreeTest, ResizeHandlersThatChangeTheTreeNeitherCrashNorSkipAChild) {
   const TreeChange changes[] = {
-      {"insert before", 0, [](ui::Box*, ui::Box* box, std::vector<Control*>&) { box->AddAt(Fixed(10, 10), 0); },
+      {"insert before", 0, [](ui::Box*, ui::Box* box, std::vector<Control*>&) { box->AddAt(Owned(Fixed(10, 10)), 0); },
        {0, 1, 2, 3, 4}},
       {"delete the next", 0, [](ui::Box*, ui::Box* box, std::vector<Control*>& kids) { box->Remove(kids[1]); },
        {0, 2, 3, 4}},
@@ -111,11 +111,11 @@ TEST_F(ControlTreeTest, ResizeHandlersThatChangeTheTreeNeitherCrashNorSkipAChild
       test_support::OffscreenHost host(300, 200);
       VBox* root = new VBox();
       ui::Box* box = flow ? new VBox() : new ui::Box();
-      root->Add(box);
+      root->Add(Owned(box));
       std::vector<Control*> kids;
       for (int i = 0; i < 5; ++i) {
         kids.push_back(Fixed(10, 10));
-        box->Add(kids.back());
+        box->Add(Owned(kids.back()));
       }
       bool done = false;
       kids[change.at]->AttachResize([&](ui::EventArgs*) {
@@ -140,8 +140,8 @@ TEST_F(ControlTreeTest, LayoutPassReachesEveryRowWhenAHandlerInsertsARowBeforeIt
     HBox* row = new HBox();
     row->SetFixedHeight(20);
     cells.push_back(Fixed(10, 10));
-    row->Add(cells.back());
-    root->Add(row);
+    row->Add(Owned(cells.back()));
+    root->Add(Owned(row));
   }
   host.AttachRoot(root);
   host.LayoutIfNeeded();
@@ -149,7 +149,7 @@ TEST_F(ControlTreeTest, LayoutPassReachesEveryRowWhenAHandlerInsertsARowBeforeIt
   cells[0]->AttachResize([&](ui::EventArgs*) {
     if (!done) {
       done = true;
-      root->AddAt(Fixed(10, 10), 0);
+      root->AddAt(Owned(Fixed(10, 10)), 0);
     }
     return true;
   });
@@ -166,7 +166,7 @@ TEST_F(ControlTreeTest, SelectingAnOptionDeselectsTheWholeGroupWhileHandlersInse
   std::vector<ui::Option*> options;
   for (int i = 0; i < 5; ++i) {
     options.push_back(new ui::Option());
-    box->Add(options.back());
+    box->Add(Owned(options.back()));
   }
   host.AttachRoot(box);  // selection events need a window
   // Two selected before they join the group.
@@ -174,7 +174,7 @@ TEST_F(ControlTreeTest, SelectingAnOptionDeselectsTheWholeGroupWhileHandlersInse
   options[4]->Selected(true);
   for (ui::Option* option : options) option->SetGroup(L"g");
   options[0]->AttachEvent(ui::kEventUnSelect, [box](ui::EventArgs*) {
-    box->AddAt(new ui::Option(), 0);
+    box->AddAt(std::make_unique<ui::Option>(), 0);
     return true;
   });
   options[2]->Selected(true, ui::SelectionEvent::kSend);
@@ -196,12 +196,17 @@ TEST_F(ControlTreeTest, DelayedDeleteOfAControlAndItsAncestorDeletesEachOnce) {
     auto* parent = new Counted(&deaths);
     auto* child = new Counted(&deaths);
     auto* grandchild = new Counted(&deaths);
-    child->Add(grandchild);
-    parent->Add(child);
+    child->Add(Owned(grandchild));
+    parent->Add(Owned(child));
+    // The parent is out of any tree: the registry takes it.
+    std::unique_ptr<Control> owned_parent(parent);
     ui::ControlRegistry registry;
     for (Control* c : child_first ? std::vector<Control*>{grandchild, parent, child}
                                   : std::vector<Control*>{parent, grandchild, child}) {
-      registry.QueueDelete(c);
+      if (c == parent)
+        registry.QueueDelete(std::move(owned_parent));
+      else
+        registry.QueueDelete(c);
     }
     registry.DeleteQueued();
     EXPECT_EQ(3, deaths);

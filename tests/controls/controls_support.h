@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "support/offscreen_host.h"
@@ -54,6 +55,12 @@ class ProbeBox : public ui::Box {
 
 // A fixed-size control: width x height pixels.
 ui::Control* Fixed(int width, int height);
+
+// A control made with new, for its box to own: the tests keep the raw
+// pointer to look at the control once it is in the tree.
+inline std::unique_ptr<ui::Control> Owned(ui::Control* control) {
+  return std::unique_ptr<ui::Control>(control);
+}
 
 class ControlsTest : public ::testing::Test {
  protected:

@@ -39,9 +39,9 @@ TEST_F(LayoutTest, RowSharesWidthAndGivesLeftoverPixelsToFirstStretchChildren) {
   Control* a = Stretch();
   Control* b = Stretch();
   Control* c = Stretch();
-  row.Add(a);
-  row.Add(b);
-  row.Add(c);
+  row.Add(Owned(a));
+  row.Add(Owned(b));
+  row.Add(Owned(c));
   row.SetPos(R(0, 0, 100, 20));
   EXPECT_TRUE(PosIs(a, 0, 0, 34, 20));
   EXPECT_TRUE(PosIs(b, 34, 0, 67, 20));
@@ -52,7 +52,7 @@ TEST_F(LayoutTest, RowSharesWidthAndGivesLeftoverPixelsToFirstStretchChildren) {
   HBox row2;
   Control* k[4];
   row2.GetLayout()->SetChildMargin(1);
-  for (auto& child : k) row2.Add(child = Stretch());
+  for (auto& child : k) row2.Add(Owned(child = Stretch()));
   row2.SetPos(R(0, 0, 101, 10));
   EXPECT_TRUE(PosIs(k[0], 0, 0, 25, 10));
   EXPECT_TRUE(PosIs(k[1], 26, 0, 51, 10));
@@ -67,9 +67,9 @@ TEST_F(LayoutTest, ChildMarginSeparatesFixedChildrenOnly) {
   Control* a = Fixed(20, 20);
   Control* b = Fixed(20, 20);
   Control* c = Fixed(20, 20);
-  row.Add(a);
-  row.Add(b);
-  row.Add(c);
+  row.Add(Owned(a));
+  row.Add(Owned(b));
+  row.Add(Owned(c));
   SIZE used = row.GetLayout()->ArrangeChild(row.GetItems(), R(7, 3, 207, 43));
   EXPECT_TRUE(PosIs(a, 7, 3, 27, 23));
   EXPECT_TRUE(PosIs(b, 37, 3, 57, 23));
@@ -92,8 +92,8 @@ TEST_F(LayoutTest, ChildMarginsOfTheChildThemselvesShiftAndSeparate) {
   Control* a = Fixed(20, 10);
   a->SetMargin(R(5, 2, 3, 0));
   Control* b = Stretch();
-  row.Add(a);
-  row.Add(b);
+  row.Add(Owned(a));
+  row.Add(Owned(b));
   row.SetPos(R(0, 0, 100, 30));
   EXPECT_TRUE(PosIs(a, 5, 2, 25, 12));
   EXPECT_TRUE(PosIs(b, 32, 0, 100, 30));
@@ -106,8 +106,8 @@ TEST_F(LayoutTest, ColumnStopsStretchChildAtItsMaxHeight) {
   Control* a = Stretch();
   a->SetMaxHeight(300);
   Control* b = Fixed(40, 50);
-  column.Add(a);
-  column.Add(b);
+  column.Add(Owned(a));
+  column.Add(Owned(b));
   column.SetPos(R(0, 10, 200, 510));
   EXPECT_TRUE(PosIs(a, 0, 10, 200, 310));
   EXPECT_TRUE(PosIs(b, 0, 310, 40, 360));
@@ -120,8 +120,8 @@ TEST_F(LayoutTest, LimitsAreAppliedAfterTheShareWithoutRedistributing) {
   Control* wide = Stretch();
   wide->SetMinWidth(70);
   Control* other = Stretch();
-  row.Add(wide);
-  row.Add(other);
+  row.Add(Owned(wide));
+  row.Add(Owned(other));
   row.SetPos(R(0, 0, 100, 10));
   EXPECT_TRUE(PosIs(wide, 0, 0, 70, 10));
   EXPECT_TRUE(PosIs(other, 70, 0, 120, 10));
@@ -143,9 +143,9 @@ TEST_F(LayoutTest, FloatingChildTakesNoRoomAndAlignsAgainstTheWholeContent) {
   floating->SetVerAlign(ui::VerAlign::kBottom);
   Control* b = Fixed(20, 10);
   row.GetLayout()->SetChildMargin(6);
-  row.Add(a);
-  row.Add(floating);
-  row.Add(b);
+  row.Add(Owned(a));
+  row.Add(Owned(floating));
+  row.Add(Owned(b));
   row.SetPos(R(0, 0, 200, 50));
   EXPECT_TRUE(PosIs(a, 10, 5, 30, 15));
   EXPECT_TRUE(PosIs(b, 36, 5, 56, 15)) << "the floating child must not take a child margin";
@@ -158,7 +158,7 @@ TEST_F(LayoutTest, CentringTruncatesTowardZeroAndHappensAfterMargins) {
   Box box;
   Control* c = Fixed(200, 10);
   c->SetHorAlign(ui::HorAlign::kCenter);
-  box.Add(c);
+  box.Add(Owned(c));
   box.SetPos(R(40, 0, 140, 10));
   EXPECT_TRUE(PosIs(c, -10, 0, 190, 10));
   c->SetFixedWidth(201);
@@ -174,8 +174,8 @@ TEST_F(LayoutTest, CentringTruncatesTowardZeroAndHappensAfterMargins) {
   Control* right = Fixed(216, 54);
   right->SetHorAlign(ui::HorAlign::kCenter);
   right->SetMargin(R(30, 0, 0, 0));
-  stack.Add(left);
-  stack.Add(right);
+  stack.Add(Owned(left));
+  stack.Add(Owned(right));
   stack.SetPos(R(0, 0, 988, 100));
   const int plain = (988 - 216) / 2;
   EXPECT_EQ(plain - 50, left->GetPos().left);
@@ -186,7 +186,7 @@ TEST_F(LayoutTest, CentringTruncatesTowardZeroAndHappensAfterMargins) {
   Control* v = Fixed(10, 11);
   v->SetVerAlign(ui::VerAlign::kCenter);
   v->SetMargin(R(0, 3, 0, 0));
-  row.Add(v);
+  row.Add(Owned(v));
   row.SetPos(R(0, 20, 50, 40));
   EXPECT_TRUE(PosIs(v, 0, 26, 10, 37));
 }
@@ -202,9 +202,9 @@ TEST_F(LayoutTest, ColumnAlignsHorizontallyInsideMargins) {
   Control* fill = Stretch();
   fill->SetFixedHeight(10);
   fill->SetMargin(R(4, 0, 6, 0));
-  column.Add(right);
-  column.Add(centre);
-  column.Add(fill);
+  column.Add(Owned(right));
+  column.Add(Owned(centre));
+  column.Add(Owned(fill));
   column.SetPos(R(10, 0, 110, 100));
   EXPECT_TRUE(PosIs(right, 73, 0, 103, 10));
   // (3 + 110 - 0 - 31 - 10) / 2 + 10 = 46
@@ -231,12 +231,12 @@ TEST_F(LayoutTest, MessageBoxButtonRowFloatsToTheBottomRight) {
   Control* spacer = Stretch();
   Control* yes = Fixed(80, 32);
   Control* no = Fixed(80, 32);
-  buttons->Add(spacer);
-  buttons->Add(yes);
-  buttons->Add(no);
-  root.Add(title);
-  root.Add(text);
-  root.Add(buttons);
+  buttons->Add(Owned(spacer));
+  buttons->Add(Owned(yes));
+  buttons->Add(Owned(no));
+  root.Add(Owned(title));
+  root.Add(Owned(text));
+  root.Add(Owned(buttons));
   root.SetPos(R(0, 0, 358, 208));
 
   EXPECT_TRUE(PosIs(title, 0, 0, 358, 65));
@@ -266,9 +266,9 @@ TEST_F(LayoutTest, AutoBoxMeasuresItsChildrenWithPaddingAndMargins) {
   Control* b = Fixed(50, 30);
   Control* hidden = Fixed(500, 500);
   hidden->SetVisible(false);
-  column.Add(a);
-  column.Add(b);
-  column.Add(hidden);
+  column.Add(Owned(a));
+  column.Add(Owned(b));
+  column.Add(Owned(hidden));
   SIZE size = column.MeasureSize(1000, 1000);
   EXPECT_EQ(2 + 50 + 4, size.cx);
   EXPECT_EQ(3 + 30 + 5 + 30 + 5, size.cy);
@@ -278,11 +278,11 @@ TEST_F(LayoutTest, AutoBoxMeasuresItsChildrenWithPaddingAndMargins) {
   row.SetFixedWidth(ui::kSizeAuto);
   row.SetFixedHeight(ui::kSizeAuto);
   row.GetLayout()->SetChildMargin(3);
-  row.Add(Fixed(10, 4));
+  row.Add(Owned(Fixed(10, 4)));
   Control* s = Stretch();
   s->SetMinWidth(6);
-  row.Add(s);
-  row.Add(Fixed(20, 9));
+  row.Add(Owned(s));
+  row.Add(Owned(Fixed(20, 9)));
   size = row.MeasureSize(1000, 1000);
   EXPECT_EQ(10 + 6 + 20 + 2 * 3, size.cx);
   EXPECT_EQ(9, size.cy);
@@ -293,8 +293,8 @@ TEST_F(LayoutTest, AutoBoxMeasuresItsChildrenWithPaddingAndMargins) {
   stack.SetFixedHeight(ui::kSizeAuto);
   Control* m = Fixed(40, 10);
   m->SetMargin(R(0, 107, 0, 0));
-  stack.Add(m);
-  stack.Add(Fixed(60, 20));
+  stack.Add(Owned(m));
+  stack.Add(Owned(Fixed(60, 20)));
   size = stack.MeasureSize(1000, 1000);
   EXPECT_EQ(60, size.cx);
   EXPECT_EQ(117, size.cy);
@@ -306,7 +306,7 @@ TEST_F(LayoutTest, EstimatesAreCachedUntilASizeWishChanges) {
   probe->SetFixedHeight(ui::kSizeAuto);
   probe->text_size = SIZE{42, 17};
   VBox column;
-  column.Add(probe);
+  column.Add(Owned(probe));
   EXPECT_EQ(42, probe->MeasureSize(100, 100).cx);
   EXPECT_EQ(17, probe->MeasureSize(100, 100).cy);
   EXPECT_EQ(1, probe->text_estimates) << "the second measure must come from the cache";
@@ -332,9 +332,9 @@ TEST_F(LayoutTest, ChangedSizeWishRearrangesTheNearestFixedAncestor) {
   column->SetFixedHeight(ui::kSizeAuto);
   Control* child = Fixed(50, 20);
   Control* below = Fixed(50, 10);
-  column->Add(child);
-  root->Add(column);
-  root->Add(below);
+  column->Add(Owned(child));
+  root->Add(Owned(column));
+  root->Add(Owned(below));
   host.AttachRoot(root);
   host.LayoutIfNeeded();
   EXPECT_TRUE(PosIs(column, 0, 0, 300, 20));
@@ -352,8 +352,8 @@ TEST_F(LayoutTest, ChangedSizeWishRearrangesTheNearestFixedAncestor) {
   HBox* row = new HBox();
   row->SetFixedHeight(30);
   Control* cell = Fixed(10, 10);
-  row->Add(cell);
-  root->Add(row);
+  row->Add(Owned(cell));
+  root->Add(Owned(row));
   host.LayoutIfNeeded();
   const int passes = host.GetLayoutPassCount();
   cell->SetMargin(R(8, 0, 0, 0));
@@ -373,7 +373,7 @@ TEST_F(LayoutTest, ColumnSharesHeightTheSameWay) {
   for (auto& child : k) {
     child = Stretch();
     child->SetMargin(R(0, 1, 0, 1));
-    column.Add(child);
+    column.Add(Owned(child));
   }
   column.SetPos(R(0, 0, 10, 100));
   EXPECT_TRUE(PosIs(k[0], 0, 1, 10, 31));
@@ -394,7 +394,7 @@ TEST_F(LayoutTest, AutoChildWiderThanItsRoomIsMeasuredAgainAtTheRoomWidth) {
   probe->SetFixedHeight(ui::kSizeAuto);
   probe->SetMaxWidth(-1);
   probe->text_size = SIZE{200, 10};
-  box.Add(probe);
+  box.Add(Owned(probe));
   box.SetPos(R(0, 0, 100, 50));
   EXPECT_TRUE(PosIs(probe, 0, 0, 100, 10));
   EXPECT_TRUE(probe->IsAutoWidth());
@@ -405,7 +405,7 @@ TEST_F(LayoutTest, AutoChildWiderThanItsRoomIsMeasuredAgainAtTheRoomWidth) {
   keeps->SetFixedWidth(ui::kSizeAuto);
   keeps->SetFixedHeight(ui::kSizeAuto);
   keeps->text_size = SIZE{200, 10};
-  box.Add(keeps);
+  box.Add(Owned(keeps));
   box.SetPos(R(0, 0, 100, 51));
   EXPECT_TRUE(PosIs(keeps, 0, 0, 200, 10));
 }
@@ -418,8 +418,8 @@ TEST_F(LayoutTest, PositionKeepsRightAndBottomAtLeastLeftAndTop) {
   HBox row;
   Control* a = Fixed(30, 5);
   Control* s = Stretch();
-  row.Add(a);
-  row.Add(s);
+  row.Add(Owned(a));
+  row.Add(Owned(s));
   row.SetPos(R(0, 0, 20, 5));
   EXPECT_TRUE(PosIs(a, 0, 0, 30, 5));
   EXPECT_TRUE(PosIs(s, 30, 0, 30, 5)) << "a stretch child with no room gets zero width";

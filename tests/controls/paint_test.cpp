@@ -35,7 +35,7 @@ std::string Hex(DWORD v) {
 struct Scene {
   explicit Scene(Control* child, int width = 60, int height = 40) : host(width, height) {
     Box* root = new Box();
-    root->Add(child);
+    root->Add(Owned(child));
     host.AttachRoot(root);
     host.PaintAll();
   }
@@ -169,7 +169,7 @@ TEST_F(PaintTest, BorderRoundClipsCornersAndChildren) {
   rounded->ApplyAttribute(L"borderround", L"20,20");
   Control* child = new Control();
   child->ApplyAttribute(L"bkcolor", L"green");
-  rounded->Add(child);
+  rounded->Add(Owned(child));
   Scene scene(rounded);
   EXPECT_TRUE(PixelIs(scene.host, 20, 20, kGreen));
   EXPECT_EQ(0u, scene.host.GetPixel(0, 0) >> 24) << "the corner is cut away, child included";
@@ -186,8 +186,8 @@ TEST_F(PaintTest, ChildrenPaintInListOrderAndOnlyWhenVisible) {
   second->ApplyAttribute(L"bkcolor", L"blue");
   second->ApplyAttribute(L"halign", L"right");
   second->ApplyAttribute(L"margin", L"0,0,15,0");
-  box->Add(first);
-  box->Add(second);
+  box->Add(Owned(first));
+  box->Add(Owned(second));
   Scene scene(box);
   EXPECT_TRUE(PixelIs(scene.host, 8, 5, kBlue)) << "the later child covers the earlier one";
   EXPECT_TRUE(PixelIs(scene.host, 3, 15, kRed));
@@ -215,7 +215,7 @@ TEST_F(PaintTest, ControlAlphaBlendsTheControlAndItsChildren) {
   box->ApplyAttribute(L"alpha", L"128");
   Control* child = Sized(10, 10);
   child->ApplyAttribute(L"bkcolor", L"blue");
-  box->Add(child);
+  box->Add(Owned(child));
   Scene scene(box);
   const DWORD red = scene.host.GetPixel(15, 15);
   const DWORD blue = scene.host.GetPixel(5, 5);
@@ -292,13 +292,13 @@ TEST_F(PaintTest, ScreenshotOfAStartViewTree) {
   title->ApplyAttributeText(L"height=\"65\" bkcolor=\"blue\"");
   Control* logo = new Control();
   logo->ApplyAttributeText(L"width=\"125\" height=\"32\" margin=\"30,30,0,0\" bkcolor=\"green\"");
-  title->Add(logo);
-  title->Add(new Control());
+  title->Add(Owned(logo));
+  title->Add(std::make_unique<Control>());
   for (const wchar_t* attrs : {L"width=\"16\" height=\"16\" margin=\"30,30,0,30\" bkcolor=\"white\"",
                                L"width=\"16\" height=\"16\" margin=\"30,30,30,0\" bkcolor=\"red\""}) {
     Control* button = new Control();
     button->ApplyAttributeText(attrs);
-    title->Add(button);
+    title->Add(Owned(button));
   }
   ui::VBox* begin = new ui::VBox();
   Control* big_logo = new Control();
@@ -308,10 +308,10 @@ TEST_F(PaintTest, ScreenshotOfAStartViewTree) {
   install->ApplyAttributeText(
       L"width=\"216\" height=\"54\" margin=\"0,50,0,0\" halign=\"center\" bkcolor=\"blue\" "
       L"bordercolor=\"black\" bordersize=\"0,1,0,1\"");
-  begin->Add(big_logo);
-  begin->Add(install);
-  root->Add(title);
-  root->Add(begin);
+  begin->Add(Owned(big_logo));
+  begin->Add(Owned(install));
+  root->Add(Owned(title));
+  root->Add(Owned(begin));
   host.AttachRoot(root);
   host.PaintAll();
 

@@ -91,13 +91,14 @@ TEST(WindowFrame, ShadowRestoresAlphaUpToTheContentsRoundCorner) {
 <Window size="200,100"><VBox name="content" bkcolor="half_white"/></Window>)");
   WindowLog log;
   auto* window = new TestWindow(L"frame", L"corner.xml", &log);
+  const auto paints = test_support::CountPaints(*window);
   HWND hwnd = window->Open(true, 100, 100);
   ASSERT_NE(nullptr, hwnd);
   window->ShowOnScreen(true, false);
   ui::Control* content = window->FindControl(L"content");
   ASSERT_NE(nullptr, content);
   ui::IRenderContext* render = window->GetRenderContext();
-  ASSERT_TRUE(PumpUntil([&] { return window->GetPaintTimes().paints > 0 && !::GetUpdateRect(hwnd, nullptr, FALSE); },
+  ASSERT_TRUE(PumpUntil([&] { return paints->paints > 0 && !::GetUpdateRect(hwnd, nullptr, FALSE); },
                         3000))
       << "the window never painted";
   ::GdiFlush();

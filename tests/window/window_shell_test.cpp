@@ -151,7 +151,7 @@ TEST(WindowShell, PaintTimesCountEachPaintThatDrawsAndNothingElse) {
   WriteSkin(L"caption", L"caption.xml", kCaptionSkin);
   OpenedWindow w;
   OpenShown(w, L"caption", L"caption.xml");
-  const ui::Window::PaintTimes opened = w.window->GetPaintTimes();
+  const test_support::PaintTimes opened = *w.paints;
   EXPECT_GE(opened.paints, 1) << "the first paint was not counted";
 
   // A control that changes makes a paint, which takes time to render and to present.
@@ -159,7 +159,7 @@ TEST(WindowShell, PaintTimesCountEachPaintThatDrawsAndNothingElse) {
   ASSERT_NE(nullptr, button);
   button->SetFixedWidth(120);
   ::UpdateWindow(w.hwnd);
-  const ui::Window::PaintTimes changed = w.window->GetPaintTimes();
+  const test_support::PaintTimes changed = *w.paints;
   // One change, one paint: what its layout moved is in that paint too.
   EXPECT_EQ(changed.paints, opened.paints + 1);
   EXPECT_FALSE(::GetUpdateRect(w.hwnd, nullptr, FALSE)) << "the change's layout left a second paint to do";
@@ -169,9 +169,9 @@ TEST(WindowShell, PaintTimesCountEachPaintThatDrawsAndNothingElse) {
   // With nothing invalid, an update paints nothing and counts nothing.
   for (int i = 0; i < 5 && ::GetUpdateRect(w.hwnd, nullptr, FALSE); ++i) ::UpdateWindow(w.hwnd);
   ASSERT_FALSE(::GetUpdateRect(w.hwnd, nullptr, FALSE)) << "the window keeps invalidating itself";
-  const long long settled = w.window->GetPaintTimes().paints;
+  const long long settled = w.paints->paints;
   ::UpdateWindow(w.hwnd);
-  EXPECT_EQ(settled, w.window->GetPaintTimes().paints);
+  EXPECT_EQ(settled, w.paints->paints);
   Close(w);
 }
 

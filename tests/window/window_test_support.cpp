@@ -140,6 +140,7 @@ void OpenShown(OpenedWindow& w, const std::wstring& folder, const std::wstring& 
 
 void OpenShown(OpenedWindow& w, TestWindow* window, int x, int y) {
   w.window = window;
+  w.paints = test_support::CountPaints(*window);
   w.hwnd = w.window->Open(true, x, y);
   ASSERT_NE(nullptr, w.hwnd) << "the window was not created";
   w.window->ShowOnScreen(true, true);

@@ -9,11 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/desktop.h"
 #include "support/open_fade.h"
+#include "support/paint_times.h"
 #include "ui/builder/window_impl_base.h"
 
 namespace window_test {
@@ -86,6 +88,8 @@ struct OpenedWindow {
   WindowLog log;
   TestWindow* window = nullptr;  // deletes itself with its native window
   HWND hwnd = nullptr;
+  // Counted from before the window opened.
+  std::shared_ptr<const test_support::PaintTimes> paints;
   ~OpenedWindow() {
     if (hwnd && ::IsWindow(hwnd)) ::DestroyWindow(hwnd);
   }

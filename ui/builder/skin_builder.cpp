@@ -137,41 +137,32 @@ bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, ICon
       continue;
     }
 
-    Control* control = CreateControl(tag);
+    std::unique_ptr<Control> control(CreateControl(tag));
     // A tag nobody makes is skipped with its whole subtree.
     if (!control) continue;
-    if (nesting > kMaxNesting) {
-      delete control;
-      return Fail(L"Elements nested too deeply");
-    }
+    if (nesting > kMaxNesting) return Fail(L"Elements nested too deeply");
     if (window) control->SetWindow(window);
     const int attributes = child.GetAttributeCount();
     for (int i = 0; i < attributes; ++i)
       control->ApplyAttribute(child.GetAttributeName(i), child.GetAttributeValue(i));
-    if (control->ClassExpansionStopped()) {
-      delete control;
-      return Fail(L"Classes expand too far");
-    }
+    if (control->ClassExpansionStopped()) return Fail(L"Classes expand too far");
     Control* first_child = nullptr;
-    if (!BuildChildren(child, control, window, nesting + 1, &first_child)) {
-      delete control;
-      return false;
-    }
+    if (!BuildChildren(child, control.get(), window, nesting + 1, &first_child)) return false;
 
+    Control* made = control.get();
     if (parent) {
-      // Only a box owns children; one that is not a box, or a box that
-      // refuses, leaves the control without an owner, so it goes.
+      // Only a box owns children; under one that is not a box the control
+      // has no owner, so it goes.
       Box* box = parent->AsBox();
-      if (!box || !box->Add(control)) {
-        delete control;
-        continue;
-      }
+      if (!box) continue;
+      box->Add(std::move(control));
     } else if (*first) {
       // Without a parent only the result has an owner (the caller).
-      delete control;
       continue;
+    } else {
+      control.release();  // the caller's from here: see Create
     }
-    if (!*first) *first = control;
+    if (!*first) *first = made;
   }
   return true;
 }

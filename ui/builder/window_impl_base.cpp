@@ -100,7 +100,8 @@ LRESULT WindowImplBase::OnCreate(const CREATESTRUCTW*) {
     ::MessageBoxW(nullptr, text.c_str(), L"Fablet", MB_ICONERROR);
     return -1;
   }
-  AttachRoot(GetShadow().WrapRoot(root));
+  // The builder hands a root it made without a parent to the caller.
+  AttachRoot(GetShadow().WrapRoot(std::unique_ptr<Control>(root)));
   OnSkinLoaded();
   SizeToAutoRoot();
   AttachSystemButtons();

@@ -13,9 +13,9 @@ namespace {
 // Tells the children of `control`, recursively, whether a hidden ancestor
 // hides them.
 void PropagateHidden(Control* control, bool hidden) {
-  for (Control* child : control->GetChildren()) {
+  for (const std::unique_ptr<Control>& child : control->GetChildren()) {
     child->SetHiddenByAncestor(hidden);
-    PropagateHidden(child, hidden || !child->IsVisible());
+    PropagateHidden(child.get(), hidden || !child->IsVisible());
   }
 }
 
@@ -31,13 +31,13 @@ Box::~Box() {
   RemoveAll();
 }
 
-bool Box::Add(Control* control) { return AddAt(control, items_.size()); }
+bool Box::Add(std::unique_ptr<Control> control) { return AddAt(std::move(control), items_.size()); }
 
-bool Box::AddAt(Control* control, size_t index) {
+bool Box::AddAt(std::unique_ptr<Control> control, size_t index) {
   if (!control) return false;
   if (window_) {
     control->SetWindow(window_, this, true);
-    control_tree::ForEach(control, [this](Control* c) {
+    control_tree::ForEach(control.get(), [this](Control* c) {
       if (!c->GetName().empty()) window_->RegisterControlName(c);
     });
   } else {
@@ -49,55 +49,58 @@ bool Box::AddAt(Control* control, size_t index) {
     Arrange();
   } else {
     control->SetHiddenByAncestor(true);
-    PropagateHidden(control, true);
+    PropagateHidden(control.get(), true);
   }
   index = std::min(index, items_.size());
-  items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), control);
+  items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(index), std::move(control));
   return true;
 }
 
 bool Box::Remove(Control* control) {
-  auto it = std::find(items_.begin(), items_.end(), control);
-  if (it == items_.end()) return false;
-  return RemoveAt(static_cast<size_t>(it - items_.begin()));
+  const int index = GetItemIndex(control);
+  if (index < 0) return false;
+  return RemoveAt(static_cast<size_t>(index));
 }
 
 bool Box::RemoveAt(size_t index) {
   if (index >= items_.size()) return false;
-  Control* control = items_[index];
+  // Out of the list before its destructor runs, which may walk the tree.
+  std::unique_ptr<Control> control = std::move(items_[index]);
   items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
-  delete control;
+  control.reset();
   Arrange();
   return true;
 }
 
 void Box::PreloadImages() {
   Control::PreloadImages();
-  for (Control* item : items_) {
+  for (const std::unique_ptr<Control>& item : items_) {
     if (item->IsVisible()) item->PreloadImages();
   }
 }
 
 void Box::RemoveAll() {
-  std::vector<Control*> items;
+  // The list is empty while the children's destructors run, front to back.
+  ControlList items;
   items.swap(items_);
-  for (Control* control : items) delete control;
+  for (std::unique_ptr<Control>& control : items) control.reset();
   if (!items.empty()) Arrange();
 }
 
 Control* Box::GetItemAt(size_t index) const {
-  return index < items_.size() ? items_[index] : nullptr;
+  return index < items_.size() ? items_[index].get() : nullptr;
 }
 
 int Box::GetItemIndex(const Control* control) const {
-  auto it = std::find(items_.begin(), items_.end(), control);
+  auto it = std::find_if(items_.begin(), items_.end(),
+                         [control](const std::unique_ptr<Control>& item) { return item.get() == control; });
   return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
 }
 
 Control* Box::FindSubControl(const std::wstring& name) const {
   Control* found = nullptr;
-  for (Control* child : items_) {
-    control_tree::Walk(child, control_tree::HiddenControls::kVisit, [&](Control* c) {
+  for (const std::unique_ptr<Control>& child : items_) {
+    control_tree::Walk(child.get(), control_tree::HiddenControls::kVisit, [&](Control* c) {
       if (!found && c->GetName() == name) found = c;
       return found ? control_tree::Descend::kNo : control_tree::Descend::kYes;
     });
@@ -120,12 +123,12 @@ void Box::AttachXmlBubbledEvent(EventType type, EventCallback callback) {
 }
 
 void Box::SetWindow(IControlHost* window) {
-  for (Control* child : items_) child->SetWindow(window, this, false);
+  for (const std::unique_ptr<Control>& child : items_) child->SetWindow(window, this, false);
   Control::SetWindow(window);
 }
 
 void Box::SetWindow(IControlHost* window, Control* parent, bool init) {
-  for (Control* child : items_) child->SetWindow(window, this, init);
+  for (const std::unique_ptr<Control>& child : items_) child->SetWindow(window, this, init);
   Control::SetWindow(window, parent, init);
 }
 
@@ -157,7 +160,7 @@ SIZE Box::MeasureSize(int available_width, int available_height) {
   // A child whose own estimate is still open (wrapping text measures again
   // next time) keeps this one open too.
   needs_estimate_ = false;
-  for (Control* child : items_) {
+  for (const std::unique_ptr<Control>& child : items_) {
     if (child->IsVisible() && (child->IsAutoWidth() || child->IsAutoHeight()) &&
         child->IsEstimateStale()) {
       needs_estimate_ = true;
@@ -186,11 +189,11 @@ Control* Box::LocateControl(const FindControlProc& proc, POINT pt, UINT flags) {
   };
   if (flags & kFindTopFirst) {
     for (auto it = items_.rbegin(); it != items_.rend(); ++it) {
-      if (Control* found = try_child(*it)) return found;
+      if (Control* found = try_child(it->get())) return found;
     }
   } else {
-    for (Control* child : items_) {
-      if (Control* found = try_child(child)) return found;
+    for (const std::unique_ptr<Control>& child : items_) {
+      if (Control* found = try_child(child.get())) return found;
     }
   }
   if (flags & kFindMeFirst) return nullptr;
@@ -218,7 +221,7 @@ void Box::Paint(IRenderContext* render, const RECT& dirty) { Control::Paint(rend
 void Box::PaintChildren(IRenderContext* render, const RECT& dirty) {
   RECT meet;
   if (!::IntersectRect(&meet, &dirty, &pos_)) return;
-  for (Control* child : items_) {
+  for (const std::unique_ptr<Control>& child : items_) {
     if (child->IsVisible()) child->Paint(render, dirty);
   }
 }

@@ -21,19 +21,20 @@ class Box : public Control {
   explicit Box(std::unique_ptr<Layout> layout = nullptr);
   ~Box() override;
 
-  // Takes ownership of `control` when it returns true; refuses null.
-  virtual bool Add(Control* control);
-  virtual bool AddAt(Control* control, size_t index);
-  // Destroys the child. False when it is not a child.
-  virtual bool Remove(Control* control);
-  virtual bool RemoveAt(size_t index);
-  virtual void RemoveAll();
+  // False for null.
+  bool Add(std::unique_ptr<Control> control);
+  bool AddAt(std::unique_ptr<Control> control, size_t index);
+  // Destroys the child, after it left the list. False when it is not a
+  // child.
+  bool Remove(Control* control);
+  bool RemoveAt(size_t index);
+  void RemoveAll();
   void PreloadImages() override;
   size_t GetCount() const { return items_.size(); }
   Control* GetItemAt(size_t index) const;
   int GetItemIndex(const Control* control) const;
-  const std::vector<Control*>& GetItems() const { return items_; }
-  const std::vector<Control*>& GetChildren() const override { return items_; }
+  const ControlList& GetItems() const { return items_; }
+  const ControlList& GetChildren() const override { return items_; }
   Box* AsBox() override { return this; }
   // Searches the subtree (not the box itself) by name.
   Control* FindSubControl(const std::wstring& name) const;
@@ -67,7 +68,7 @@ class Box : public Control {
   // handlers, then the box's own handling, which bubbles further.
   void ReceiveEvent(EventArgs& event) override;
 
-  std::vector<Control*> items_;  // owned
+  ControlList items_;
   std::unique_ptr<Layout> layout_;
   bool mouse_child_ = true;
   HandlerMap bubbled_code_handlers_;

@@ -38,8 +38,8 @@ void Control::SetWindow(IControlHost* window, Control* parent, bool init) {
   if (init && parent) Init();
 }
 
-const std::vector<Control*>& Control::GetChildren() const {
-  static const std::vector<Control*> kNoChildren;
+const ControlList& Control::GetChildren() const {
+  static const ControlList kNoChildren;
   return kNoChildren;
 }
 

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/controls/control_list.h"
 #include "ui/controls/event_args.h"
 #include "ui/controls/place_holder.h"
 #include "ui/resources/image_spec.h"
@@ -96,7 +97,7 @@ class Control : public PlaceHolder {
   // --- tree ---------------------------------------------------------------
   // The controls this one owns and lays out, in paint order; none for a
   // plain control.
-  virtual const std::vector<Control*>& GetChildren() const;
+  virtual const ControlList& GetChildren() const;
   virtual TabStopKind GetTabStopKind() const { return TabStopKind::kNone; }
   // The box API of a control that is a box (adds children, bubbles events);
   // null for any other control. The builder and the windows reach it here

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/controls/box.h"
 #include "ui/controls/control.h"
 
 namespace ui {
@@ -50,19 +51,31 @@ std::vector<UINT_PTR> ControlRegistry::TimerIds() const {
   return ids;
 }
 
+bool ControlRegistry::IsQueued(const Control* control) const {
+  return std::any_of(delete_queue_.begin(), delete_queue_.end(),
+                     [control](const Queued& queued) { return queued.control == control; });
+}
+
+bool ControlRegistry::QueueDelete(std::unique_ptr<Control> control) {
+  if (!control) return false;
+  Control* raw = control.get();
+  delete_queue_.push_back(Queued{raw, std::move(control)});
+  return true;
+}
+
 bool ControlRegistry::QueueDelete(Control* control) {
-  if (!control ||
-      std::find(delete_queue_.begin(), delete_queue_.end(), control) != delete_queue_.end()) {
-    return false;
-  }
-  delete_queue_.push_back(control);
+  if (!control || !control->GetParent() || IsQueued(control)) return false;
+  delete_queue_.push_back(Queued{control, nullptr});
   return true;
 }
 
 void ControlRegistry::Unqueue(Control* control) {
-  delete_queue_.erase(std::remove(delete_queue_.begin(), delete_queue_.end(), control),
+  delete_queue_.erase(std::remove_if(delete_queue_.begin(), delete_queue_.end(),
+                                     [control](const Queued& queued) { return queued.control == control; }),
                       delete_queue_.end());
-  std::replace(deleting_.begin(), deleting_.end(), control, static_cast<Control*>(nullptr));
+  for (Queued& queued : deleting_) {
+    if (queued.control == control) queued.control = nullptr;
+  }
 }
 
 void ControlRegistry::DeleteQueued() {
@@ -70,20 +83,30 @@ void ControlRegistry::DeleteQueued() {
   while (!delete_queue_.empty()) {
     deleting_.swap(delete_queue_);
     // A control whose ancestor is queued too goes with that ancestor.
-    std::vector<Control*> topmost;
-    for (Control* control : deleting_) {
+    auto in_batch = [this](const Control* control) {
+      return std::any_of(deleting_.begin(), deleting_.end(),
+                         [control](const Queued& queued) { return queued.control == control; });
+    };
+    std::vector<Queued> topmost;
+    for (Queued& queued : deleting_) {
       bool ancestor_queued = false;
-      for (Control* up = control->GetParent(); up && !ancestor_queued; up = up->GetParent())
-        ancestor_queued = std::find(deleting_.begin(), deleting_.end(), up) != deleting_.end();
-      if (!ancestor_queued) topmost.push_back(control);
+      for (Control* up = queued.control->GetParent(); up && !ancestor_queued; up = up->GetParent())
+        ancestor_queued = in_batch(up);
+      if (!ancestor_queued) topmost.push_back(std::move(queued));
     }
     deleting_.swap(topmost);
+    topmost.clear();
     // A destructor may delete another control of the batch itself; it then
     // leaves the batch through Unqueue.
     for (size_t i = 0; i < deleting_.size(); ++i) {
-      Control* control = deleting_[i];
-      deleting_[i] = nullptr;
-      delete control;
+      Control* control = std::exchange(deleting_[i].control, nullptr);
+      std::unique_ptr<Control> owned = std::move(deleting_[i].owned);
+      if (owned) {
+        owned.reset();
+      } else if (control && control->GetParent()) {
+        // Only a box has children.
+        static_cast<Box*>(control->GetParent())->Remove(control);
+      }
     }
     deleting_.clear();
   }

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,9 +27,8 @@ class ControlRegistry {
     bool repeat = false;
   };
 
-  // Queued controls are not deleted on destruction: their destructors call
-  // back into the host, which is being torn down by then. The host runs
-  // DeleteQueued first.
+  // The host runs DeleteQueued before it goes: the destructors of queued
+  // controls call back into it.
   ControlRegistry() = default;
   ControlRegistry(const ControlRegistry&) = delete;
   ControlRegistry& operator=(const ControlRegistry&) = delete;
@@ -55,7 +55,12 @@ class ControlRegistry {
   void ClearTimers() { timers_.clear(); }
 
   // --- delayed deletes ----------------------------------------------------------
-  // False when the control was queued already.
+  // A control out of any tree (a window's old root): the registry owns it
+  // until DeleteQueued. False for null.
+  bool QueueDelete(std::unique_ptr<Control> control);
+  // A control in a tree stays its parent box's: DeleteQueued has the box
+  // remove it. False for null, for a control without a parent, or one
+  // queued already.
   bool QueueDelete(Control* control);
   // The control is being destroyed some other way: it must not be deleted
   // again.
@@ -69,9 +74,16 @@ class ControlRegistry {
   std::map<UINT_PTR, Timer> timers_;
   // Window timer ids below 0x100 are left to the system's and child windows'.
   UINT_PTR next_timer_id_ = 0x100;
-  std::vector<Control*> delete_queue_;
+  struct Queued {
+    Control* control = nullptr;
+    // Set for a control out of any tree.
+    std::unique_ptr<Control> owned;
+  };
+  bool IsQueued(const Control* control) const;
+
+  std::vector<Queued> delete_queue_;
   // The batch DeleteQueued is deleting.
-  std::vector<Control*> deleting_;
+  std::vector<Queued> deleting_;
 };
 
 }  // namespace ui

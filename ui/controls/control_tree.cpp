@@ -15,16 +15,25 @@ bool IsTabStop(const Control* control) {
 
 }  // namespace
 
-bool ForEachChild(const Control* parent, const std::vector<Control*>& children,
+std::vector<Control*> Snapshot(const ControlList& children) {
+  std::vector<Control*> snapshot;
+  snapshot.reserve(children.size());
+  for (const std::unique_ptr<Control>& child : children) snapshot.push_back(child.get());
+  return snapshot;
+}
+
+bool ForEachChild(const Control* parent, const ControlList& children,
                   const std::function<void(Control*)>& visit) {
   const base::WeakFlagHandle alive = parent->GetWeakFlag();
-  const std::vector<Control*> snapshot = children;
+  const std::vector<Control*> snapshot = Snapshot(children);
   for (size_t i = 0; i < snapshot.size(); ++i) {
     if (alive.expired()) return false;
     Control* child = snapshot[i];
     // Most visits change nothing: the child is still where it was.
-    const bool in_place = i < children.size() && children[i] == child;
-    if (!in_place && std::find(children.begin(), children.end(), child) == children.end()) continue;
+    const bool in_place = i < children.size() && children[i].get() == child;
+    if (!in_place && std::none_of(children.begin(), children.end(),
+                                  [child](const std::unique_ptr<Control>& c) { return c.get() == child; }))
+      continue;
     visit(child);
   }
   return !alive.expired();

@@ -11,10 +11,9 @@
 #include <functional>
 #include <vector>
 
+#include "ui/controls/control_list.h"
+
 namespace ui {
-
-class Control;
-
 namespace control_tree {
 
 // Whether a walk enters controls whose own visible flag is off. A skipped
@@ -31,12 +30,16 @@ enum class Descend { kYes, kNo };
 // tree as ForEachChild allows.
 void Walk(Control* root, HiddenControls hidden, const std::function<Descend(Control*)>& visit);
 
+// The controls of `children` as they are now, for visits that may change
+// the list.
+std::vector<Control*> Snapshot(const ControlList& children);
+
 // Visits the controls of `children`, the live child list of `parent`, as it
 // was when the call began, so that a visit may run handlers that add,
 // remove or delete controls: a control that left the list meanwhile is not
 // visited, one that joined it is not either, and the visits stop when
 // `parent` is destroyed. False when they stopped for that.
-bool ForEachChild(const Control* parent, const std::vector<Control*>& children,
+bool ForEachChild(const Control* parent, const ControlList& children,
                   const std::function<void(Control*)>& visit);
 
 // Visits every control of the subtree, hidden ones included.

@@ -139,7 +139,7 @@ SIZE Layout::SetFloatPos(Control* c, RECT rc) {
   return SIZE{x1 - x0, y1 - y0};
 }
 
-SIZE Layout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
+SIZE Layout::ArrangeChild(const ControlList& items, RECT rc) {
   // Placing a child runs its resize handlers, which may change the tree or
   // delete the owner, and this layout with it: then nothing here is touched
   // again.
@@ -154,18 +154,19 @@ SIZE Layout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
   return used;
 }
 
-bool Layout::ForEachItem(const std::vector<Control*>& items,
+bool Layout::ForEachItem(const ControlList& items,
                          const std::function<void(Control*)>& visit) const {
   if (!owner_) {
-    for (Control* c : std::vector<Control*>(items)) visit(c);
+    for (Control* c : control_tree::Snapshot(items)) visit(c);
     return true;
   }
   return control_tree::ForEachChild(owner_, items, visit);
 }
 
-SIZE Layout::MeasureChild(const std::vector<Control*>& items, int aw, int ah) {
+SIZE Layout::MeasureChild(const ControlList& items, int aw, int ah) {
   SIZE size{-9999, -9999};
-  for (Control* c : items) {
+  for (const std::unique_ptr<Control>& item : items) {
+    Control* c = item.get();
     if (!c->IsVisible()) continue;
     SIZE sz = c->MeasureSize(aw, ah);
     const RECT& m = c->GetMargin();
@@ -179,7 +180,7 @@ SIZE Layout::MeasureChild(const std::vector<Control*>& items, int aw, int ah) {
 
 // --- FlowLayout ----------------------------------------------------------------
 
-SIZE FlowLayout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
+SIZE FlowLayout::ArrangeChild(const ControlList& items, RECT rc) {
   const Axes a(axis_);
   const int W = rc.right - rc.left;
   const int H = rc.bottom - rc.top;
@@ -189,7 +190,8 @@ SIZE FlowLayout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
 
   // First pass: what the fixed children and all margins take along the axis.
   int n = 0, stretch = 0, fixed = 0;
-  for (Control* c : items) {
+  for (const std::unique_ptr<Control>& item : items) {
+    Control* c = item.get();
     if (!c->IsVisible() || c->IsFloat()) continue;
     ++n;
     const int main = a.Main(c->MeasureSize(W, H));
@@ -255,10 +257,11 @@ SIZE FlowLayout::ArrangeChild(const std::vector<Control*>& items, RECT rc) {
   return a.MakeSize((n > 0 ? (n - 1) * cm : 0) + used, thickest);
 }
 
-SIZE FlowLayout::MeasureChild(const std::vector<Control*>& items, int aw, int ah) {
+SIZE FlowLayout::MeasureChild(const ControlList& items, int aw, int ah) {
   const Axes a(axis_);
   int main = 0, cross = 0, n = 0;
-  for (Control* c : items) {
+  for (const std::unique_ptr<Control>& item : items) {
+    Control* c = item.get();
     if (!c->IsVisible() || c->IsFloat()) continue;
     ++n;
     const SIZE sz = c->MeasureSize(aw, ah);

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace ui {
+#include "ui/controls/control_list.h"
 
-class Control;
+namespace ui {
 
 class Layout {
  public:
@@ -33,9 +33,9 @@ class Layout {
   virtual bool ApplyAttribute(const std::wstring& name, const std::wstring& value);
   // Places `items` inside `rect` (the box's content rectangle); returns the
   // size they use.
-  virtual SIZE ArrangeChild(const std::vector<Control*>& items, RECT rect);
+  virtual SIZE ArrangeChild(const ControlList& items, RECT rect);
   // The size the children wish for the room given (padding included).
-  virtual SIZE MeasureChild(const std::vector<Control*>& items, int available_width,
+  virtual SIZE MeasureChild(const ControlList& items, int available_width,
                             int available_height);
 
   const RECT& GetPadding() const { return padding_; }
@@ -51,7 +51,7 @@ class Layout {
  protected:
   // Visits `items` as control_tree::ForEachChild does for the owner's list;
   // false when the owner, and with it this layout, was destroyed meanwhile.
-  bool ForEachItem(const std::vector<Control*>& items,
+  bool ForEachItem(const ControlList& items,
                    const std::function<void(Control*)>& visit) const;
 
   Control* owner_ = nullptr;
@@ -68,8 +68,8 @@ class FlowLayout : public Layout {
   explicit FlowLayout(LayoutAxis axis) : axis_(axis) {}
   LayoutAxis GetAxis() const { return axis_; }
 
-  SIZE ArrangeChild(const std::vector<Control*>& items, RECT rect) override;
-  SIZE MeasureChild(const std::vector<Control*>& items, int available_width,
+  SIZE ArrangeChild(const ControlList& items, RECT rect) override;
+  SIZE MeasureChild(const ControlList& items, int available_width,
                     int available_height) override;
 
  private:

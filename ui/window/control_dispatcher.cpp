@@ -45,7 +45,7 @@ Control* ControlDispatcher::ControlAt(POINT pt) const {
   return root->LocateControl(FindControlProc(), pt, kFindVisible | kFindHitTest | kFindTopFirst);
 }
 
-ControlDispatcher::~ControlDispatcher() { DestroyToolTip(); }
+ControlDispatcher::~ControlDispatcher() = default;
 
 void ControlDispatcher::SendTo(Control* control, EventType type, WPARAM wparam, LPARAM lparam,
                                POINT pt, wchar_t key) {
@@ -250,7 +250,7 @@ void ControlDispatcher::TrackMouse() {
   track.dwHoverTime = kDefaultHoverTimeMs;
   if (tooltip_) {
     track.dwHoverTime =
-        static_cast<DWORD>(::SendMessageW(tooltip_, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+        static_cast<DWORD>(::SendMessageW(tooltip_.get(), TTM_GETDELAYTIME, TTDT_INITIAL, 0));
   }
   ::TrackMouseEvent(&track);
   tracking_ = true;
@@ -360,10 +360,10 @@ void ControlDispatcher::EnsureToolTip() {
   init.dwSize = sizeof(init);
   init.dwICC = ICC_WIN95_CLASSES;
   ::InitCommonControlsEx(&init);
-  tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
-                               ::GetModuleHandleW(nullptr), nullptr);
+  tooltip_.reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                                   ::GetModuleHandleW(nullptr), nullptr));
   if (!tooltip_) return;
   tool_info_ = TOOLINFOW{};
   tool_info_.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -372,7 +372,7 @@ void ControlDispatcher::EnsureToolTip() {
   tool_info_.uId = reinterpret_cast<UINT_PTR>(hwnd);
   tool_info_.hinst = ::GetModuleHandleW(nullptr);
   tool_info_.lpszText = const_cast<wchar_t*>(L"");
-  ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool_info_));
+  ::SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool_info_));
 }
 
 void ControlDispatcher::OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam) {
@@ -388,12 +388,12 @@ void ControlDispatcher::OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam) {
   if (!tooltip_) return;
   tool_info_.lpszText = const_cast<wchar_t*>(text.c_str());
   tool_info_.rect = control->GetPos();
-  ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kToolTipMaxWidth);
-  ::SendMessageW(tooltip_, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool_info_));
+  ::SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, kToolTipMaxWidth);
+  ::SendMessageW(tooltip_.get(), TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool_info_));
   POINT screen = pt;
   ::ClientToScreen(host_.GetHWND(), &screen);
-  ::SendMessageW(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x + 12, screen.y + 20));
-  ::SendMessageW(tooltip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool_info_));
+  ::SendMessageW(tooltip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x + 12, screen.y + 20));
+  ::SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool_info_));
   // The text buffer belongs to this call; the tooltip copied it.
   tool_info_.lpszText = const_cast<wchar_t*>(L"");
   tooltip_shown_ = true;
@@ -401,7 +401,7 @@ void ControlDispatcher::OnMouseHover(POINT pt, WPARAM wparam, LPARAM lparam) {
 
 void ControlDispatcher::HideToolTip() {
   if (!tooltip_ || !tooltip_shown_) return;
-  ::SendMessageW(tooltip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool_info_));
+  ::SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool_info_));
   tooltip_shown_ = false;
 }
 
@@ -433,12 +433,6 @@ void ControlDispatcher::LoseMouse() {
     event_hover_ = nullptr;
     SendTo(hover, kEventMouseLeave, 0, 0, last_mouse_pos_);
   }
-}
-
-void ControlDispatcher::DestroyToolTip() {
-  if (tooltip_ && ::IsWindow(tooltip_)) ::DestroyWindow(tooltip_);
-  tooltip_ = nullptr;
-  tooltip_shown_ = false;
 }
 
 // --- touch and pointer input ----------------------------------------------------

@@ -16,6 +16,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/unique_any.h"
 #include "ui/controls/event_args.h"
 
 namespace ui {
@@ -49,7 +50,7 @@ class ControlDispatcher {
   Control* touch_captured() const { return touch_.control; }
   Control* pointer_captured() const { return pointer_.control; }
   POINT last_mouse_pos() const { return last_mouse_pos_; }
-  HWND tooltip_window() const { return tooltip_; }
+  HWND tooltip_window() const { return tooltip_.get(); }
 
   // The control of the host's tree under `pt` (client coordinates) that
   // mouse input goes to, or null.
@@ -67,7 +68,6 @@ class ControlDispatcher {
   // Sends leave / button-up to hovered and pressed controls and clears the
   // focus (the window is closing).
   void ReleaseAll();
-  void DestroyToolTip();
 
  private:
   void OnMouseMove(POINT pt, WPARAM wparam, LPARAM lparam);
@@ -120,7 +120,9 @@ class ControlDispatcher {
   ContactCapture touch_;
   ContactCapture pointer_;
   bool touch_routed_ = false;
-  HWND tooltip_ = nullptr;  // owned: destroyed with the window
+  // Destroying the window destroys its owned tooltip first; then this
+  // handle's DestroyWindow finds nothing and does nothing.
+  base::unique_hwnd tooltip_;
   TOOLINFOW tool_info_{};
   bool tooltip_shown_ = false;
 };

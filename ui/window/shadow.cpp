@@ -23,9 +23,9 @@ RECT Shadow::GetEffectivePadding() const {
   return padding_;
 }
 
-Control* Shadow::WrapRoot(Control* root) {
+std::unique_ptr<Control> Shadow::WrapRoot(std::unique_ptr<Control> root) {
   if (!attached_ || !root) return root;
-  auto* box = new ShadowBox();
+  auto box = std::make_unique<ShadowBox>();
   box->GetLayout()->SetPadding(padding_, false);
   // Fixed sizes grow by the frame; "auto" and "stretch" carry over as they are.
   const int width = root->GetFixedWidth();
@@ -35,9 +35,9 @@ Control* Shadow::WrapRoot(Control* root) {
                       false);
   // The default image's inner edge is rounded; the content follows it.
   if (default_image_) root->SetBorderRound(SIZE{3, 3});
-  box->Add(root);
+  box->Add(std::move(root));
   box->SetBkImage(image_);
-  box_ = box;
+  box_ = box.get();
   return box;
 }
 

@@ -49,7 +49,7 @@ class Shadow {
 
   // Wraps `root` in a new ShadowBox (which owns it from then on) when the
   // shadow is attached; returns the box, or `root` itself when not attached.
-  Control* WrapRoot(Control* root);
+  std::unique_ptr<Control> WrapRoot(std::unique_ptr<Control> root);
   ShadowBox* GetShadowBox() const { return box_; }
   // The window was maximised (no frame) or restored (configured frame).
   void SetMaximized(bool maximized);

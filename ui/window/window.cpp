@@ -47,10 +47,10 @@ Window::Window() : dispatcher_(*this) { fade_.Configure(0, 255, 250, 0.3, 0.7); 
 
 Window::~Window() {
   registry_.DeleteQueued();
-  Control* root = std::exchange(root_, nullptr);
+  // GetRoot() is null while the tree goes.
+  std::unique_ptr<Control> root = std::move(root_);
   shadow_.ForgetShadowBox();
-  delete root;
-  dispatcher_.DestroyToolTip();
+  root.reset();
 }
 
 // --- overridable behaviour --------------------------------------------------
@@ -117,7 +117,7 @@ void Window::OnFinalMessage(HWND hwnd) {
   for (const EventCallback& handler : handlers) {
     if (handler && !handler(&event)) break;
   }
-  DetachTreePointers(root_);
+  DetachTreePointers(root_.get());
   delete this;
 }
 
@@ -192,17 +192,18 @@ void Window::CentreOnScreen() {
 
 // --- the control tree -----------------------------------------------------------
 
-bool Window::AttachRoot(Control* root) {
+bool Window::AttachRoot(std::unique_ptr<Control> root) {
   dispatcher_.Reset();
   ReleaseCapture();
-  if (root_ && root_ != root) {
-    DetachTreePointers(root_);
-    QueueDelayedDelete(root_);
+  if (root_) {
+    DetachTreePointers(root_.get());
+    if (registry_.QueueDelete(std::move(root_)) && hwnd_)
+      ::PostMessageW(hwnd_, kMsgDelayedCleanup, 0, 0);
   }
-  root_ = root;
+  root_ = std::move(root);
   needs_layout_ = true;
   first_paint_ = true;
-  InitControls(root_);
+  InitControls(root_.get());
   // The first paint lays the tree out; ask for it even though no control
   // has a position to invalidate yet.
   if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
@@ -341,7 +342,6 @@ void Window::UnregisterControl(Control* control) {
   registry_.RemoveNamesOf(control);
   dispatcher_.Forget(control);
   registry_.Unqueue(control);
-  if (root_ == control) root_ = nullptr;
   if (shadow_.GetShadowBox() == control) shadow_.ForgetShadowBox();
 }
 
@@ -515,7 +515,7 @@ void Window::EnsureLayout() {
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   if (::IsRectEmpty(&client)) return;
-  control_tree::ArrangePending(root_, client);
+  control_tree::ArrangePending(root_.get(), client);
 }
 
 LRESULT Window::OnPaint() {
@@ -557,7 +557,7 @@ LRESULT Window::OnPaint() {
   base::unique_hdc_paint paint(hwnd_);
   TreeFrame frame;
   frame.hwnd = hwnd_;
-  frame.root = root_;
+  frame.root = root_.get();
   frame.layered = layered_;
   frame.alpha = window_alpha_;
   frame.render_offset = render_offset_;

@@ -19,6 +19,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -78,20 +80,23 @@ class Window : public NativeWindow, public base::SupportWeakCallback, public ICo
   BYTE GetWindowAlpha() const { return window_alpha_; }
   bool IsClosing() const { return closing_; }
 
-  // What the window's paints have cost since it was created.
-  using PaintTimes = ui::PaintTimes;
-  const PaintTimes& GetPaintTimes() const { return painter_.times(); }
+  // `on_paint` is told the cost of each paint that draws from now on (set it
+  // before OpenWindow to see the first).
+  void WatchPaints(std::function<void(const PaintCost&)> on_paint) {
+    painter_.on_paint = std::move(on_paint);
+  }
 
   // --- the control tree -----------------------------------------------------
-  // Installs `root` (owned from now on); an earlier root is queued for
-  // delayed deletion.
-  bool AttachRoot(Control* root);
+  // Installs `root`; an earlier root is queued for delayed deletion. False
+  // for null.
+  bool AttachRoot(std::unique_ptr<Control> root);
   // The control under `pt` (client coordinates) for mouse purposes.
   Control* FindControl(POINT pt) const;
   // Registers every control of the subtree in the name map and gives it this
   // window.
   void InitControls(Control* control, Box* parent = nullptr);
-  // The control is deleted after the current message has been handled.
+  // The control (one in the tree) leaves its parent after the current
+  // message has been handled.
   void QueueDelayedDelete(Control* control);
   // Window-local classes of the skin (its Class elements).
   void AddClass(const std::wstring& name, const std::wstring& attributes);
@@ -156,7 +161,7 @@ class Window : public NativeWindow, public base::SupportWeakCallback, public ICo
 
   // --- IControlHost ---------------------------------------------------------
   HWND GetHWND() const override { return hwnd_; }
-  Control* GetRoot() const override { return root_; }
+  Control* GetRoot() const override { return root_.get(); }
   IRenderContext* GetRenderContext() const override { return painter_.render(); }
   void Invalidate(const RECT& rect) override;
   void RequestLayout() override { needs_layout_ = true; }
@@ -209,7 +214,7 @@ class Window : public NativeWindow, public base::SupportWeakCallback, public ICo
   void RunFade(bool forward);
   void OnFadeStep(int alpha);
 
-  Control* root_ = nullptr;  // owned
+  std::unique_ptr<Control> root_;
   SIZE min_info_{0, 0};
   SIZE max_info_{0, 0};
   SIZE init_size_{0, 0};

@@ -3,7 +3,6 @@
 #include "base/startup_trace.h"
 #include "ui/controls/box.h"
 #include "ui/controls/control.h"
-#include "ui/render/gdiplus_render_factory.h"
 #include "ui/render/render_context.h"
 #include "ui/render/render_factory.h"
 #include "ui/resources/global_resources.h"
@@ -11,15 +10,6 @@
 
 namespace ui {
 namespace {
-
-// The render factory of the framework; a private GDI+ factory when the
-// framework was not started (tests that open a bare window).
-IRenderFactory* RenderFactory() {
-  if (IRenderFactory* factory = GlobalResources::GetRenderFactory()) return factory;
-  static RenderFactory_GdiPlus fallback(&GlobalResources::GetFontTable(),
-                                        &GlobalResources::GetColorTable());
-  return &fallback;
-}
 
 RECT ClientRect(HWND hwnd) {
   RECT client{};
@@ -99,7 +89,9 @@ RECT WindowPainter::AddOffscreenParts(HWND hwnd, RECT update) {
 
 void WindowPainter::Init(HWND hwnd) {
   if (!window_dc_ && hwnd) window_dc_ = base::unique_hdc_window::For(hwnd);
-  if (!render_) render_ = RenderFactory()->CreateRenderContext();
+  // Without a started framework there is nothing to draw with.
+  IRenderFactory* factory = GlobalResources::GetRenderFactory();
+  if (!render_ && factory) render_ = factory->CreateRenderContext();
 }
 
 bool WindowPainter::PaintAndPresent(const TreeFrame& frame, HDC paint_dc, RECT update,
@@ -118,14 +110,15 @@ bool WindowPainter::PaintAndPresent(const TreeFrame& frame, HDC paint_dc, RECT u
   if (first_paint) base::MarkStartupPhase("first tree paint");
   const double cpu_before = ThreadCpuNow();
   Present(frame, paint_dc, update);
-  times_.present_cpu_seconds += ThreadCpuNow() - cpu_before;
+  PaintCost cost;
+  cost.present_cpu_seconds = ThreadCpuNow() - cpu_before;
   if (first_paint) {
     base::MarkStartupPhase("first layered update");
     base::FinishStartupTrace();
   }
-  ++times_.paints;
-  times_.render_seconds += rendered - started;
-  times_.present_seconds += Now() - rendered;
+  cost.render_seconds = rendered - started;
+  cost.present_seconds = Now() - rendered;
+  if (on_paint) on_paint(cost);
   return true;
 }
 

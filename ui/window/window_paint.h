@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,15 +20,13 @@ class Control;
 class IRenderContext;
 class Shadow;
 
-// What a window's paints have cost since it was created: each WM_PAINT that
-// drew, split into bringing the tree into the bitmap (layout pass, tree
-// paint, alpha repair) and handing the bitmap to the screen
-// (UpdateLayeredWindow, or the BitBlt). Kept so the cost of a repaint can be
-// measured on the real paint path. The hand-over is also counted in the
-// painting thread's CPU time (user and kernel), so the thread's own work can
-// be told from the platform's.
-struct PaintTimes {
-  long long paints = 0;
+// What one WM_PAINT that drew has cost, split into bringing the tree into
+// the bitmap (layout pass, tree paint, alpha repair) and handing the bitmap
+// to the screen (UpdateLayeredWindow, or the BitBlt), so the cost of a
+// repaint can be measured on the real paint path. The hand-over is also
+// counted in the painting thread's CPU time (user and kernel), so the
+// thread's own work can be told from the platform's.
+struct PaintCost {
   double render_seconds = 0;
   double present_seconds = 0;
   double present_cpu_seconds = 0;
@@ -83,7 +82,6 @@ class WindowPainter {
   // The native window is going: its DC is given back.
   void ReleaseWindowDc() { window_dc_.reset(); }
   IRenderContext* render() const { return render_.get(); }
-  const PaintTimes& times() const { return times_; }
 
   // Renders the laid-out tree within each of `parts` (which lie inside
   // `update`) and presents `update` on `paint_dc` (from BeginPaint), counting
@@ -91,6 +89,9 @@ class WindowPainter {
   // of a tree marks its startup phases. False when there was nothing to paint.
   bool PaintAndPresent(const TreeFrame& frame, HDC paint_dc, RECT update, const std::vector<RECT>& parts,
                        bool first_paint, double started);
+
+  // Told the cost of each paint that drew, when set.
+  std::function<void(const PaintCost&)> on_paint;
 
  private:
   // Paints the tree into the bitmap within `update` (which grows to the
@@ -110,7 +111,6 @@ class WindowPainter {
   // the tree paint of a progress step.
   RECT virtual_screen_{0, 0, 0, 0};
   bool virtual_screen_known_ = false;
-  PaintTimes times_;
 };
 
 }  // namespace ui
