@@ -1,7 +1,7 @@
-// The attribute tables (name -> setter) through which every control, and
-// the window, takes its skin attributes, and their common entries: each
-// reads the attribute's value one way and hands it to one member, so that a
-// table entry names only the member it sets.
+// The common entries of the attribute tables (ui/resources/attribute_table.h)
+// through which every control, and the window, takes its skin attributes:
+// each reads the attribute's value one way and hands it to one member, so
+// that a table entry names only the member it sets.
 //
 // A class declares its table inside its ApplyAttribute (where the entries
 // may reach its protected state) and hands what the table lacks to its base:
@@ -11,29 +11,13 @@
 //     Base::ApplyAttribute(name, value);
 #pragma once
 
-#include <map>
 #include <string>
 
 #include "ui/controls/control.h"
+#include "ui/resources/attribute_table.h"
 #include "ui/resources/attribute_values.h"
 
 namespace ui::attribute_setters {
-
-template <typename C>
-using Setter = void (*)(C& target, const std::wstring& value);
-
-template <typename C>
-using Table = std::map<std::wstring, Setter<C>>;
-
-// Applies `name` through its entry in `table`; false when the table has
-// none, so that the caller's base may know the name.
-template <typename C>
-bool Apply(const Table<C>& table, C& target, const std::wstring& name, const std::wstring& value) {
-  const auto it = table.find(name);
-  if (it == table.end()) return false;
-  it->second(target, value);
-  return true;
-}
 
 // "true" or anything else.
 template <typename C, void (C::*Set)(bool)>

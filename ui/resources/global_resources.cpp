@@ -13,6 +13,7 @@
 #include "ui/render/font_table.h"
 #include "ui/render/gdiplus_render_factory.h"
 #include "ui/render/gdiplus_session.h"
+#include "ui/resources/attribute_table.h"
 #include "ui/resources/attribute_values.h"
 #include "ui/resources/image_cache.h"
 #include "ui/resources/image_info.h"
@@ -263,21 +264,32 @@ void GlobalResources::ApplyGlobalDocument(const MarkupDocument& document) {
 void GlobalResources::ApplyGlobalDocument(const MarkupNode& root) {
   State& state = GetState();
   if (!root.IsValid()) return;
+  // global.xml's own attributes: the colours every control falls back to.
+    static const attribute_setters::Table<State> kGlobalSetters = {
+      {L"defaultfontcolor",
+       [](State& global, const std::wstring& value) { global.default_text_color = value; }},
+      {L"disabledfontcolor",
+       [](State& global, const std::wstring& value) {
+         global.default_disabled_text_color = value;
+       }},
+      {L"linkfontcolor",
+       [](State& global, const std::wstring& value) {
+         global.link_font_color = global.colors->LookupColor(value);
+       }},
+      {L"linkhoverfontcolor",
+       [](State& global, const std::wstring& value) {
+         global.link_hover_font_color = global.colors->LookupColor(value);
+       }},
+      {L"selectedcolor",
+       [](State& global, const std::wstring& value) {
+         global.selected_color = global.colors->LookupColor(value);
+       }},
+  };
   const int count = root.GetAttributeCount();
   for (int i = 0; i < count; ++i) {
-    const std::wstring_view name = root.GetAttributeName(i);
-    const std::wstring value = root.GetAttributeValue(i);
-    if (name == L"defaultfontcolor") {
-      state.default_text_color = value;
-    } else if (name == L"disabledfontcolor") {
-      state.default_disabled_text_color = value;
-    } else if (name == L"linkfontcolor") {
-      state.link_font_color = state.colors->LookupColor(value);
-    } else if (name == L"linkhoverfontcolor") {
-      state.link_hover_font_color = state.colors->LookupColor(value);
-    } else if (name == L"selectedcolor") {
-      state.selected_color = state.colors->LookupColor(value);
-    }
+    attribute_setters::Apply(kGlobalSetters, state,
+                             std::wstring(root.GetAttributeName(i)),
+                             root.GetAttributeValue(i));
   }
   for (MarkupNode node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
     const std::wstring_view tag = node.GetName();
