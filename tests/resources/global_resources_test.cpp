@@ -9,10 +9,14 @@
 #include "resources/fixture.h"
 #include "ui/render/color_table.h"
 #include "ui/render/font_table.h"
+#include "ui/resources/class_table.h"
+#include "ui/resources/global_text_colors.h"
 #include "ui/resources/image_cache.h"
 #include "ui/resources/image_info.h"
+#include "ui/resources/language_strings.h"
 #include "ui/resources/markup_document.h"
 #include "ui/resources/markup_node.h"
+#include "ui/resources/skin_tables.h"
 
 namespace {
 
@@ -215,6 +219,42 @@ TEST_F(GlobalResourcesTest, AMalformedGlobalXmlLeavesTheTablesEmpty) {
   EXPECT_FALSE(GlobalResources::GetColorTable().HasColor(L"never"));
   EXPECT_EQ(0u, GlobalResources::GetFontTable().GetFontCount());
   EXPECT_EQ(L"disk", GlobalResources::LookupString(L"STRING_FROM")) << "start-up goes on";
+}
+
+// Controls reach each table through its own entry, past the registry, so a
+// restart has to empty the tables themselves or one skin leaks into the next.
+TEST_F(GlobalResourcesTest, ARestartEmptiesTheTablesBehindTheirOwnEntries) {
+  ASSERT_TRUE(StartInstallerWay());
+  EXPECT_EQ(&GlobalResources::GetFontTable(), &ui::SkinFonts());
+  EXPECT_EQ(&GlobalResources::GetColorTable(), &ui::SkinColors());
+  EXPECT_EQ(&GlobalResources::GetImageCache(), &ui::SkinImages());
+  EXPECT_EQ(&GlobalResources::GetLanguageStrings(), &ui::SkinStrings());
+  GlobalResources::AddClass(L"added_later", L"width=\"1\"");
+  EXPECT_EQ(L"width=\"1\"", ui::SkinClasses().Lookup(L"added_later"));
+  EXPECT_EQ(L"width=\"7\"", ui::SkinClasses().Lookup(L"disk_class"));
+  EXPECT_EQ(L"disk", ui::SkinStrings().Lookup(L"STRING_FROM"));
+  EXPECT_EQ(L"disk_default", ui::SkinTextColors().normal_name);
+  // global.xml names "blue" before it declares it; a later document finds it.
+  const char kLinks[] = "<Global linkfontcolor=\"blue\" selectedcolor=\"blue\"/>";
+  ui::MarkupDocument links;
+  ASSERT_TRUE(links.LoadFromMemory(kLinks, sizeof(kLinks) - 1));
+  GlobalResources::ApplyGlobalDocument(links);
+  EXPECT_EQ(0xFF0000FFu, ui::SkinTextColors().link);
+  EXPECT_EQ(0xFF0000FFu, GlobalResources::GetSelectedColor());
+
+  // The archive's global.xml sets none of the disk one's names.
+  ASSERT_TRUE(GlobalResources::OpenSkinArchive());
+  ASSERT_TRUE(StartInstallerWay());
+  EXPECT_EQ(L"", ui::SkinClasses().Lookup(L"added_later"));
+  EXPECT_EQ(L"", ui::SkinClasses().Lookup(L"disk_class"));
+  EXPECT_EQ(L"archive", ui::SkinStrings().Lookup(L"STRING_FROM"));
+  EXPECT_EQ(L"textdefaultcolor", ui::SkinTextColors().normal_name);
+  EXPECT_EQ(L"textdefaultdisablecolor", ui::SkinTextColors().disabled_name);
+  EXPECT_EQ(0u, ui::SkinTextColors().link);
+  EXPECT_EQ(0u, ui::SkinTextColors().selected);
+  EXPECT_FALSE(ui::SkinColors().HasColor(L"blue"));
+  EXPECT_EQ(nullptr, ui::SkinFonts().GetFontEntry(L"disk_font"));
+  EXPECT_EQ(4u, ui::SkinFonts().GetFontCount());
 }
 
 TEST_F(GlobalResourcesTest, AnImageIsDecodedOnceAndFreedWithItsLastUser) {

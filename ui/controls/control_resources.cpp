@@ -1,21 +1,25 @@
 #include "ui/controls/control_resources.h"
 
+#include "ui/render/color_table.h"
 #include "ui/render/render_context.h"
 #include "ui/render/render_factory.h"
+#include "ui/resources/class_table.h"
 #include "ui/resources/global_resources.h"
 #include "ui/resources/image_info.h"
+#include "ui/resources/language_strings.h"
+#include "ui/resources/skin_tables.h"
 
 namespace ui {
 namespace control_resources {
 
-std::wstring LookupClass(const std::wstring& name) { return GlobalResources::LookupClass(name); }
+std::wstring LookupClass(const std::wstring& name) { return SkinClasses().Lookup(name); }
 
-std::wstring LookupString(const std::wstring& id) { return GlobalResources::LookupString(id); }
+std::wstring LookupString(const std::wstring& id) { return SkinStrings().Lookup(id); }
 
 DWORD LookupColor(const std::wstring& name) {
   // An empty name is "no colour"; asking the table would enter it.
   if (name.empty()) return 0;
-  return GlobalResources::LookupColor(name);
+  return SkinColors().LookupColor(name);
 }
 
 std::shared_ptr<ImageInfo> LookupImage(const std::wstring& path) {

@@ -15,12 +15,15 @@
 #include "ui/render/gdiplus_session.h"
 #include "ui/resources/attribute_table.h"
 #include "ui/resources/attribute_values.h"
+#include "ui/resources/class_table.h"
+#include "ui/resources/global_text_colors.h"
 #include "ui/resources/image_cache.h"
 #include "ui/resources/image_info.h"
 #include "ui/resources/language_strings.h"
 #include "ui/resources/markup_document.h"
 #include "ui/resources/markup_node.h"
 #include "ui/resources/skin_archive.h"
+#include "ui/resources/skin_tables.h"
 
 namespace ui {
 namespace {
@@ -30,23 +33,13 @@ struct State {
   std::unique_ptr<SkinArchive> archive;
   std::unique_ptr<IRenderFactory> render_factory;
   CreateControlCallback create_control;
-  // Replaced as a whole on every start; the render factory points at them.
-  std::unique_ptr<FontTable> fonts = std::make_unique<FontTable>();
-  std::unique_ptr<ColorTable> colors = std::make_unique<ColorTable>();
-  std::map<std::wstring, std::wstring> classes;
-  ImageCache images;
-  LanguageStrings strings;
-  std::wstring default_text_color = L"textdefaultcolor";
-  std::wstring default_disabled_text_color = L"textdefaultdisablecolor";
-  DWORD link_font_color = 0;
-  DWORD link_hover_font_color = 0;
-  DWORD selected_color = 0;
   int dpi_scale = 100;
   bool adapt_dpi = false;
   std::unique_ptr<GdiplusSession> gdiplus;
 };
 
-// The registry lives for the whole process and is deliberately never
+// What the registry itself owns; the tables a skin fills are in
+// skin_tables.cpp. It lives for the whole process and is deliberately never
 // destroyed: images and fonts may still be held by controls while static
 // destructors run, and nothing here needs tearing down at exit.
 State& GetState() {
@@ -81,22 +74,22 @@ std::wstring TrimBlanks(const std::wstring& text) {
 }
 
 void ApplyFont(const MarkupNode& node) {
-  State& state = GetState();
+  FontTable& fonts = SkinFonts();
   std::wstring id = node.GetAttributeValue(L"id");
   const std::wstring face = node.GetAttributeValue(L"name");
   if (face.empty()) return;
-  if (id.empty()) id = std::to_wstring(state.fonts->GetFontCount());
-  state.fonts->AddFont(id, face, ParseIntAttribute(node.GetAttributeValue(L"size")),
-                      ParseBoolAttribute(node.GetAttributeValue(L"bold")),
-                      ParseBoolAttribute(node.GetAttributeValue(L"underline")),
-                      ParseBoolAttribute(node.GetAttributeValue(L"italic")),
-                      ParseBoolAttribute(node.GetAttributeValue(L"default")));
+  if (id.empty()) id = std::to_wstring(fonts.GetFontCount());
+  fonts.AddFont(id, face, ParseIntAttribute(node.GetAttributeValue(L"size")),
+                ParseBoolAttribute(node.GetAttributeValue(L"bold")),
+                ParseBoolAttribute(node.GetAttributeValue(L"underline")),
+                ParseBoolAttribute(node.GetAttributeValue(L"italic")),
+                ParseBoolAttribute(node.GetAttributeValue(L"default")));
 }
 
 void ApplyTextColor(const MarkupNode& node) {
   const std::wstring name = node.GetAttributeValue(L"name");
   if (name.empty()) return;
-  GetState().colors->AddColor(name, node.GetAttributeValue(L"value"));
+  SkinColors().AddColor(name, node.GetAttributeValue(L"value"));
 }
 
 }  // namespace
@@ -177,13 +170,7 @@ bool GlobalResources::Startup(const std::wstring& resource_root, CreateControlCa
   State& state = GetState();
   // A restart begins from empty tables, as the first start does.
   state.render_factory.reset();
-  state.fonts = std::make_unique<FontTable>();
-  state.colors = std::make_unique<ColorTable>();
-  state.classes.clear();
-  state.strings.Clear();
-  state.default_text_color = L"textdefaultcolor";
-  state.default_disabled_text_color = L"textdefaultdisablecolor";
-  state.link_font_color = state.link_hover_font_color = state.selected_color = 0;
+  ResetSkinTables();
 
   state.adapt_dpi = adapt_dpi;
   state.dpi_scale = 100;
@@ -191,9 +178,9 @@ bool GlobalResources::Startup(const std::wstring& resource_root, CreateControlCa
     base::unique_hdc_window screen = base::unique_hdc_window::For(nullptr);
     if (screen) state.dpi_scale = ::MulDiv(::GetDeviceCaps(screen.get(), LOGPIXELSX), 100, 96);
   }
-  state.fonts->SetDpiAdaptation(adapt_dpi, state.dpi_scale);
+  SkinFonts().SetDpiAdaptation(adapt_dpi, state.dpi_scale);
 
-  SetRenderFactory(std::make_unique<RenderFactory_GdiPlus>(state.fonts.get(), state.colors.get()));
+  SetRenderFactory(std::make_unique<RenderFactory_GdiPlus>(&SkinFonts(), &SkinColors()));
 
   std::wstring path = resource_root + theme_folder;
   if (path.empty() || (path.back() != L'\\' && path.back() != L'/')) path.push_back(L'\\');
@@ -211,10 +198,10 @@ bool GlobalResources::Startup(const std::wstring& resource_root, CreateControlCa
     base::unique_hglobal block = ReadArchiveEntry(language_file, &size);
     if (block) {
       GlobalLockView view(block.get());
-      if (view.data()) state.strings.LoadFromMemory(view.data(), size);
+      if (view.data()) SkinStrings().LoadFromMemory(view.data(), size);
     }
   } else {
-    state.strings.LoadFromFile(language_file);
+    SkinStrings().LoadFromFile(language_file);
   }
 
   if (!state.gdiplus || !state.gdiplus->IsStarted()) {
@@ -229,7 +216,7 @@ void GlobalResources::Shutdown() {
   State& state = GetState();
   CloseSkinArchive();
   state.render_factory.reset();
-  state.fonts->RemoveAllFonts();
+  SkinFonts().RemoveAllFonts();
   state.gdiplus.reset();
 }
 
@@ -262,32 +249,29 @@ void GlobalResources::ApplyGlobalDocument(const MarkupDocument& document) {
 }
 
 void GlobalResources::ApplyGlobalDocument(const MarkupNode& root) {
-  State& state = GetState();
   if (!root.IsValid()) return;
   // global.xml's own attributes: the colours every control falls back to.
-    static const attribute_setters::Table<State> kGlobalSetters = {
+  static const attribute_setters::Table<GlobalTextColors> kGlobalSetters = {
       {L"defaultfontcolor",
-       [](State& global, const std::wstring& value) { global.default_text_color = value; }},
+       [](GlobalTextColors& colors, const std::wstring& value) { colors.normal_name = value; }},
       {L"disabledfontcolor",
-       [](State& global, const std::wstring& value) {
-         global.default_disabled_text_color = value;
-       }},
+       [](GlobalTextColors& colors, const std::wstring& value) { colors.disabled_name = value; }},
       {L"linkfontcolor",
-       [](State& global, const std::wstring& value) {
-         global.link_font_color = global.colors->LookupColor(value);
+       [](GlobalTextColors& colors, const std::wstring& value) {
+         colors.link = SkinColors().LookupColor(value);
        }},
       {L"linkhoverfontcolor",
-       [](State& global, const std::wstring& value) {
-         global.link_hover_font_color = global.colors->LookupColor(value);
+       [](GlobalTextColors& colors, const std::wstring& value) {
+         colors.link_hover = SkinColors().LookupColor(value);
        }},
       {L"selectedcolor",
-       [](State& global, const std::wstring& value) {
-         global.selected_color = global.colors->LookupColor(value);
+       [](GlobalTextColors& colors, const std::wstring& value) {
+         colors.selected = SkinColors().LookupColor(value);
        }},
   };
   const int count = root.GetAttributeCount();
   for (int i = 0; i < count; ++i) {
-    attribute_setters::Apply(kGlobalSetters, state,
+    attribute_setters::Apply(kGlobalSetters, SkinTextColors(),
                              std::wstring(root.GetAttributeName(i)),
                              root.GetAttributeValue(i));
   }
@@ -307,13 +291,11 @@ void GlobalResources::ApplyGlobalDocument(const MarkupNode& root) {
 // [SECTION] Classes
 
 void GlobalResources::AddClass(const std::wstring& name, const std::wstring& attributes) {
-  GetState().classes[name] = attributes;
+  SkinClasses().Add(name, attributes);
 }
 
 std::wstring GlobalResources::LookupClass(const std::wstring& name) {
-  const auto& classes = GetState().classes;
-  auto it = classes.find(name);
-  return it == classes.end() ? std::wstring() : it->second;
+  return SkinClasses().Lookup(name);
 }
 
 std::wstring GlobalResources::ClassAttributesOf(const MarkupNode& class_element) {
@@ -353,7 +335,7 @@ std::shared_ptr<ImageInfo> GlobalResources::LookupImage(const std::wstring& path
   const std::wstring file = NormalizeImagePath(path);
   if (file.empty()) return nullptr;
   const std::wstring key = state.archive ? ToArchiveName(file) : file;
-  return state.images.Lookup(key, [&]() -> std::unique_ptr<ImageInfo> {
+  return SkinImages().Lookup(key, [&]() -> std::unique_ptr<ImageInfo> {
     base::StartupCost cost("image reading and decoding");
     if (state.archive) {
       size_t size = 0;
@@ -374,32 +356,32 @@ std::shared_ptr<ImageInfo> GlobalResources::LookupImage(const std::wstring& path
   });
 }
 
-ImageCache& GlobalResources::GetImageCache() { return GetState().images; }
+ImageCache& GlobalResources::GetImageCache() { return SkinImages(); }
 
 // [SECTION] Language strings, fonts, colours, settings
 
 std::wstring GlobalResources::LookupString(const std::wstring& id) {
-  return GetState().strings.Lookup(id);
+  return SkinStrings().Lookup(id);
 }
 
-LanguageStrings& GlobalResources::GetLanguageStrings() { return GetState().strings; }
+LanguageStrings& GlobalResources::GetLanguageStrings() { return SkinStrings(); }
 
-FontTable& GlobalResources::GetFontTable() { return *GetState().fonts; }
-ColorTable& GlobalResources::GetColorTable() { return *GetState().colors; }
-HFONT GlobalResources::GetFont(const std::wstring& id) { return GetState().fonts->GetFont(id); }
+FontTable& GlobalResources::GetFontTable() { return SkinFonts(); }
+ColorTable& GlobalResources::GetColorTable() { return SkinColors(); }
+HFONT GlobalResources::GetFont(const std::wstring& id) { return SkinFonts().GetFont(id); }
 DWORD GlobalResources::LookupColor(const std::wstring& name) {
-  return GetState().colors->LookupColor(name);
+  return SkinColors().LookupColor(name);
 }
 
 const std::wstring& GlobalResources::GetDefaultTextColor() {
-  return GetState().default_text_color;
+  return SkinTextColors().normal_name;
 }
 const std::wstring& GlobalResources::GetDefaultDisabledTextColor() {
-  return GetState().default_disabled_text_color;
+  return SkinTextColors().disabled_name;
 }
-DWORD GlobalResources::GetLinkFontColor() { return GetState().link_font_color; }
-DWORD GlobalResources::GetLinkHoverFontColor() { return GetState().link_hover_font_color; }
-DWORD GlobalResources::GetSelectedColor() { return GetState().selected_color; }
+DWORD GlobalResources::GetLinkFontColor() { return SkinTextColors().link; }
+DWORD GlobalResources::GetLinkHoverFontColor() { return SkinTextColors().link_hover; }
+DWORD GlobalResources::GetSelectedColor() { return SkinTextColors().selected; }
 
 int GlobalResources::GetDpiScale() { return GetState().dpi_scale; }
 bool GlobalResources::IsDpiAdapted() { return GetState().adapt_dpi; }
@@ -407,7 +389,7 @@ void GlobalResources::SetDpiScale(int percent) {
   State& state = GetState();
   if (!state.adapt_dpi || percent <= 0) return;
   state.dpi_scale = percent;
-  if (state.fonts) state.fonts->SetDpiAdaptation(true, percent);
+  SkinFonts().SetDpiAdaptation(true, percent);
 }
 int GlobalResources::ScaleDpi(int pixels) {
   const State& state = GetState();

@@ -1,6 +1,10 @@
-// The UI framework's process-wide registry: resource path, skin archive,
-// fonts, colours and classes of global.xml, the image cache, the language
-// strings, the render factory and the control-creation callback.
+// The UI framework's start-up and shut-down, and what they own: the resource
+// path, the skin archive and the skin files read through it, global.xml, the
+// DPI scale, the render factory and the control-creation callback.
+//
+// The tables a skin fills (classes, images, strings, fonts, colours and the
+// text colours) have entries of their own in skin_tables.h; the accessors
+// here hand out those same tables for callers that hold the registry anyway.
 //
 // Started once by the UI thread before any window exists and used from that
 // thread only (no locks). Files are looked up in the skin archive first when

@@ -7,7 +7,8 @@
 #include "ui/controls/control_resources.h"
 #include "ui/render/render_context.h"
 #include "ui/resources/attribute_values.h"
-#include "ui/resources/global_resources.h"
+#include "ui/resources/global_text_colors.h"
+#include "ui/resources/skin_tables.h"
 
 namespace ui {
 
@@ -37,10 +38,10 @@ UINT ApplyAlignWords(const std::wstring& value, UINT style) {
   return style;
 }
 
-std::wstring DefaultTextColorName() { return GlobalResources::GetDefaultTextColor(); }
+std::wstring DefaultTextColorName() { return SkinTextColors().normal_name; }
 
 std::wstring DefaultDisabledTextColorName() {
-  return GlobalResources::GetDefaultDisabledTextColor();
+  return SkinTextColors().disabled_name;
 }
 
 template <typename Base>

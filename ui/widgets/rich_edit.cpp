@@ -6,9 +6,11 @@
 #include "ui/controls/attribute_setters.h"
 #include "ui/controls/control_host.h"
 #include "ui/controls/control_resources.h"
+#include "ui/render/font_table.h"
 #include "ui/render/render_context.h"
 #include "ui/resources/attribute_values.h"
-#include "ui/resources/global_resources.h"
+#include "ui/resources/global_text_colors.h"
+#include "ui/resources/skin_tables.h"
 
 namespace ui {
 namespace {
@@ -32,8 +34,8 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 }  // namespace
 
 RichEdit::RichEdit()
-    : normal_text_color_(GlobalResources::GetDefaultTextColor()),
-      disabled_text_color_(GlobalResources::GetDefaultTextColor()) {}
+    : normal_text_color_(SkinTextColors().normal_name),
+      disabled_text_color_(SkinTextColors().normal_name) {}
 
 RichEdit::~RichEdit() {
   if (host_) host_->Detach();
@@ -56,7 +58,7 @@ bool RichEdit::EnsureHost() {
   }
   // The engine lays its whole text out again on every format change: the
   // format goes in while there is no text yet, and the text once, last.
-  host_->SetFont(GlobalResources::GetFont(font_id_));
+  host_->SetFont(SkinFonts().GetFont(font_id_));
   ApplyEngineColor();
   host_->SetClientRect(GetTextRect());
   if (!text_.empty()) host_->SetText(text_);
@@ -193,7 +195,7 @@ void RichEdit::SetDisabledTextColor(const std::wstring& color) {
 
 void RichEdit::SetFont(const std::wstring& font_id) {
   font_id_ = font_id;
-  if (host_) host_->SetFont(GlobalResources::GetFont(font_id_));
+  if (host_) host_->SetFont(SkinFonts().GetFont(font_id_));
   TextLayoutChanged();
   LayoutScrollBars();
   Invalidate();
