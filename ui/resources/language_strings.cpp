@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/text/text_conversion.h"
+
 namespace ui {
 namespace {
 
@@ -18,22 +20,10 @@ std::wstring_view Trim(std::wstring_view text) {
   return text;
 }
 
-std::wstring FromUtf8(std::string_view bytes) {
-  if (bytes.empty()) return std::wstring();
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(),
-                                           static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) {
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                          length);
-  }
-  return text;
-}
-
 }  // namespace
 
 void LanguageStrings::AddLine(std::string_view utf8_line) {
-  const std::wstring decoded = FromUtf8(utf8_line);
+  const std::wstring decoded = base::WideFromUtf8(utf8_line);
   const std::wstring_view line = Trim(decoded);
   if (line.empty()) return;
 
