@@ -6,18 +6,15 @@
 #include <vector>
 
 #include "base/text/text_conversion.h"
+#include "base/text/trim.h"
 
 namespace ui {
 namespace {
 
 // A line is trimmed of blanks and of every character below U+001E (tabs,
 // CR, LF and the other control characters).
-bool IsTrimmed(wchar_t c) { return c == L' ' || c < 0x1E; }
-
 std::wstring_view Trim(std::wstring_view text) {
-  while (!text.empty() && IsTrimmed(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsTrimmed(text.back())) text.remove_suffix(1);
-  return text;
+  return base::TrimBlanks(text, base::Blanks::kLanguageLine);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cwctype>
 
 #include "base/text/text_conversion.h"
+#include "base/text/trim.h"
 #include "base/unique_any.h"
 #include "ui/resources/markup_node.h"
 
@@ -17,7 +18,7 @@ namespace {
 constexpr size_t kMaxErrorMessage = 99;
 constexpr size_t kMaxErrorLocation = 49;
 
-bool IsWhitespace(wchar_t c) { return c != 0 && c <= L' '; }
+bool IsWhitespace(wchar_t c) { return base::IsBlank(c, base::Blanks::kMarkupSpace); }
 
 bool IsNameChar(wchar_t c) {
   return c == L'_' || c == L':' || (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') ||
