@@ -1,10 +1,15 @@
 #include "support/setup_log_reader.h"
 
-#include <windows.h>
-
+#include "base/text/text_conversion.h"
 #include "support/files.h"
 
 namespace test_support {
+namespace {
+
+// The code page the setup log is written in.
+constexpr unsigned kLogCodePage = 936;
+
+}  // namespace
 
 std::vector<std::string> SetupLogRecords(const std::string& log_bytes) {
   constexpr size_t kHead = 3 + 19 + 2;  // CR LF "[", the stamp, "] "
@@ -28,13 +33,7 @@ std::vector<std::wstring> SetupLogMessages(const std::wstring& path) {
       if (record[i] == '\r' && i + 1 < record.size() && record[i + 1] == '\n') continue;
       restored += record[i];
     }
-    const int length =
-        ::MultiByteToWideChar(936, 0, restored.data(), static_cast<int>(restored.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0) {
-      ::MultiByteToWideChar(936, 0, restored.data(), static_cast<int>(restored.size()), wide.data(), length);
-    }
-    messages.push_back(wide);
+    messages.push_back(base::WideFromCodePage(restored, kLogCodePage));
   }
   return messages;
 }

@@ -1,28 +1,11 @@
 #include "support/text.h"
 
-#include <windows.h>
+#include "base/text/text_conversion.h"
 
 namespace test_support {
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int length =
-      ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-  return wide;
-}
+std::wstring Wide(const std::string& utf8) { return base::WideFromUtf8(utf8); }
 
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return std::string();
-  const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string utf8(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length,
-                        nullptr, nullptr);
-  return utf8;
-}
+std::string Utf8(const std::wstring& wide) { return base::Utf8FromWide(wide); }
 
 }  // namespace test_support

@@ -1,7 +1,6 @@
 // UTF-8 and UTF-16 text for tests: expected strings, file contents and
 // command lines are written in UTF-8 source, Windows calls take wide text.
-// The ANSI code page conversions the program itself uses are app::ToAnsi and
-// app::FromAnsi.
+// Both go through base/text/text_conversion.h, as the program's own do.
 #pragma once
 
 #include <string>

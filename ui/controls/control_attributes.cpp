@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "base/text/trim.h"
 #include "ui/controls/attribute_setters.h"
 #include "ui/controls/control.h"
 #include "ui/controls/control_host.h"
@@ -26,8 +27,7 @@ int ParseSizeValue(Value value) {
 
 // Colour names may be written after leading spaces.
 std::wstring WithoutLeadingSpaces(Value value) {
-  const size_t start = value.find_first_not_of(L' ');
-  return start == std::wstring::npos ? std::wstring() : value.substr(start);
+  return std::wstring(base::TrimLeadingBlanks(value, base::Blanks::kSpaces));
 }
 
 // Limits scale only when they are pixels.

@@ -3,16 +3,14 @@
 #include <climits>
 #include <cstdint>
 
+#include "base/text/trim.h"
+
 namespace ui {
 
-bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+bool IsBlank(wchar_t c) { return base::IsBlank(c, base::Blanks::kWhiteSpace); }
 
 std::wstring TrimBlanks(std::wstring_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return std::wstring(text.substr(begin, end - begin));
+  return std::wstring(base::TrimBlanks(text, base::Blanks::kWhiteSpace));
 }
 
 std::vector<std::wstring> SplitBlanks(std::wstring_view text) {

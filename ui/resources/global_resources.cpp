@@ -9,6 +9,7 @@
 
 #include "base/com_ptr.h"
 #include "base/startup_trace.h"
+#include "base/text/trim.h"
 #include "ui/render/color_table.h"
 #include "ui/render/font_table.h"
 #include "ui/render/gdiplus_render_factory.h"
@@ -62,16 +63,6 @@ class GlobalLockView {
   HGLOBAL block_;
   void* data_;
 };
-
-bool IsMarkupBlank(wchar_t c) { return c != 0 && c <= L' '; }
-
-std::wstring TrimBlanks(const std::wstring& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsMarkupBlank(text[begin])) ++begin;
-  while (end > begin && IsMarkupBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
 
 void ApplyFont(const MarkupNode& node) {
   FontTable& fonts = SkinFonts();
@@ -314,7 +305,7 @@ std::wstring GlobalResources::ClassAttributesOf(const MarkupNode& class_element)
       text.append(value).append(L"\"");
     }
   }
-  return TrimBlanks(text);
+  return std::wstring(base::TrimBlanks(text, base::Blanks::kMarkupSpace));
 }
 
 // [SECTION] Images

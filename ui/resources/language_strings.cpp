@@ -5,35 +5,22 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/text/text_conversion.h"
+#include "base/text/trim.h"
+
 namespace ui {
 namespace {
 
 // A line is trimmed of blanks and of every character below U+001E (tabs,
 // CR, LF and the other control characters).
-bool IsTrimmed(wchar_t c) { return c == L' ' || c < 0x1E; }
-
 std::wstring_view Trim(std::wstring_view text) {
-  while (!text.empty() && IsTrimmed(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsTrimmed(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::wstring FromUtf8(std::string_view bytes) {
-  if (bytes.empty()) return std::wstring();
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(),
-                                           static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring text(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-  if (length > 0) {
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
-                          length);
-  }
-  return text;
+  return base::TrimBlanks(text, base::Blanks::kLanguageLine);
 }
 
 }  // namespace
 
 void LanguageStrings::AddLine(std::string_view utf8_line) {
-  const std::wstring decoded = FromUtf8(utf8_line);
+  const std::wstring decoded = base::WideFromUtf8(utf8_line);
   const std::wstring_view line = Trim(decoded);
   if (line.empty()) return;
 

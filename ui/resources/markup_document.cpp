@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "base/text/text_conversion.h"
+#include "base/text/trim.h"
 #include "base/unique_any.h"
 #include "ui/resources/markup_node.h"
 
@@ -16,7 +18,7 @@ namespace {
 constexpr size_t kMaxErrorMessage = 99;
 constexpr size_t kMaxErrorLocation = 49;
 
-bool IsWhitespace(wchar_t c) { return c != 0 && c <= L' '; }
+bool IsWhitespace(wchar_t c) { return base::IsBlank(c, base::Blanks::kMarkupSpace); }
 
 bool IsNameChar(wchar_t c) {
   return c == L'_' || c == L':' || (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'z') ||
@@ -113,13 +115,11 @@ bool MarkupDocument::LoadFromMemory(const void* data, size_t size) {
   }
   if (size > INT_MAX / 2) return Fail(L"File too large", L"");
   if (size > 0) {
-    // Decoded straight into the document's buffer: no intermediate copy.
-    const int length =
-        ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), nullptr, 0);
-    if (length <= 0) return Fail(L"Could not read file", L"");
-    tree_.buffer.resize(static_cast<size_t>(length) + 2);
-    ::MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), tree_.buffer.data(), length);
-    tree_.buffer.resize(static_cast<size_t>(length));
+    // Decoded straight into the document's buffer, with room for the two
+    // terminators ParseBuffer appends: no intermediate copy.
+    if (!base::DecodeTextInto(std::string_view(bytes, size), base::kUtf8CodePage, tree_.buffer, 2)) {
+      return Fail(L"Could not read file", L"");
+    }
   }
   return ParseBuffer();
 }

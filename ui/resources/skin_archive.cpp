@@ -9,6 +9,8 @@
 #include "ioapi.h"
 #include "unzip.h"
 
+#include "base/text/text_conversion.h"
+
 namespace ui {
 namespace {
 
@@ -78,18 +80,6 @@ std::string FoldAsciiCase(std::string name) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return name;
-}
-
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) {
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
-                          length, nullptr, nullptr);
-  }
-  return bytes;
 }
 
 // Same limit as minizip's own name lookup: longer names are never found.
@@ -162,7 +152,7 @@ std::unique_ptr<SkinArchive> SkinArchive::OpenResource(HMODULE module, const wch
 
 bool SkinArchive::Locate(const std::wstring& name) {
   if (name.empty()) return false;
-  const std::string key = FoldAsciiCase(ToUtf8(name));
+  const std::string key = FoldAsciiCase(base::Utf8FromWide(name));
   if (key.size() >= kMaxEntryName) return false;
   auto it = impl_->index.find(key);
   if (it == impl_->index.end()) return false;

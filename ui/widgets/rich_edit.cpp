@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text/trim.h"
 #include "base/unique_any.h"
 #include "ui/controls/attribute_setters.h"
 #include "ui/controls/control_host.h"
@@ -24,8 +25,7 @@ COLORREF ToColorRef(DWORD argb) {
 }
 
 std::wstring SkipLeadingBlanks(const std::wstring& value) {
-  size_t start = value.find_first_not_of(L" \t");
-  return start == std::wstring::npos ? std::wstring() : value.substr(start);
+  return std::wstring(base::TrimLeadingBlanks(value, base::Blanks::kSpacesAndTabs));
 }
 
 int Width(const RECT& r) { return r.right - r.left; }

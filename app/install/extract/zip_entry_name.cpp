@@ -6,6 +6,8 @@
 
 #include <cwctype>
 
+#include "base/text/text_conversion.h"
+
 namespace app {
 namespace {
 
@@ -41,14 +43,12 @@ std::optional<std::string> UnicodePathField(const std::string& extra, const std:
   return std::nullopt;
 }
 
-std::optional<std::wstring> Decode(const std::string& bytes, UINT code_page) {
-  if (bytes.empty()) return std::wstring();
-  DWORD flags = code_page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-  int length = ::MultiByteToWideChar(code_page, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  if (length <= 0) return std::nullopt;
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(code_page, flags, bytes.data(), static_cast<int>(bytes.size()), wide.data(), length);
-  return wide;
+// Only UTF-8 names can be told invalid: every byte means something in the
+// legacy code pages.
+std::optional<std::wstring> Decode(const std::string& bytes, unsigned code_page) {
+  return base::DecodeText(bytes, code_page,
+                          code_page == base::kUtf8CodePage ? base::InvalidBytes::kReject
+                                                           : base::InvalidBytes::kReplace);
 }
 
 bool IsSeparator(wchar_t c) { return c == L'/' || c == L'\\'; }
