@@ -24,7 +24,7 @@ class InstallView {
   // thread after this call (the finished view, a failure prompt).
   virtual void FlushProgress() = 0;
   // A copy of the install folder; read once when the task starts.
-  virtual std::wstring InstallFolder() = 0;
+  virtual std::wstring InstallFolder() const = 0;
   // Hands `task` to the view's own thread, to run after everything handed
   // over before it: the task never needs to know which thread that is.
   virtual void PostToView(std::function<void()> task) = 0;

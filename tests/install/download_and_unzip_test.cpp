@@ -40,7 +40,7 @@ class RecordingView : public InstallView {
     reports.push_back(percent);
   }
   void FlushProgress() override { events.push_back(L"flush"); }
-  std::wstring InstallFolder() override { return {}; }
+  std::wstring InstallFolder() const override { return {}; }
   void PostToView(std::function<void()> task) override { task(); }
   void ShowFinishedView() override {}
   void ShowStartView() override {}

@@ -32,7 +32,7 @@ class SilentInstall : public InstallView, public ClientPrompt {
   void SetStatusText(std::wstring) override {}
   void SetProgress(double) override {}
   void FlushProgress() override {}
-  std::wstring InstallFolder() override { return folder_; }
+  std::wstring InstallFolder() const override { return folder_; }
   void PostToView(std::function<void()> task) override;
   void ShowFinishedView() override {}
   void ShowStartView() override {}

@@ -30,7 +30,7 @@ class BasicForm : public ui::WindowImplBase, public InstallView {
   void SetStatusText(std::wstring text) override;
   void SetProgress(double percent) override;
   void FlushProgress() override;
-  std::wstring InstallFolder() override { return installFolder; }
+  std::wstring InstallFolder() const override { return installFolder; }
   void PostToView(std::function<void()> task) override;
   void ShowFinishedView() override;
   void ShowStartView() override;
@@ -52,9 +52,8 @@ class BasicForm : public ui::WindowImplBase, public InstallView {
   std::wstring SkinFolder() override;
   std::wstring SkinFile() override;
 
-  // The folder the client is installed into. UI thread only; the install
-  // task copies it when it starts.
-  const std::wstring& GetInstallFolder() const { return installFolder; }
+  // The folder the client is installed into, which InstallFolder() returns.
+  // UI thread only; the install task copies it when it starts.
   void SetInstallFolder(const std::wstring& folder) { installFolder = folder; }
 
   // The click handler of every button of the window.

@@ -197,7 +197,7 @@ TEST_F(BasicFormTest, CustomOptionsShowTheFolderAndAChosenRootGetsTheProductFold
     ASSERT_TRUE(PumpUntilPainted(hwnd_));
     ASSERT_TRUE(ClickControl(form, L"select_btn"));
     ASSERT_EQ(1, outcome_.picks) << "the folder picker never opened";
-    EXPECT_EQ(L"E:\\orvanecloud", form->GetInstallFolder())
+    EXPECT_EQ(L"E:\\orvanecloud", form->InstallFolder())
         << "a drive root would have spread the client over the drive";
     EXPECT_EQ(L"E:\\orvanecloud", DirText(form));
 
@@ -220,7 +220,7 @@ TEST_F(BasicFormTest, ACancelledPickerKeepsTheFolder) {
     ASSERT_TRUE(PumpUntilPainted(hwnd_));
     ASSERT_TRUE(ClickControl(form, L"select_btn"));
     ASSERT_EQ(1, outcome_.picks);
-    EXPECT_EQ(L"D:\\Orvane", form->GetInstallFolder());
+    EXPECT_EQ(L"D:\\Orvane", form->InstallFolder());
     EXPECT_EQ(L"D:\\Orvane", DirText(form));
   });
 }

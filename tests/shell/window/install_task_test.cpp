@@ -30,7 +30,7 @@ class BreakingView : public app::InstallView {
   void SetStatusText(std::wstring) override {}
   void SetProgress(double) override {}
   void FlushProgress() override {}
-  std::wstring InstallFolder() override { throw std::bad_alloc(); }
+  std::wstring InstallFolder() const override { throw std::bad_alloc(); }
   void PostToView(std::function<void()> task) override {
     base::ThreadRegistry::PostTask(app::kUiThreadId, std::move(task));
   }
