@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/shell/prompts/installer_window_style.h"
 #include "app/shell/threads/thread_ids.h"
 #include "base/thread_registry.h"
 #include "ui/controls/box.h"
@@ -141,7 +142,7 @@ HWND PresentMsgBox(HWND owner, const std::wstring& content, bool content_is_id,
                    bool yes_is_id, const std::wstring& no, bool no_is_id,
                    MsgBoxCallback callback) {
   auto* box = new MsgBox;
-  HWND hwnd = box->OpenWindow(owner, L"", 0x00CE0000, 0, true, RECT{0, 0, 0, 0});
+  HWND hwnd = box->OpenWindow(owner, L"", kInstallerWindowStyle, 0, true, RECT{0, 0, 0, 0});
   // A failed creation has already deleted the object.
   if (!hwnd) return nullptr;
   box->Present(owner, Resolve(content, content_is_id), Resolve(title, title_is_id),

@@ -5,19 +5,12 @@
 #include <string>
 
 #include "app/install/common/product.h"
+#include "app/shell/prompts/installer_window_style.h"
 #include "app/shell/window/basic_form.h"
 #include "base/startup_trace.h"
 #include "ui/resources/global_resources.h"
 
 namespace app {
-namespace {
-
-// The skin draws the frame; the styles give the window its system menu and
-// taskbar behaviour. No maximize box: the skin has one size.
-constexpr DWORD kInstallerWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
-static_assert(kInstallerWindowStyle == 0x00CE0000);
-
-}  // namespace
 
 bool StartInstallerResources() {
   const bool archive = ui::GlobalResources::OpenSkinArchive(std::string());
