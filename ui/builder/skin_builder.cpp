@@ -38,12 +38,22 @@ bool SkinBuilder::Load(const std::wstring& source) {
 
 Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback callback,
                              IControlHost* window, Box* parent, Control* existing) {
+  FirstMade made;
+  if (!Build(source, std::move(callback), window, parent, existing, &made)) return nullptr;
+  // With a parent (or `existing`) the result is owned already; without one
+  // it is the caller's from here.
+  if (made.owned) return made.owned.release();
+  return made.control;
+}
+
+bool SkinBuilder::Build(const std::wstring& source, CreateControlCallback callback,
+                        IControlHost* window, Box* parent, Control* existing, FirstMade* made) {
   callback_ = std::move(callback);
   // A nested builder spends its top-level build's budget.
   if (budget_ == &own_budget_) own_budget_ = Budget{};
-  if (!Load(source)) return nullptr;
+  if (!Load(source)) return false;
   MarkupNode root = document_.GetRoot();
-  if (!root.IsValid()) return nullptr;
+  if (!root.IsValid()) return false;
   const std::wstring root_name = root.GetName();
 
   if (root_name == L"Global") GlobalResources::ApplyGlobalDocument(root);
@@ -53,25 +63,16 @@ Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback c
   if (existing) {
     MarkupNode element = root.GetChild();
     while (element.IsValid() && IsResourceTag(element.GetName())) element = element.GetSibling();
-    if (!element.IsValid()) return existing;
+    made->control = existing;
+    if (!element.IsValid()) return true;
     const int count = element.GetAttributeCount();
     for (int i = 0; i < count; ++i)
       existing->ApplyAttribute(element.GetAttributeName(i), element.GetAttributeValue(i));
-    if (existing->ClassExpansionStopped()) {
-      Fail(L"Classes expand too far");
-      return nullptr;
-    }
-    Control* first = nullptr;
-    return BuildChildren(element, existing, window, nesting_ + 1, &first) ? existing : nullptr;
+    if (existing->ClassExpansionStopped()) return Fail(L"Classes expand too far");
+    FirstMade children;
+    return BuildChildren(element, existing, window, nesting_ + 1, &children);
   }
-  Control* first = nullptr;
-  if (!BuildChildren(root, parent, window, nesting_, &first)) {
-    // Without a parent the result is nobody else's; with one, the parent
-    // owns it already.
-    if (!parent) delete first;
-    return nullptr;
-  }
-  return first;
+  return BuildChildren(root, parent, window, nesting_, made);
 }
 
 Control* SkinBuilder::CreateControl(const std::wstring& tag) const {
@@ -89,7 +90,7 @@ bool SkinBuilder::Fail(const wchar_t* message) {
 }
 
 bool SkinBuilder::BuildInclude(const MarkupNode& element, Control* parent, IControlHost* window,
-                               int nesting, Control** first) {
+                               int nesting, FirstMade* first) {
   std::wstring source;
   if (!element.GetAttributeValue(L"source", &source) || source.empty()) return true;
   std::wstring count_text;
@@ -110,19 +111,20 @@ bool SkinBuilder::BuildInclude(const MarkupNode& element, Control* parent, ICont
     nested.budget_ = budget_;
     nested.include_depth_ = include_depth_ + 1;
     nested.nesting_ = nesting;
-    Control* made = nested.Create(source, callback_, window, box);
+    FirstMade made;
+    // Only a broken limit matters here: a file that does not load adds nothing.
+    nested.Build(source, callback_, window, box, nullptr, &made);
     if (!budget_->error.empty()) return false;
-    if (box || !made) continue;
-    if (*first)
-      delete made;
-    else
-      *first = made;
+    if (box || !made.control) continue;
+    // Without a box only this level's first control has an owner (the
+    // caller); a later one goes with `made`.
+    if (!first->control) *first = std::move(made);
   }
   return true;
 }
 
 bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, IControlHost* window,
-                                int nesting, Control** first) {
+                                int nesting, FirstMade* first) {
   for (MarkupNode child = element.GetChild(); child.IsValid(); child = child.GetSibling()) {
     const std::wstring tag = child.GetName();
     if (IsResourceTag(tag)) continue;
@@ -146,8 +148,8 @@ bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, ICon
     for (int i = 0; i < attributes; ++i)
       control->ApplyAttribute(child.GetAttributeName(i), child.GetAttributeValue(i));
     if (control->ClassExpansionStopped()) return Fail(L"Classes expand too far");
-    Control* first_child = nullptr;
-    if (!BuildChildren(child, control.get(), window, nesting + 1, &first_child)) return false;
+    FirstMade children;
+    if (!BuildChildren(child, control.get(), window, nesting + 1, &children)) return false;
 
     Control* made = control.get();
     if (parent) {
@@ -156,13 +158,13 @@ bool SkinBuilder::BuildChildren(const MarkupNode& element, Control* parent, ICon
       Box* box = parent->AsBox();
       if (!box) continue;
       box->Add(std::move(control));
-    } else if (*first) {
+    } else if (first->control) {
       // Without a parent only the result has an owner (the caller).
       continue;
     } else {
-      control.release();  // the caller's from here: see Create
+      first->owned = std::move(control);  // Create hands it over
     }
-    if (!*first) *first = made;
+    if (!first->control) first->control = made;
   }
   return true;
 }

@@ -22,9 +22,10 @@
 //
 //   SkinBuilder builder;
 //   Control* root = builder.Create(L"basic\\basic.xml", callback, window);
-//   window->AttachRoot(root);
+//   window->AttachRoot(std::unique_ptr<Control>(root));
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "ui/resources/global_resources.h"
@@ -54,6 +55,7 @@ class SkinBuilder {
   // the first control created at the top level; null when the source cannot
   // be loaded, breaks a limit or makes no control. A broken limit keeps
   // nothing made, except what already went into `parent` or `existing`.
+  // Without either, the result is the caller's to own.
   // `callback` makes controls for tags neither the widgets' table
   // (CreateControlForTag) nor the global callback knows.
   Control* Create(const std::wstring& source, CreateControlCallback callback,
@@ -72,14 +74,26 @@ class SkinBuilder {
     std::wstring error;
   };
 
+  // The first control one level of a build made. Without a parent nobody
+  // else owns it, so `owned` holds it until Create hands it to its caller;
+  // any later control made there has no owner and goes at once.
+  struct FirstMade {
+    Control* control = nullptr;
+    std::unique_ptr<Control> owned;
+  };
+
   bool Load(const std::wstring& source);
+  // Create's work, with what it made in `made`. False when the source cannot
+  // be loaded or a limit was broken; `made` then drops what it owns.
+  bool Build(const std::wstring& source, CreateControlCallback callback, IControlHost* window,
+             Box* parent, Control* existing, FirstMade* made);
   // Builds the children of `element` into `parent`, at nesting level
   // `nesting`; `first` gets the first control created at this level. False
   // when a limit was broken.
   bool BuildChildren(const MarkupNode& element, Control* parent, IControlHost* window, int nesting,
-                     Control** first);
+                     FirstMade* first);
   bool BuildInclude(const MarkupNode& element, Control* parent, IControlHost* window, int nesting,
-                    Control** first);
+                    FirstMade* first);
   bool Fail(const wchar_t* message);
   Control* CreateControl(const std::wstring& tag) const;
   // An Event or BubbledEvent element attached to `parent`.
