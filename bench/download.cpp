@@ -46,6 +46,7 @@
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
 #include "bench/support/installer_window.h"
+#include "ui/widgets/label.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 
 namespace {
 
-using app::ToAnsi;
+using base::ToAnsi;
 
 // Sum of the entries' uncompressed sizes.
 unsigned long long UncompressedBytes(const std::string& package) {

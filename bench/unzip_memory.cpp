@@ -20,7 +20,7 @@
 
 namespace {
 
-using app::ToAnsi;
+using base::ToAnsi;
 
 unsigned long long LargestEntry(const std::string& package) {
   unsigned long long largest = 0;

@@ -80,7 +80,7 @@ bool HoldsVerifiedPackage(const PackageLocation& package) {
   if (package.packageSha256.empty() || ::GetFileAttributesW(package.packagePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
     return false;
   }
-  return Sha256OfFile(package.packagePath) == package.packageSha256;
+  return base::Sha256OfFile(package.packagePath) == package.packageSha256;
 }
 
 }  // namespace

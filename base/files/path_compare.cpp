@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace app {
+namespace base {
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -47,4 +47,4 @@ std::wstring_view LastComponent(std::wstring_view path) {
   return last;
 }
 
-}  // namespace app
+}  // namespace base

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-namespace app {
+namespace base {
 
 // True when `a` and `b` are the same text ignoring letter case (ordinal:
 // each character's upper case, as the file system matches names).
@@ -20,4 +20,4 @@ bool IsInsideFolder(std::wstring_view path, std::wstring_view folder);
 // The last component of `path`, trailing separators ignored ("" for a root).
 std::wstring_view LastComponent(std::wstring_view path);
 
-}  // namespace app
+}  // namespace base

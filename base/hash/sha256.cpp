@@ -9,7 +9,7 @@
 #include "base/hash/sha256_blocks.h"
 #include "base/unique_any.h"
 
-namespace app {
+namespace base {
 namespace {
 
 constexpr size_t kBlockSize = 64;
@@ -110,4 +110,4 @@ std::string Sha256OfFile(const std::wstring& path) {
   }
 }
 
-}  // namespace app
+}  // namespace base

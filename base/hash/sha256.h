@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace app {
+namespace base {
 
 class Sha256 {
  public:
@@ -37,4 +37,4 @@ std::string Sha256OfFile(const std::wstring& path);
 // True for exactly 64 hex digits (either letter case).
 bool IsSha256Hex(const std::string& text);
 
-}  // namespace app
+}  // namespace base

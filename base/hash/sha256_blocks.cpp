@@ -3,7 +3,7 @@
 #include <cpuid.h>
 #include <immintrin.h>
 
-namespace app {
+namespace base {
 namespace {
 
 alignas(16) constexpr uint32_t kRoundConstants[64] = {
@@ -123,4 +123,4 @@ Sha256BlockFunction BestSha256BlockFunction() {
   return best;
 }
 
-}  // namespace app
+}  // namespace base

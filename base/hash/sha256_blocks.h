@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace app {
+namespace base {
 
 using Sha256BlockFunction = void (*)(uint32_t state[8], const unsigned char* blocks, size_t count);
 
@@ -20,4 +20,4 @@ bool ProcessorHasShaExtensions();
 // The fastest of the two this processor runs; asked once per process.
 Sha256BlockFunction BestSha256BlockFunction();
 
-}  // namespace app
+}  // namespace base

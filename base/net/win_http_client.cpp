@@ -10,7 +10,7 @@
 #include "base/net/winhttp_proxy.h"
 #include "base/unique_winhttp.h"
 
-namespace app {
+namespace base {
 namespace {
 
 using base::unique_winhttp;
@@ -220,4 +220,4 @@ bool WinHttpClient::Post(const std::wstring& path, const std::wstring& headers,
   return outcome;
 }
 
-}  // namespace app
+}  // namespace base

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace app {
+namespace base {
 
 struct HttpResponse {
   std::string body;          // as received (the version answer is UTF-8 JSON)
@@ -53,4 +53,4 @@ class WinHttpClient {
   std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
 };
 
-}  // namespace app
+}  // namespace base

@@ -4,7 +4,7 @@
 
 #include "base/unique_any.h"
 
-namespace app {
+namespace base {
 namespace {
 
 // WinHTTP hands its proxy strings out in blocks of GlobalAlloc.
@@ -35,4 +35,4 @@ WinHttpProxy ChooseWinHttpProxy() {
   return WinHttpProxy{WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy, bypass};
 }
 
-}  // namespace app
+}  // namespace base

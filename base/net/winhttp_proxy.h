@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace app {
+namespace base {
 
 struct WinHttpProxy {
   DWORD accessType;    // for WinHttpOpen
@@ -19,4 +19,4 @@ struct WinHttpProxy {
 // neither, WinHTTP's default (direct) stays.
 WinHttpProxy ChooseWinHttpProxy();
 
-}  // namespace app
+}  // namespace base

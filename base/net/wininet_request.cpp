@@ -2,7 +2,7 @@
 
 #include <vector>
 
-namespace app {
+namespace base {
 namespace {
 
 DWORD Milliseconds(std::chrono::milliseconds value) {
@@ -68,4 +68,4 @@ UrlRequest OpenUrlRequest(HINTERNET internet, const std::wstring& url, const std
   return sent;
 }
 
-}  // namespace app
+}  // namespace base

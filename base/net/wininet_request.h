@@ -9,7 +9,7 @@
 
 #include "base/unique_wininet.h"
 
-namespace app {
+namespace base {
 
 // How long a request may wait: for its connection to open, and for each
 // answer from the server (the headers, then every read of the body).
@@ -47,4 +47,4 @@ UrlRequest OpenUrlRequest(HINTERNET internet, const std::wstring& url, const std
 // made from it.
 void SetRequestTimeouts(HINTERNET handle, const RequestTimeouts& timeouts);
 
-}  // namespace app
+}  // namespace base

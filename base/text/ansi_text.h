@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace app {
+namespace base {
 
 inline std::string ToAnsi(const std::wstring& text) {
   return base::CodePageFromWide(text, base::kAnsiCodePage);
@@ -24,4 +24,4 @@ inline std::wstring FromAnsi(const std::string& text) {
 // were handed over in that code page.
 inline std::wstring ForLog(const std::wstring& path) { return FromAnsi(ToAnsi(path)); }
 
-}  // namespace app
+}  // namespace base

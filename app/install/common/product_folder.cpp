@@ -6,7 +6,7 @@
 namespace app {
 
 std::wstring ProductFolderFor(const std::wstring& chosen) {
-  if (chosen.empty() || SameIgnoringCase(LastComponent(chosen), kInstallFolderName)) return chosen;
+  if (chosen.empty() || base::SameIgnoringCase(base::LastComponent(chosen), kInstallFolderName)) return chosen;
   bool ends_in_separator = chosen.back() == L'\\' || chosen.back() == L'/';
   return chosen + (ends_in_separator ? L"" : L"\\") + kInstallFolderName;
 }

@@ -122,7 +122,7 @@ bool CloseFile(unique_file& file) {
 
 // The digest of a download runs along with its writes. A resumed file's
 // earlier part was written by another attempt, so it is read once here.
-void HashExistingPart(Sha256& hash, const std::wstring& path, uint64_t size) {
+void HashExistingPart(base::Sha256& hash, const std::wstring& path, uint64_t size) {
   unique_file file(::_wfopen(path.c_str(), L"rb"));
   char buffer[64 * 1024];
   while (file && size > 0) {
@@ -136,7 +136,7 @@ void HashExistingPart(Sha256& hash, const std::wstring& path, uint64_t size) {
 
 // A package that is not the one the service named is of no use, and resuming
 // it would only keep the damage: it is deleted, so a retry fetches it whole.
-bool MatchesExpectedDigest(const PackageLocation& package, Sha256* hash) {
+bool MatchesExpectedDigest(const PackageLocation& package, base::Sha256* hash) {
   if (!hash) return true;
   std::string actual = hash->HexDigest();
   const std::string& expected = package.packageSha256;
@@ -155,7 +155,7 @@ InstallResult WriteFailed() {
 }
 
 InstallResult Download(const PackageLocation& package, ProgressSink& sink, const DownloadOptions& options) {
-  const RequestTimeouts timeouts{options.connectTimeout, options.receiveTimeout};
+  const base::RequestTimeouts timeouts{options.connectTimeout, options.receiveTimeout};
   int attempts = 0;
   int restarts = 0;
   while (attempts < kMaxAttempts) {
@@ -167,22 +167,22 @@ InstallResult Download(const PackageLocation& package, ProgressSink& sink, const
       continue;
     }
 
-    SetRequestTimeouts(internet.get(), timeouts);
+    base::SetRequestTimeouts(internet.get(), timeouts);
 
     // The size comes from a HEAD, which brings no body. A storage that
     // refuses HEAD or states no length there is asked with a GET whose body
     // is never read; closing that one makes WinINet read its body off the
     // connection, so the package then crosses the wire twice.
     DWORD size = 0;
-    UrlRequest sizeRequest =
-        OpenUrlRequest(internet.get(), package.downloadUrl, L"", kRequestFlags, timeouts, L"HEAD");
+    base::UrlRequest sizeRequest =
+        base::OpenUrlRequest(internet.get(), package.downloadUrl, L"", kRequestFlags, timeouts, L"HEAD");
     if (sizeRequest) {
       if (ProxyRefused(sizeRequest.get())) return InstallResult::OpenUrlFailed;
       if (StatusCode(sizeRequest.get()) < HTTP_STATUS_BAD_REQUEST) size = ContentLength(sizeRequest.get());
       // Closed at once: with no body to drain, the connection is free for the transfer.
       sizeRequest.Close();
       if (size == 0) {
-        sizeRequest = OpenUrlRequest(internet.get(), package.downloadUrl, L"", kRequestFlags, timeouts);
+        sizeRequest = base::OpenUrlRequest(internet.get(), package.downloadUrl, L"", kRequestFlags, timeouts);
       }
     }
     if (size == 0 && !sizeRequest) {
@@ -221,7 +221,7 @@ InstallResult Download(const PackageLocation& package, ProgressSink& sink, const
     }
 
     // Only a package the service names a digest for is hashed.
-    std::optional<Sha256> hash;
+    std::optional<base::Sha256> hash;
     if (!package.packageSha256.empty()) {
       hash.emplace();
       if (resume) HashExistingPart(*hash, package.packagePath, existing);
@@ -234,8 +234,8 @@ InstallResult Download(const PackageLocation& package, ProgressSink& sink, const
       std::wstring rangeHeader = L"Range: bytes=" + std::to_wstring(downloaded) + L"-";
       WriteSetupLog(L"rangeHeader");
       WriteSetupLog(rangeHeader);
-      UrlRequest ranged =
-          OpenUrlRequest(internet.get(), package.downloadUrl, rangeHeader, kRequestFlags, timeouts);
+      base::UrlRequest ranged =
+          base::OpenUrlRequest(internet.get(), package.downloadUrl, rangeHeader, kRequestFlags, timeouts);
       if (!ranged || size == kRangeFailedSize) return InstallResult::RangeOpenFailed;
       if (ProxyRefused(ranged.get())) return InstallResult::RangeOpenFailed;
 

@@ -115,7 +115,7 @@ bool InstallRollback::IsReservedName(const std::wstring& relative_name) {
   first = first.substr(0, first.find_first_of(L"/\\"));
   // Windows drops the dots and blanks that end a name.
   while (!first.empty() && (first.back() == L'.' || first.back() == L' ')) first.remove_suffix(1);
-  return SameIgnoringCase(first, kBackupFolderName);
+  return base::SameIgnoringCase(first, kBackupFolderName);
 }
 
 std::wstring InstallRollback::Full(const std::wstring& relative_name) const {

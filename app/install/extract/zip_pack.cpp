@@ -196,7 +196,7 @@ bool VolumeLacksRoom(uint64_t needed, const std::wstring& target) {
 // Every entry in archive order; the first that fails ends the extraction.
 UnzipResult ExtractEntries(unzFile archive, ZPOS64_T entries, const std::wstring& target, InstallRollback& rollback) {
   // Measured in the code page the paths were once handed over in.
-  const size_t target_length = ToAnsi(target).size();
+  const size_t target_length = base::ToAnsi(target).size();
   std::vector<char> buffer(kChunkSize);
   std::vector<char> extra(kMaxExtraFieldSize);
   for (ZPOS64_T index = 0; index < entries; ++index) {
@@ -223,7 +223,7 @@ UnzipResult ExtractEntries(unzFile archive, ZPOS64_T entries, const std::wstring
     std::wstring joined = usable ? target + L"\\" + decoded->name : std::wstring();
 
     Log(L"[");
-    Log(ForLog(decoded ? decoded->name : FromAnsi(stored_name)));
+    Log(base::ForLog(decoded ? decoded->name : base::FromAnsi(stored_name)));
     // Judged on the decoded name: in a double-byte code page a backslash byte
     // can be the second half of a character.
     bool folder_entry = decoded ? !decoded->name.empty() && IsSeparator(decoded->name.back())
@@ -257,7 +257,7 @@ UnzipResult ExtractEntries(unzFile archive, ZPOS64_T entries, const std::wstring
 
 bool CreateTargetFolder(const std::wstring& folder) {
   Log(L"Create target folder\xFF1A");
-  Log(ForLog(folder));
+  Log(base::ForLog(folder));
   if (::CreateDirectoryW(folder.c_str(), nullptr)) return true;
   // A file of that name is "already there" too, but is no folder to extract into.
   if (::GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(folder)) {
@@ -270,14 +270,14 @@ bool CreateTargetFolder(const std::wstring& folder) {
 
 UnzipResult ZipPack::UnzipFile(const std::wstring& package_path, const std::wstring& target) {
   Log(L"ZipPack::UnzipFile:");
-  Log(ForLog(package_path));
+  Log(base::ForLog(package_path));
 
   unique_unzfile archive(OpenZipArchive(package_path));
   if (!archive) {
     if (IsEmptyArchive(package_path)) {
       if (!CreateTargetFolder(target)) return UnzipResult::InstallFault;
       Log(L"\nUnzipFile targetFolder:");
-      Log(ForLog(target));
+      Log(base::ForLog(target));
       return UnzipResult::Extracted;
     }
     Log(L"fail to open the file");
@@ -308,7 +308,7 @@ UnzipResult ZipPack::UnzipFile(const std::wstring& package_path, const std::wstr
     return UnzipResult::InstallFault;
   }
   Log(L"\nUnzipFile targetFolder:");
-  Log(ForLog(target));
+  Log(base::ForLog(target));
 
   UnzipResult result = ExtractEntries(archive.get(), global.number_entry, target, rollback);
   if (result != UnzipResult::Extracted) {

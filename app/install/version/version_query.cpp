@@ -48,9 +48,9 @@ std::string PostVersionQuestion(const std::wstring& host, const std::wstring& pa
   std::wstring name;
   int port = kDefaultPort;
   SplitHost(host, &name, &port);
-  WinHttpClient client(name, port, true, L"WinHttpClient", L"", L"", L"", L"");
+  base::WinHttpClient client(name, port, true, L"WinHttpClient", L"", L"", L"", L"");
   client.SetTimeLimit(kVersionQueryTimeLimit);
-  HttpResponse response;
+  base::HttpResponse response;
   // Whatever Post says, the body decides: an error status may still carry the answer.
   client.Post(path, kContentTypeHeader, std::string(kQueryBody, sizeof(kQueryBody) - 1), response);
   return response.body;
@@ -61,7 +61,7 @@ std::string PackageDigest(const rapidjson::Value& data) {
   auto sha256 = data.FindMember("sha256");
   if (sha256 == data.MemberEnd() || !sha256->value.IsString()) return std::string();
   std::string digest(sha256->value.GetString(), sha256->value.GetStringLength());
-  if (!IsSha256Hex(digest)) return std::string();
+  if (!base::IsSha256Hex(digest)) return std::string();
   for (char& c : digest) {
     if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
   }

@@ -32,7 +32,7 @@ bool StartedFromFolder(DWORD pid, const std::wstring& folder) {
   wchar_t image[MAX_PATH] = {};
   DWORD length = MAX_PATH;
   if (!::QueryFullProcessImageNameW(process.get(), 0, image, &length)) return false;
-  return IsInsideFolder(std::wstring_view(image, length), folder);
+  return base::IsInsideFolder(std::wstring_view(image, length), folder);
 }
 
 // The answer to the prompt: the identifiers found and the window's
@@ -103,7 +103,7 @@ void EndClientProcesses() {
   // installer: ending it would end the install it is running.
   const DWORD self = ::GetCurrentProcessId();
   do {
-    if (entry.th32ProcessID == self || !SameIgnoringCase(entry.szExeFile, kClientExeName)) continue;
+    if (entry.th32ProcessID == self || !base::SameIgnoringCase(entry.szExeFile, kClientExeName)) continue;
     base::unique_handle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
     if (process) ::TerminateProcess(process.get(), 0);
   } while (::Process32NextW(snapshot.get(), &entry));
@@ -137,7 +137,7 @@ bool ProgramsBesidesTheClientRunFrom(const std::wstring& folder) {
   if (!::Process32FirstW(snapshot.get(), &entry)) return true;
   const DWORD self = ::GetCurrentProcessId();
   do {
-    if (entry.th32ProcessID == self || SameIgnoringCase(entry.szExeFile, kClientExeName)) continue;
+    if (entry.th32ProcessID == self || base::SameIgnoringCase(entry.szExeFile, kClientExeName)) continue;
     if (StartedFromFolder(entry.th32ProcessID, folder)) return true;
   } while (::Process32NextW(snapshot.get(), &entry));
   return false;

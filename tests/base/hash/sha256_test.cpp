@@ -14,7 +14,7 @@ namespace {
 
 TEST(Sha256, KnownDigestsWhateverThePieces) {
   // Digests published with the algorithm (FIPS 180-2 examples).
-  app::Sha256 hash;
+  base::Sha256 hash;
   EXPECT_EQ(hash.HexDigest(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855") << "no bytes";
 
   hash.Reset();
@@ -39,7 +39,7 @@ TEST(Sha256, AgreesWithTheSystemHashAtEveryLengthAndPieceSize) {
   for (size_t length : {1, 55, 56, 63, 64, 65, 119, 120, 128, 1024, 4099, 200000}) {
     const std::string expected = net_test::Sha256(bytes.substr(0, length));
     for (size_t piece : {size_t{1024}, size_t{37}, length}) {
-      app::Sha256 hash;
+      base::Sha256 hash;
       for (size_t at = 0; at < length; at += piece) hash.Update(bytes.data() + at, std::min(piece, length - at));
       EXPECT_EQ(hash.HexDigest(), expected) << length << " bytes in pieces of " << piece;
     }
@@ -56,28 +56,28 @@ TEST(Sha256, BothBlockFunctionsGiveThePublishedDigest) {
                            0xb00361a3, 0x96177a9c, 0xb410ff61, 0xf20015ad};
   uint32_t portable[8];
   std::memcpy(portable, initial, sizeof portable);
-  app::CompressSha256Portable(portable, block, 1);
+  base::CompressSha256Portable(portable, block, 1);
   EXPECT_TRUE(std::equal(portable, portable + 8, abc));
-  if (!app::ProcessorHasShaExtensions()) GTEST_SKIP() << "this processor has no SHA extensions";
+  if (!base::ProcessorHasShaExtensions()) GTEST_SKIP() << "this processor has no SHA extensions";
   uint32_t extensions[8];
   std::memcpy(extensions, initial, sizeof extensions);
-  app::CompressSha256WithShaExtensions(extensions, block, 1);
+  base::CompressSha256WithShaExtensions(extensions, block, 1);
   EXPECT_TRUE(std::equal(extensions, extensions + 8, abc));
 
   const std::string blocks = net_test::RandomBytes(64 * 500, 5);
   const auto* data = reinterpret_cast<const unsigned char*>(blocks.data());
-  app::CompressSha256Portable(portable, data, 500);
-  app::CompressSha256WithShaExtensions(extensions, data, 500);
+  base::CompressSha256Portable(portable, data, 500);
+  base::CompressSha256WithShaExtensions(extensions, data, 500);
   EXPECT_TRUE(std::equal(extensions, extensions + 8, portable));
 }
 
 TEST(Sha256, HexDigestTextIsSixtyFourHexDigits) {
-  EXPECT_TRUE(app::IsSha256Hex(std::string(64, 'a')));
-  EXPECT_TRUE(app::IsSha256Hex("BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"));
-  EXPECT_FALSE(app::IsSha256Hex(std::string(63, 'a')));
-  EXPECT_FALSE(app::IsSha256Hex(std::string(65, 'a')));
-  EXPECT_FALSE(app::IsSha256Hex(std::string(63, 'a') + "g"));
-  EXPECT_FALSE(app::IsSha256Hex(""));
+  EXPECT_TRUE(base::IsSha256Hex(std::string(64, 'a')));
+  EXPECT_TRUE(base::IsSha256Hex("BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"));
+  EXPECT_FALSE(base::IsSha256Hex(std::string(63, 'a')));
+  EXPECT_FALSE(base::IsSha256Hex(std::string(65, 'a')));
+  EXPECT_FALSE(base::IsSha256Hex(std::string(63, 'a') + "g"));
+  EXPECT_FALSE(base::IsSha256Hex(""));
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ TEST(DiskSpace, RealVolumeTooSmallForThePackageRefusesIt) {
   SmallVolume volume;
   uint64_t free = 0;
   ASSERT_TRUE(app::QueryFreeSpace(volume.Directory(), &free)) << "the small volume did not answer";
-  ASSERT_LE(free, 256u * 1024) << "the 256 KiB volume is not mounted at " << app::ToAnsi(volume.Directory());
+  ASSERT_LE(free, 256u * 1024) << "the 256 KiB volume is not mounted at " << base::ToAnsi(volume.Directory());
 
   // A 1 MiB package does not fit; a 16 KiB one does.
   EXPECT_TRUE(app::IsDiskSpaceInsufficient(1024 * 1024, volume.Directory()))

@@ -26,12 +26,12 @@ constexpr uint32_t kPackageSize = 100000;
 const std::string kFreeBytes = "4294967296";
 
 std::wstring StorageUrl(const std::string& path) {
-  return L"https://" + test_support::ServiceHost("ORVANE_STORAGE_PORT") + app::FromAnsi(path);
+  return L"https://" + test_support::ServiceHost("ORVANE_STORAGE_PORT") + base::FromAnsi(path);
 }
 
 std::wstring FaultUrl(const std::string& fault, const std::string& path) {
-  return L"https://" + test_support::ServiceHost("ORVANE_FAULT_PORT") + L"/" + app::FromAnsi(fault) +
-         app::FromAnsi(path);
+  return L"https://" + test_support::ServiceHost("ORVANE_FAULT_PORT") + L"/" + base::FromAnsi(fault) +
+         base::FromAnsi(path);
 }
 
 // The download with a fixed free-space answer, so the disk-check lines are
@@ -471,9 +471,9 @@ TEST_F(PackageDownload, PackageIsNotCopiedIntoTheInternetCache) {
   ASSERT_GT(::GetEnvironmentVariableW(L"LOCALAPPDATA", profile, MAX_PATH), 0u);
   std::wstring cache = std::wstring(profile) + L"\\Microsoft\\Windows\\INetCache";
   // "/t/<stem>.zip" -> "<stem>".
-  auto stem = [](const std::string& path) { return app::FromAnsi(path.substr(3, path.size() - 3 - 4)); };
+  auto stem = [](const std::string& path) { return base::FromAnsi(path.substr(3, path.size() - 3 - 4)); };
   ASSERT_TRUE(CacheHolds(cache, stem(controlPath)))
-      << "a download allowed to cache left no copy in " << app::ToAnsi(cache);
+      << "a download allowed to cache left no copy in " << base::ToAnsi(cache);
   EXPECT_FALSE(CacheHolds(cache, stem(storagePath_)))
       << "WinINet kept a second copy of the package in its cache";
 }

@@ -19,8 +19,8 @@
 
 namespace install_test {
 
-using app::FromAnsi;
-using app::ToAnsi;
+using base::FromAnsi;
+using base::ToAnsi;
 using test_support::Exists;
 using test_support::RunOnHost;
 using test_support::FolderNames;

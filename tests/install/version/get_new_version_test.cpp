@@ -30,7 +30,7 @@ std::time_t LastSecondOf2026() {
 }
 
 TEST(GetNewVersion, TestModeAsksTheTestHostAndFillsUrlAndPath) {
-  std::wstring version = app::FromAnsi(test_support::ServedVersion());
+  std::wstring version = base::FromAnsi(test_support::ServedVersion());
   ASSERT_FALSE(version.empty()) << "the local API has no version file";
   std::wstring api = Host("ORVANE_API_PORT");
   std::optional<PackageLocation> package;
