@@ -183,7 +183,7 @@ double HashRun(unsigned long long bytes, bool system) {
     if (algorithm) ::BCryptCloseAlgorithmProvider(algorithm, 0);
     if (hashed) digest.assign(reinterpret_cast<char*>(value), sizeof value);
   } else {
-    app::Sha256 hash;
+    base::Sha256 hash;
     for (unsigned long long done = 0; done < bytes; done += chunk.size()) hash.Update(chunk.data(), chunk.size());
     digest = hash.HexDigest();
   }

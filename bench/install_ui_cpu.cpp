@@ -37,6 +37,7 @@
 #include "bench/support/figure.h"
 #include "bench/support/installer_window.h"
 #include "support/paint_times.h"
+#include "ui/widgets/label.h"
 
 namespace {
 

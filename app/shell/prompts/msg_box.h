@@ -14,9 +14,8 @@
 #include <string>
 
 #include "ui/builder/window_impl_base.h"
-#include "ui/widgets/button.h"
-#include "ui/widgets/label.h"
-#include "ui/widgets/rich_edit.h"
+#include "ui/controls/controls_fwd.h"
+#include "ui/widgets/widgets_fwd.h"
 
 namespace app {
 

@@ -14,11 +14,8 @@
 #include "app/shell/window/control_progress_sink.h"
 #include "base/weak_callback.h"
 #include "ui/builder/window_impl_base.h"
-#include "ui/widgets/label.h"
-
-namespace ui {
-class Control;
-}  // namespace ui
+#include "ui/controls/controls_fwd.h"
+#include "ui/widgets/widgets_fwd.h"
 
 namespace app {
 

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "ui/controls/control.h"
+#include "ui/widgets/label.h"
+
 namespace app {
 
 void ControlProgressSink::Apply(ui::Control* bar, ui::Label* value, double percent) {

@@ -9,8 +9,8 @@
 #include "app/install/common/progress_sink.h"
 #include "app/shell/window/paced_progress.h"
 #include "base/weak_callback.h"
-#include "ui/controls/control.h"
-#include "ui/widgets/label.h"
+#include "ui/controls/controls_fwd.h"
+#include "ui/widgets/widgets_fwd.h"
 
 namespace app {
 
