@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <wincrypt.h>
+#include <winhttp.h>
 
 #include <chrono>
 #include <cstdio>
@@ -17,6 +18,12 @@ namespace net_test {
 int ProxyPort() { return ServicePort("ORVANE_PROXY_PORT"); }
 
 int ClosedPort() { return ServicePort("ORVANE_CLOSED_PORT"); }
+
+void ClearDefaultProxy() {
+  WINHTTP_PROXY_INFO none{};
+  none.dwAccessType = WINHTTP_ACCESS_TYPE_NO_PROXY;
+  ::WinHttpSetDefaultProxyConfiguration(&none);
+}
 
 std::wstring StorageDir() { return ServiceDir() + L"\\storage"; }
 
@@ -61,12 +68,12 @@ std::string Sha256(const std::string& bytes) {
 
 std::string PutInStorage(const std::string& name, const std::string& bytes) {
   std::wstring dir = StorageDir() + L"\\t";
-  EXPECT_TRUE(test_support::WriteFileBytes(dir + L"\\" + app::FromAnsi(name), bytes)) << "could not place " << name << " in the storage";
+  EXPECT_TRUE(test_support::WriteFileBytes(dir + L"\\" + base::FromAnsi(name), bytes)) << "could not place " << name << " in the storage";
   return "/t/" + name;
 }
 
 std::wstring StorageFilePath(const std::string& path) {
-  std::wstring file = StorageDir() + app::FromAnsi(path);
+  std::wstring file = StorageDir() + base::FromAnsi(path);
   for (wchar_t& c : file) {
     if (c == L'/') c = L'\\';
   }
@@ -74,7 +81,7 @@ std::wstring StorageFilePath(const std::string& path) {
 }
 
 ScopedWorkDir::ScopedWorkDir(const std::string& name)
-    : path_(test_support::BuildFolder() + L"\\net-work\\" + app::FromAnsi(name)) {
+    : path_(test_support::BuildFolder() + L"\\net-work\\" + base::FromAnsi(name)) {
   test_support::CreateFolders(path_);
   test_support::EmptyFolder(path_);
   working_ = std::make_unique<test_support::WorkingFolder>(path_);

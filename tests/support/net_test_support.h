@@ -3,6 +3,7 @@
 // and hash helpers, and a reaper for calls that must not hang.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -29,7 +30,7 @@ int ClosedPort();
 std::wstring StorageDir();
 
 std::string RandomBytes(size_t size, unsigned seed);
-// Hex SHA-256 by the system's provider: an answer independent of app::Sha256.
+// Hex SHA-256 by the system's provider: an answer independent of base::Sha256.
 // Fails the test when the provider fails.
 std::string Sha256(const std::string& bytes);
 
@@ -61,6 +62,16 @@ class RecordingSink : public app::ProgressSink {
  public:
   void Report(double percent) override { reports.push_back(percent); }
   std::vector<double> reports;
+};
+
+// Takes WinHTTP's default proxy away. The setting lives in the prefix's
+// registry, not in the process, so a run that ended inside a proxy test
+// before it could put the setting back would leave it for every later test.
+void ClearDefaultProxy();
+// Registered by the test programs that use WinHTTP, so that each starts without one.
+class NoDefaultProxy : public ::testing::Environment {
+ public:
+  void SetUp() override { ClearDefaultProxy(); }
 };
 
 // Runs `work` on its own thread; if it has not returned after `seconds`,

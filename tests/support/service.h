@@ -24,6 +24,8 @@ inline std::wstring ServiceHost(const char* port_variable, const wchar_t* name =
   return std::wstring(name) + L":" + std::to_wstring(ServicePort(port_variable));
 }
 inline std::wstring ServiceDir() { return WindowsPath(ServiceSetting("ORVANE_SERVICE_DIR")); }
+// The API's version endpoint, as the service serves it.
+inline constexpr wchar_t kVersionPath[] = L"/api/orv/desktop/user/getClientVersion";
 // The first line of the API's api/version file.
 inline std::string ServedVersion() {
   const std::string text = ReadFileBytes(ServiceDir() + L"\\api\\version");

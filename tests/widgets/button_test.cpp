@@ -9,7 +9,7 @@
 #include "ui/controls/box.h"
 #include "ui/render/render_context.h"
 #include "ui/widgets/check_box.h"
-#include "widgets_fixture.h"
+#include "widgets/support/widgets_fixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "ui/render/render_context.h"
 #include "ui/widgets/check_box.h"
-#include "widgets_fixture.h"
+#include "widgets/support/widgets_fixture.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "ui/controls/box.h"
 #include "ui/render/render_context.h"
 #include "ui/widgets/button.h"
-#include "widgets_fixture.h"
+#include "widgets/support/widgets_fixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ui/controls/box.h"
-#include "widgets_fixture.h"
+#include "widgets/support/widgets_fixture.h"
 
 namespace {
 

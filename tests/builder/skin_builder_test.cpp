@@ -17,7 +17,7 @@
 #include "ui/widgets/label.h"
 #include "ui/widgets/rich_edit.h"
 #include "ui/window/window.h"
-#include "widgets_fixture.h"
+#include "widgets/support/widgets_fixture.h"
 
 namespace {
 

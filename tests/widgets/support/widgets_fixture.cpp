@@ -1,4 +1,4 @@
-#include "widgets_fixture.h"
+#include "widgets/support/widgets_fixture.h"
 
 #include <string>
 
