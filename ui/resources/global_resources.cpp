@@ -347,32 +347,11 @@ std::shared_ptr<ImageInfo> GlobalResources::LookupImage(const std::wstring& path
   });
 }
 
-ImageCache& GlobalResources::GetImageCache() { return SkinImages(); }
-
-// [SECTION] Language strings, fonts, colours, settings
+// [SECTION] Language strings, DPI, render factory
 
 std::wstring GlobalResources::LookupString(const std::wstring& id) {
   return SkinStrings().Lookup(id);
 }
-
-LanguageStrings& GlobalResources::GetLanguageStrings() { return SkinStrings(); }
-
-FontTable& GlobalResources::GetFontTable() { return SkinFonts(); }
-ColorTable& GlobalResources::GetColorTable() { return SkinColors(); }
-HFONT GlobalResources::GetFont(const std::wstring& id) { return SkinFonts().GetFont(id); }
-DWORD GlobalResources::LookupColor(const std::wstring& name) {
-  return SkinColors().LookupColor(name);
-}
-
-const std::wstring& GlobalResources::GetDefaultTextColor() {
-  return SkinTextColors().normal_name;
-}
-const std::wstring& GlobalResources::GetDefaultDisabledTextColor() {
-  return SkinTextColors().disabled_name;
-}
-DWORD GlobalResources::GetLinkFontColor() { return SkinTextColors().link; }
-DWORD GlobalResources::GetLinkHoverFontColor() { return SkinTextColors().link_hover; }
-DWORD GlobalResources::GetSelectedColor() { return SkinTextColors().selected; }
 
 int GlobalResources::GetDpiScale() { return GetState().dpi_scale; }
 bool GlobalResources::IsDpiAdapted() { return GetState().adapt_dpi; }
