@@ -14,8 +14,8 @@
 #include "ui/resources/image_cache.h"
 #include "ui/resources/image_info.h"
 #include "ui/resources/language_strings.h"
-#include "ui/resources/markup_document.h"
-#include "ui/resources/markup_node.h"
+#include "ui/resources/markup/markup_document.h"
+#include "ui/resources/markup/markup_node.h"
 #include "ui/resources/skin_tables.h"
 
 namespace {

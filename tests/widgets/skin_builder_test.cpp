@@ -12,7 +12,7 @@
 #include "ui/render/color_table.h"
 #include "ui/render/font_table.h"
 #include "ui/resources/global_resources.h"
-#include "ui/resources/markup_document.h"
+#include "ui/resources/markup/markup_document.h"
 #include "ui/resources/skin_tables.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/check_box.h"
