@@ -31,8 +31,8 @@
 #include "ui/render/render_context.h"
 #include "ui/resources/global_resources.h"
 #include "ui/resources/image_info.h"
-#include "ui/resources/markup_document.h"
-#include "ui/resources/markup_node.h"
+#include "ui/resources/markup/markup_document.h"
+#include "ui/resources/markup/markup_node.h"
 
 namespace {
 

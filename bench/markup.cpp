@@ -12,8 +12,8 @@
 #include "bench/support/bench_clock.h"
 #include "bench/support/figure.h"
 #include "support/text.h"
-#include "ui/resources/markup_document.h"
-#include "ui/resources/markup_node.h"
+#include "ui/resources/markup/markup_document.h"
+#include "ui/resources/markup/markup_node.h"
 
 namespace {
 

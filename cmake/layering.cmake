@@ -9,16 +9,35 @@ function(orv_forbid_dependencies target)
       message(FATAL_ERROR "${target} must not link ${link}")
     endif()
   endforeach()
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  list(JOIN ARG_FOLDERS "," folders)
-  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}_layering.stamp)
+  orv_check_includes(${target} ${target}_layering "${target}" ${CMAKE_CURRENT_SOURCE_DIR}
+    "${ARG_FOLDERS}" "")
+endfunction()
+
+# Holds a sub-folder of a target's folder to a stricter rule than the target:
+#   orv_forbid_includes(target DIR markup FOLDERS ui app [ALLOWED ui/resources/markup])
+# fails the build when a file under DIR includes a header of one of FOLDERS,
+# unless the header lies in one of ALLOWED (a folder inside a forbidden one).
+function(orv_forbid_includes target)
+  cmake_parse_arguments(ARG "" "DIR" "FOLDERS;ALLOWED" ${ARGN})
+  string(MAKE_C_IDENTIFIER ${ARG_DIR} name)
+  orv_check_includes(${target} ${target}_${name}_layering "${ARG_DIR}/ of ${target}"
+    ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR} "${ARG_FOLDERS}" "${ARG_ALLOWED}")
+endfunction()
+
+# The build step both run: cmake/check_includes.cmake over the files under
+# dir, again whenever one of them changes, before the target builds.
+function(orv_check_includes target check what dir forbidden allowed)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+  list(JOIN forbidden "," folders)
+  list(JOIN allowed "," kept)
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${check}.stamp)
   add_custom_command(OUTPUT ${stamp}
-    COMMAND ${CMAKE_COMMAND} -DDIR=${CMAKE_CURRENT_SOURCE_DIR} -DFORBIDDEN=${folders} -DSTAMP=${stamp}
-            -P ${PROJECT_SOURCE_DIR}/cmake/check_includes.cmake
+    COMMAND ${CMAKE_COMMAND} -DDIR=${dir} -DFORBIDDEN=${folders} "-DALLOWED=${kept}"
+            -DSTAMP=${stamp} -P ${PROJECT_SOURCE_DIR}/cmake/check_includes.cmake
     DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/cmake/check_includes.cmake
-    COMMENT "Checking what ${target} includes")
-  add_custom_target(${target}_layering DEPENDS ${stamp})
-  add_dependencies(${target} ${target}_layering)
+    COMMENT "Checking what ${what} includes")
+  add_custom_target(${check} DEPENDS ${stamp})
+  add_dependencies(${target} ${check})
 endfunction()
 
 # Keeps the sub-systems of one folder in order:

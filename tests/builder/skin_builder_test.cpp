@@ -9,9 +9,11 @@
 #include <string>
 
 #include "ui/controls/box.h"
+#include "ui/render/color_table.h"
 #include "ui/render/font_table.h"
 #include "ui/resources/global_resources.h"
-#include "ui/resources/markup_document.h"
+#include "ui/resources/markup/markup_document.h"
+#include "ui/resources/skin_tables.h"
 #include "ui/widgets/button.h"
 #include "ui/widgets/check_box.h"
 #include "ui/widgets/label.h"
@@ -202,7 +204,7 @@ TEST_F(SkinBuilderTest, WindowClassesComeAfterGlobalOnesAndWindowlessBuildsIgnor
   EXPECT_EQ(local->GetText(), L"本地");
   EXPECT_EQ(global->GetFont(), L"system_bold_14") << "a window class shadowed a global one";
   EXPECT_EQ(window.GetInitSize().cx, 0) << "window attributes need a native window";
-  EXPECT_EQ(ui::GlobalResources::GetFontTable().GetFontEntry(L"ignored")->size, 12)
+  EXPECT_EQ(ui::SkinFonts().GetFontEntry(L"ignored")->size, 12)
       << "a Font inside a Window was registered";
 }
 
@@ -253,7 +255,7 @@ TEST_F(SkinBuilderTest, GlobalRootRegistersResourcesAndBrokenSourcesMakeNothing)
   ui::SkinBuilder global;
   EXPECT_EQ(global.Create(LR"(<Global><TextColor name="widgets_pink" value="#ffff00ff"/>
       <Class name="widgets_class" width="7"/></Global>)", {}, nullptr), nullptr);
-  EXPECT_EQ(ui::GlobalResources::LookupColor(L"widgets_pink"), 0xFFFF00FFu);
+  EXPECT_EQ(ui::SkinColors().LookupColor(L"widgets_pink"), 0xFFFF00FFu);
   EXPECT_EQ(ui::GlobalResources::LookupClass(L"widgets_class"), L"width=\"7\"");
 
   ui::SkinBuilder broken;

@@ -5,7 +5,7 @@
 #include "support/png_file.h"
 #include "support/text.h"
 #include "ui/render/color_table.h"
-#include "ui/resources/global_resources.h"
+#include "ui/resources/skin_tables.h"
 
 namespace controls_test {
 
@@ -20,7 +20,7 @@ void StartFramework() {
   files.theme_folder = L"themes\\default";
   files.language_folder = L"lang\\zh_CN";
   EXPECT_TRUE(test_support::StartFramework(files));
-  ui::ColorTable& colors = ui::GlobalResources::GetColorTable();
+  ui::ColorTable& colors = ui::SkinColors();
   colors.AddColor(L"red", kRed);
   colors.AddColor(L"green", kGreen);
   colors.AddColor(L"blue", kBlue);

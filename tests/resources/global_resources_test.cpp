@@ -14,8 +14,8 @@
 #include "ui/resources/image_cache.h"
 #include "ui/resources/image_info.h"
 #include "ui/resources/language_strings.h"
-#include "ui/resources/markup_document.h"
-#include "ui/resources/markup_node.h"
+#include "ui/resources/markup/markup_document.h"
+#include "ui/resources/markup/markup_node.h"
 #include "ui/resources/skin_tables.h"
 
 namespace {
@@ -135,13 +135,13 @@ TEST_F(GlobalResourcesTest, StartupReadsGlobalXmlAndLanguageFromTheArchive) {
   EXPECT_EQ(L"", GlobalResources::LookupString(L"Example:"));
 
   // Colours.
-  EXPECT_EQ(0xFF00BB96u, GlobalResources::LookupColor(L"green"));
-  EXPECT_EQ(0xFFFFFFFFu, GlobalResources::LookupColor(L"white"));
-  EXPECT_EQ(L"textdefaultcolor", GlobalResources::GetDefaultTextColor());
-  EXPECT_EQ(L"textdefaultdisablecolor", GlobalResources::GetDefaultDisabledTextColor());
+  EXPECT_EQ(0xFF00BB96u, ui::SkinColors().LookupColor(L"green"));
+  EXPECT_EQ(0xFFFFFFFFu, ui::SkinColors().LookupColor(L"white"));
+  EXPECT_EQ(L"textdefaultcolor", ui::SkinTextColors().normal_name);
+  EXPECT_EQ(L"textdefaultdisablecolor", ui::SkinTextColors().disabled_name);
 
   // Fonts: a nameless font is skipped, an empty id takes the count so far.
-  ui::FontTable& fonts = GlobalResources::GetFontTable();
+  ui::FontTable& fonts = ui::SkinFonts();
   EXPECT_EQ(L"system_12", fonts.GetDefaultFontId());
   EXPECT_EQ(4u, fonts.GetFontCount());
   const ui::FontEntry* counted = fonts.GetFontEntry(L"3");
@@ -177,9 +177,9 @@ TEST_F(GlobalResourcesTest, StartupReadsGlobalXmlAndLanguageFromTheArchive) {
 TEST_F(GlobalResourcesTest, WithoutAnArchiveEverythingComesFromDisk) {
   ASSERT_TRUE(StartInstallerWay());
   EXPECT_EQ(L"disk", GlobalResources::LookupString(L"STRING_FROM"));
-  EXPECT_EQ(L"disk_default", GlobalResources::GetDefaultTextColor());
-  EXPECT_EQ(L"disk_disabled", GlobalResources::GetDefaultDisabledTextColor());
-  EXPECT_EQ(L"disk_font", GlobalResources::GetFontTable().GetDefaultFontId());
+  EXPECT_EQ(L"disk_default", ui::SkinTextColors().normal_name);
+  EXPECT_EQ(L"disk_disabled", ui::SkinTextColors().disabled_name);
+  EXPECT_EQ(L"disk_font", ui::SkinFonts().GetDefaultFontId());
   EXPECT_EQ(L"width=\"7\"", GlobalResources::LookupClass(L"disk_class"));
   EXPECT_EQ(L"", GlobalResources::LookupClass(L"checkbox_green"));
 
@@ -216,8 +216,8 @@ TEST_F(GlobalResourcesTest, TheLanguageFileComesFromTheArchiveAloneWhenOneIsOpen
 TEST_F(GlobalResourcesTest, AMalformedGlobalXmlLeavesTheTablesEmpty) {
   ASSERT_TRUE(StartInstallerWay(L"lang\\zh_CN", L"themes\\broken"));
   EXPECT_EQ(L"resources\\themes\\broken\\", GlobalResources::GetResourcePath());
-  EXPECT_FALSE(GlobalResources::GetColorTable().HasColor(L"never"));
-  EXPECT_EQ(0u, GlobalResources::GetFontTable().GetFontCount());
+  EXPECT_FALSE(ui::SkinColors().HasColor(L"never"));
+  EXPECT_EQ(0u, ui::SkinFonts().GetFontCount());
   EXPECT_EQ(L"disk", GlobalResources::LookupString(L"STRING_FROM")) << "start-up goes on";
 }
 
@@ -225,10 +225,6 @@ TEST_F(GlobalResourcesTest, AMalformedGlobalXmlLeavesTheTablesEmpty) {
 // restart has to empty the tables themselves or one skin leaks into the next.
 TEST_F(GlobalResourcesTest, ARestartEmptiesTheTablesBehindTheirOwnEntries) {
   ASSERT_TRUE(StartInstallerWay());
-  EXPECT_EQ(&GlobalResources::GetFontTable(), &ui::SkinFonts());
-  EXPECT_EQ(&GlobalResources::GetColorTable(), &ui::SkinColors());
-  EXPECT_EQ(&GlobalResources::GetImageCache(), &ui::SkinImages());
-  EXPECT_EQ(&GlobalResources::GetLanguageStrings(), &ui::SkinStrings());
   GlobalResources::AddClass(L"added_later", L"width=\"1\"");
   EXPECT_EQ(L"width=\"1\"", ui::SkinClasses().Lookup(L"added_later"));
   EXPECT_EQ(L"width=\"7\"", ui::SkinClasses().Lookup(L"disk_class"));
@@ -240,7 +236,7 @@ TEST_F(GlobalResourcesTest, ARestartEmptiesTheTablesBehindTheirOwnEntries) {
   ASSERT_TRUE(links.LoadFromMemory(kLinks, sizeof(kLinks) - 1));
   GlobalResources::ApplyGlobalDocument(links);
   EXPECT_EQ(0xFF0000FFu, ui::SkinTextColors().link);
-  EXPECT_EQ(0xFF0000FFu, GlobalResources::GetSelectedColor());
+  EXPECT_EQ(0xFF0000FFu, ui::SkinTextColors().selected);
 
   // The archive's global.xml sets none of the disk one's names.
   ASSERT_TRUE(GlobalResources::OpenSkinArchive());
@@ -259,7 +255,7 @@ TEST_F(GlobalResourcesTest, ARestartEmptiesTheTablesBehindTheirOwnEntries) {
 TEST_F(GlobalResourcesTest, AnImageIsDecodedOnceAndFreedWithItsLastUser) {
   ASSERT_TRUE(GlobalResources::OpenSkinArchive());
   ASSERT_TRUE(StartInstallerWay());
-  ui::ImageCache& cache = GlobalResources::GetImageCache();
+  ui::ImageCache& cache = ui::SkinImages();
 
   // Two spellings of one file, as skins in different folders write it.
   std::shared_ptr<ui::ImageInfo> first = GlobalResources::LookupImage(
@@ -286,7 +282,7 @@ TEST_F(GlobalResourcesTest, AnImageIsDecodedOnceAndFreedWithItsLastUser) {
 TEST_F(GlobalResourcesTest, MissingOrBrokenImagesAreNotCached) {
   ASSERT_TRUE(GlobalResources::OpenSkinArchive());
   ASSERT_TRUE(StartInstallerWay());
-  ui::ImageCache& cache = GlobalResources::GetImageCache();
+  ui::ImageCache& cache = ui::SkinImages();
   EXPECT_FALSE(GlobalResources::LookupImage(L"resources\\themes\\default\\nothing.png"));
   EXPECT_FALSE(GlobalResources::LookupImage(L"resources\\themes\\default\\not_an_image.png"));
   EXPECT_FALSE(GlobalResources::LookupImage(L""));
@@ -352,16 +348,16 @@ TEST_F(GlobalResourcesTest, DecodesFramesDelaysAndTranslucency) {
 TEST_F(GlobalResourcesTest, ShutdownReleasesTheFrameworkInOrder) {
   ASSERT_TRUE(GlobalResources::OpenSkinArchive());
   ASSERT_TRUE(StartInstallerWay());
-  ASSERT_NE(nullptr, GlobalResources::GetFont(L"system_12"));
+  ASSERT_NE(nullptr, ui::SkinFonts().GetFont(L"system_12"));
   GlobalResources::Shutdown();
   EXPECT_FALSE(GlobalResources::IsSkinArchiveOpen());
   EXPECT_EQ(nullptr, GlobalResources::GetRenderFactory());
-  EXPECT_EQ(0u, GlobalResources::GetFontTable().GetFontCount());
-  EXPECT_EQ(nullptr, GlobalResources::GetFont(L"system_12"));
+  EXPECT_EQ(0u, ui::SkinFonts().GetFontCount());
+  EXPECT_EQ(nullptr, ui::SkinFonts().GetFont(L"system_12"));
 
   // The framework starts again from empty tables.
   ASSERT_TRUE(StartInstallerWay());
-  EXPECT_EQ(L"disk_font", GlobalResources::GetFontTable().GetDefaultFontId());
+  EXPECT_EQ(L"disk_font", ui::SkinFonts().GetDefaultFontId());
   EXPECT_EQ(L"", GlobalResources::LookupClass(L"checkbox_green"));
 }
 

@@ -7,6 +7,7 @@
 #include "ui/render/render_context.h"
 #include "ui/render/render_factory.h"
 #include "ui/resources/global_resources.h"
+#include "ui/resources/skin_tables.h"
 
 namespace test_support {
 
@@ -16,8 +17,7 @@ OffscreenHost::OffscreenHost(int width, int height) : width_(width), height_(hei
   if (ui::IRenderFactory* factory = GlobalResources::GetRenderFactory())
     render_ = factory->CreateRenderContext();
   if (!render_) {
-    render_ = std::make_unique<ui::RenderContext_GdiPlus>(&GlobalResources::GetFontTable(),
-                                                          &GlobalResources::GetColorTable());
+    render_ = std::make_unique<ui::RenderContext_GdiPlus>(&ui::SkinFonts(), &ui::SkinColors());
   }
   render_->Resize(width_, height_);
   // Drawn like the installer's layered windows: every part keeps its alpha.

@@ -29,8 +29,8 @@
 #include <string>
 
 #include "ui/resources/global_resources.h"
-#include "ui/resources/markup_document.h"
-#include "ui/resources/markup_node.h"
+#include "ui/resources/markup/markup_document.h"
+#include "ui/resources/markup/markup_node.h"
 
 namespace ui {
 

@@ -3,8 +3,9 @@
 // DPI scale, the render factory and the control-creation callback.
 //
 // The tables a skin fills (classes, images, strings, fonts, colours and the
-// text colours) have entries of their own in skin_tables.h; the accessors
-// here hand out those same tables for callers that hold the registry anyway.
+// text colours) have entries of their own in skin_tables.h; the registry
+// fills them and keeps only the lookups that need its archive or its rules
+// (classes, images, strings).
 //
 // Started once by the UI thread before any window exists and used from that
 // thread only (no locks). Files are looked up in the skin archive first when
@@ -23,13 +24,9 @@
 
 namespace ui {
 
-class ColorTable;
 class Control;
-class FontTable;
 class IRenderFactory;
-class ImageCache;
 class ImageInfo;
-class LanguageStrings;
 class MarkupDocument;
 class MarkupNode;
 
@@ -98,26 +95,10 @@ class GlobalResources {
   // decoded at most once while anyone holds it; empty when it cannot be
   // found or decoded.
   static std::shared_ptr<ImageInfo> LookupImage(const std::wstring& path);
-  static ImageCache& GetImageCache();
 
   // The language text of `id`, with backslash-r / backslash-n as CR / LF;
   // empty for an empty or unknown id.
   static std::wstring LookupString(const std::wstring& id);
-  static LanguageStrings& GetLanguageStrings();
-
-  static FontTable& GetFontTable();
-  static ColorTable& GetColorTable();
-  // Shorthands for the two tables.
-  static HFONT GetFont(const std::wstring& id);
-  static DWORD LookupColor(const std::wstring& name);
-
-  // Colour names labels use for normal and disabled text; "textdefaultcolor"
-  // and "textdefaultdisablecolor" unless global.xml says otherwise.
-  static const std::wstring& GetDefaultTextColor();
-  static const std::wstring& GetDefaultDisabledTextColor();
-  static DWORD GetLinkFontColor();
-  static DWORD GetLinkHoverFontColor();
-  static DWORD GetSelectedColor();
 
   // Percent (100 = none) and whether pixel values are scaled by it; the
   // installer never turns scaling on.

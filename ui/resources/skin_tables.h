@@ -2,8 +2,8 @@
 // its own: code that needs only the classes or the strings includes this and
 // the one table's header, not the whole GlobalResources registry.
 //
-// GlobalResources::Startup fills them and keeps its own accessors, which
-// hand out these same tables. UI thread only, like the registry.
+// GlobalResources::Startup fills them, and its lookups of classes, images and
+// strings read these same tables. UI thread only, like the registry.
 #pragma once
 
 namespace ui {

@@ -8,7 +8,7 @@
 #include "ui/controls/control_resources.h"
 #include "ui/resources/attribute_values.h"
 #include "ui/resources/global_resources.h"
-#include "ui/resources/markup_node.h"
+#include "ui/resources/markup/markup_node.h"
 #include "ui/window/window.h"
 
 namespace ui {

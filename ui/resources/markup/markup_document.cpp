@@ -1,4 +1,4 @@
-#include "ui/resources/markup_document.h"
+#include "ui/resources/markup/markup_document.h"
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 #include "base/text/text_conversion.h"
 #include "base/text/trim.h"
 #include "base/unique_any.h"
-#include "ui/resources/markup_node.h"
+#include "ui/resources/markup/markup_node.h"
 
 namespace ui {
 namespace {

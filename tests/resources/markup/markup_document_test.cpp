@@ -1,4 +1,4 @@
-#include "ui/resources/markup_document.h"
+#include "ui/resources/markup/markup_document.h"
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include "support/files.h"
 #include "support/scratch_folder.h"
 #include "support/text.h"
-#include "ui/resources/markup_node.h"
+#include "ui/resources/markup/markup_node.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/resources/markup_tree.h"
+#include "ui/resources/markup/markup_tree.h"
 
 namespace ui {
 

@@ -1,8 +1,8 @@
-#include "ui/resources/markup_node.h"
+#include "ui/resources/markup/markup_node.h"
 
 #include <algorithm>
 
-#include "ui/resources/markup_tree.h"
+#include "ui/resources/markup/markup_tree.h"
 
 namespace ui {
 
