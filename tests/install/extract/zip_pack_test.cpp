@@ -10,6 +10,7 @@
 #include "base/unique_any.h"
 #include "install/support/install_test_support.h"
 #include "support/child_role.h"
+#include "support/setup_log_reader.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ TEST_F(ZipPackTest, PackagesOfCommonZipToolsExtractCompletelyUnderTheirNames) {
   // in code page 936 or flagged UTF-8, entries with data descriptors.
   for (const wchar_t* package : {L"info-zip.zip", L"info-zip-D.zip", L"python-stream.zip", L"7zip.zip"}) {
     SCOPED_TRACE(ToAnsi(package));
-    ::DeleteFileW(L"setup.log");
+    test_support::ClearSetupLog();
     std::wstring target = temp_ / (std::wstring(L"Soft-") + package);
     ASSERT_EQ(UnzipResult::Extracted,
               app::ZipPack::UnzipFile(Archive((std::wstring(L"tools\\") + package).c_str()), target));
@@ -240,7 +241,7 @@ TEST_F(ZipPackTest, SecondExtractionReusesFoldersAndReplacesFiles) {
   install_test::WriteFileBytes(client, "changed since the first extraction");
   ::DeleteFileW((target + L"\\data\\empty.dat").c_str());
   install_test::WriteFileBytes(target + L"\\user-settings.ini", "kept");
-  ::DeleteFileW(L"setup.log");
+  test_support::ClearSetupLog();
 
   ASSERT_EQ(UnzipResult::Extracted, app::ZipPack::UnzipFile(package, target));
   EXPECT_TRUE(SameAsArchive(package, target));
