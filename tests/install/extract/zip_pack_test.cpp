@@ -284,6 +284,29 @@ TEST_F(ZipPackTest, AFailedUpdateLeavesTheFolderAsItWas) {
   EXPECT_EQ(TreeOf(target), installed);
 }
 
+TEST_F(ZipPackTest, ANameWrittenBeforeInAFolderTheInstallMadeIsMovedAsideWhenSpelledAgain) {
+  // Nothing but its own files can be in a folder the install made, yet a
+  // name it wrote, given again in other letter case or with a dot at its
+  // end, is that file: it is moved aside before the new write, and the
+  // roll-back leaves no trace.
+  std::wstring target = Target();
+  ASSERT_TRUE(::CreateDirectoryW(target.c_str(), nullptr));
+  {
+    app::InstallRollback rollback(target);
+    ASSERT_TRUE(rollback.Start(true));
+    ASSERT_TRUE(rollback.WillCreateFolder(L"app/"));
+    ASSERT_TRUE(::CreateDirectoryW((target + L"\\app").c_str(), nullptr));
+    for (const wchar_t* name : {L"app/client.exe", L"app/CLIENT.exe", L"app/client.exe."}) {
+      SCOPED_TRACE(ToAnsi(name));
+      ASSERT_TRUE(rollback.WillWriteFile(name));
+      EXPECT_FALSE(Exists(target + L"\\app\\client.exe")) << "the file written before was not moved aside";
+      ASSERT_TRUE(install_test::WriteFileBytes(target + L"\\" + name, "x"));
+    }
+    EXPECT_TRUE(rollback.RollBack());
+  }
+  EXPECT_FALSE(Exists(target)) << "the roll-back left the folder the install made";
+}
+
 // The child role that installs like an extraction and is ended half-way,
 // as a crash or an ended process leaves the install folder.
 int InstallHalfWayAndDie() {
