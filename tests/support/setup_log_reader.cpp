@@ -1,6 +1,9 @@
 #include "support/setup_log_reader.h"
 
+#include <windows.h>
+
 #include "base/text/text_conversion.h"
+#include "base/unique_any.h"
 #include "support/files.h"
 
 namespace test_support {
@@ -36,6 +39,11 @@ std::vector<std::wstring> SetupLogMessages(const std::wstring& path) {
     messages.push_back(base::WideFromCodePage(restored, kLogCodePage));
   }
   return messages;
+}
+
+void ClearSetupLog(const std::wstring& path) {
+  base::unique_hfile emptied(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 }  // namespace test_support

@@ -15,4 +15,10 @@ std::vector<std::string> SetupLogRecords(const std::string& log_bytes);
 // The messages of the log file at `path`, decoded, line feeds restored.
 std::vector<std::wstring> SetupLogMessages(const std::wstring& path = L"setup.log");
 
+// Empties the log at `path` between two steps of a test. The program keeps
+// its log open from one record to the next, so the file is cut to nothing
+// rather than deleted (a delete would not take while it is open); the next
+// record lands at its start.
+void ClearSetupLog(const std::wstring& path = L"setup.log");
+
 }  // namespace test_support

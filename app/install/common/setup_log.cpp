@@ -7,18 +7,12 @@
 #include <string>
 
 #include "app/install/common/product.h"
+#include "base/lock.h"
 #include "base/time/wall_clock.h"
 #include "base/unique_any.h"
 
 namespace app {
 namespace {
-
-
-void DebugOutput(const wchar_t* text) {
-  ::OutputDebugStringW(L"\n[log] ");
-  ::OutputDebugStringW(text);
-  ::OutputDebugStringW(L" \n");
-}
 
 // Local time of the wall clock, as "YYYY/MM/DD hh:mm:ss".
 std::wstring Timestamp() {
@@ -50,10 +44,21 @@ std::string EncodeRecord(const std::wstring& record) {
   return bytes;
 }
 
-// Appends under a lock on one byte far past any real data, so records of the
-// two threads, or of two installers started from one folder, never
-// interleave or overwrite each other (an append-only handle alone is not
-// enough everywhere), while readers of the log are never blocked.
+// The full path of "setup.log" in the working directory of this moment,
+// formed from the text alone (the file system is not asked).
+std::wstring LogPath() {
+  const DWORD size = ::GetFullPathNameW(kSetupLogFileName, 0, nullptr, nullptr);
+  std::wstring path(size, L'\0');
+  const DWORD length = size ? ::GetFullPathNameW(kSetupLogFileName, size, path.data(), nullptr) : 0;
+  if (length == 0 || length >= size) return kSetupLogFileName;
+  path.resize(length);
+  return path;
+}
+
+// Appends under a lock on one byte far past any real data, so records of
+// two installers started from one folder never interleave or overwrite
+// each other (an append-only handle alone is not enough everywhere), while
+// readers of the log are never blocked.
 void AppendAsOneUnit(HANDLE file, const std::string& bytes) {
   OVERLAPPED lock_position{};
   lock_position.Offset = 0xFFFFFFFE;
@@ -66,21 +71,54 @@ void AppendAsOneUnit(HANDLE file, const std::string& bytes) {
   if (locked) ::UnlockFileEx(file, 0, 1, 0, &lock_position);
 }
 
+// The log file this process appends to. An extraction writes several
+// records an entry, and opening, locking and closing the file for each of
+// them was a large part of its time; so the file stays open, tied to the
+// full path it was opened under. The log follows the working directory: a
+// record written after the directory changed opens that folder's log.
+class OpenLog {
+ public:
+  // Never destroyed: a thread may still write a record while the process
+  // ends.
+  static OpenLog& The() {
+    static OpenLog* const log = new OpenLog;
+    return *log;
+  }
+
+  // `bytes` as one record at the end of the log at `path`; lost when that
+  // file cannot be opened.
+  void Append(const std::wstring& path, const std::string& bytes) {
+    // Records of this process's threads go one after another; the file
+    // lock inside orders them against other processes.
+    base::AutoLock hold(lock_);
+    if (!file_ || path != path_) {
+      file_.reset();
+      path_.clear();
+      file_.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file_) {
+        ::OutputDebugStringW(L"\n[log] Unable to open log file\xFF01 \n");
+        return;
+      }
+      path_ = path;
+    }
+    AppendAsOneUnit(file_.get(), bytes);
+  }
+
+ private:
+  OpenLog() = default;
+
+  base::Lock lock_;
+  std::wstring path_;  // What file_ was opened under; empty while none is open.
+  base::unique_hfile file_;
+};
+
 }  // namespace
 
 void WriteSetupLog(const std::wstring& text) {
-  DebugOutput(text.c_str());
-
-  base::unique_hfile file(::CreateFileW(kSetupLogFileName, GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::wstring stamp = Timestamp();
-  if (!file) {
-    DebugOutput(L"Unable to open log file\xFF01");
-    return;
-  }
-  std::string bytes = EncodeRecord(L"\n[" + stamp + L"] " + text + L"\r\n");
-  AppendAsOneUnit(file.get(), bytes);
+  ::OutputDebugStringW((L"\n[log] " + text + L" \n").c_str());
+  std::string bytes = EncodeRecord(L"\n[" + Timestamp() + L"] " + text + L"\r\n");
+  OpenLog::The().Append(LogPath(), bytes);
 }
 
 void WriteSetupLogLastError(const wchar_t* label) {

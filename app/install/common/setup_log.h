@@ -9,6 +9,9 @@ namespace app {
 // "setup.log" in the working directory, converted through the process-wide
 // locale (code page 936 once the start-up has set "chs"). Callable from any
 // thread; records of different threads and processes never interleave.
+// The file stays open from one record to the next, shared for reading and
+// writing (not for deleting); a record written after the working directory
+// changed goes to that folder's setup.log.
 // Failures are not reported: a message that cannot be written is only lost
 // from the file.
 void WriteSetupLog(const std::wstring& text);

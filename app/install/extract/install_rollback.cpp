@@ -37,6 +37,25 @@ bool IsFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// `relative_name` with a backslash for every separator and none at its
+// end: one spelling of a folder for the folders known.
+std::wstring FolderKey(const std::wstring& relative_name) {
+  std::wstring key = relative_name;
+  for (wchar_t& c : key) {
+    if (c == L'/') c = L'\\';
+  }
+  while (!key.empty() && key.back() == L'\\') key.pop_back();
+  return key;
+}
+
+// A name made by this install, without the dots and blanks Windows drops
+// from the end of a name, so "a.txt." finds "a.txt".
+std::wstring MadeNameKey(const std::wstring& relative_name) {
+  std::wstring key = FolderKey(relative_name);
+  while (!key.empty() && (key.back() == L'.' || key.back() == L' ')) key.pop_back();
+  return key;
+}
+
 bool IsGone() {
   DWORD error = ::GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -118,6 +137,11 @@ bool InstallRollback::IsReservedName(const std::wstring& relative_name) {
   return base::SameIgnoringCase(first, kBackupFolderName);
 }
 
+bool InstallRollback::IgnoringCaseLess::operator()(const std::wstring& a, const std::wstring& b) const {
+  return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_LESS_THAN;
+}
+
 std::wstring InstallRollback::Full(const std::wstring& relative_name) const {
   return folder_ + L"\\" + relative_name;
 }
@@ -141,6 +165,7 @@ bool InstallRollback::Start(bool created_folder) {
     return false;
   }
   next_backup_ = FirstFreeBackupNumber(backup_folder_);
+  known_folders_[L""] = created_folder;
   open_ = true;
   return !created_folder || Record(kCreatedInstallFolder, L"", L"");
 }
@@ -154,15 +179,44 @@ bool InstallRollback::Record(wchar_t kind, const std::wstring& backup, const std
   return ::WriteFile(journal_.get(), record.data(), size, &written, nullptr) && written == size;
 }
 
+bool InstallRollback::CannotExistYet(const std::wstring& relative_name) const {
+  const std::wstring key = FolderKey(relative_name);
+  const size_t separator = key.find_last_of(L'\\');
+  const std::wstring folder = separator == std::wstring::npos ? std::wstring() : key.substr(0, separator);
+  // A short name ("CLIENT~1.EXE") can stand for a long one made earlier.
+  if (key.find(L'~', separator == std::wstring::npos ? 0 : separator) != std::wstring::npos) return false;
+  auto known = known_folders_.find(folder);
+  return known != known_folders_.end() && known->second && made_names_.count(MadeNameKey(relative_name)) == 0;
+}
+
+bool InstallRollback::FolderExists(const std::wstring& relative_name) {
+  std::wstring key = FolderKey(relative_name);
+  if (known_folders_.count(key)) return true;
+  if (!IsFolder(Full(relative_name))) return false;
+  known_folders_.emplace(std::move(key), false);
+  return true;
+}
+
 bool InstallRollback::WillCreateFolder(const std::wstring& relative_name) {
-  if (IsFolder(Full(relative_name))) return true;
-  return Record(kCreatedFolder, L"", relative_name);
+  if (FolderExists(relative_name)) return true;
+  if (!Record(kCreatedFolder, L"", relative_name)) return false;
+  known_folders_[FolderKey(relative_name)] = true;
+  made_names_.insert(MadeNameKey(relative_name));
+  return true;
 }
 
 bool InstallRollback::WillWriteFile(const std::wstring& relative_name) {
+  // In a folder this install made, a file it has not written is not there:
+  // no need to ask (under Wine, asking for a missing name reads the whole
+  // folder).
+  const bool cannot_exist = CannotExistYet(relative_name);
   const std::wstring path = Full(relative_name);
-  DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return Record(kAddedFile, L"", relative_name);
+  DWORD attributes = cannot_exist ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    if (!Record(kAddedFile, L"", relative_name)) return false;
+    made_names_.insert(MadeNameKey(relative_name));
+    return true;
+  }
   // A folder in the file's place: creating the file fails by itself.
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
   const std::wstring backup = std::to_wstring(next_backup_++);

@@ -12,6 +12,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 
 #include "base/unique_any.h"
@@ -42,6 +44,9 @@ class InstallRollback {
   // journal cannot be written.
   bool Start(bool created_folder);
 
+  // True when the folder `relative_name` is there. A folder this
+  // extraction has seen or made is not asked of the file system again.
+  bool FolderExists(const std::wstring& relative_name);
   // To be called before the folder `relative_name` is created; nothing to
   // do when it is there already. False when it cannot be recorded.
   bool WillCreateFolder(const std::wstring& relative_name);
@@ -60,14 +65,29 @@ class InstallRollback {
   bool RollBack();
 
  private:
+  // Orders names as the file system matches them, ignoring letter case.
+  struct IgnoringCaseLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const;
+  };
+
   std::wstring Full(const std::wstring& relative_name) const;
   bool Record(wchar_t kind, const std::wstring& backup, const std::wstring& relative_name);
+  // True when nothing can be at `relative_name` yet: its folder was made by
+  // this install, and no name this install made there can mean the same file.
+  bool CannotExistYet(const std::wstring& relative_name) const;
 
   const std::wstring folder_;
   const std::wstring backup_folder_;
   const std::wstring journal_path_;
   base::unique_hfile journal_;
   uint64_t next_backup_ = 0;
+  // Folders known to exist, by their exact name (every separator a
+  // backslash), so that a name found here is always that folder: true for
+  // those this install made (so everything in them is its own), false for
+  // those that were there. "" is the install folder.
+  std::map<std::wstring, bool> known_folders_;
+  // The files and folders this install made, for CannotExistYet.
+  std::set<std::wstring, IgnoringCaseLess> made_names_;
   bool open_ = false;  // True from Start until Commit or RollBack.
 };
 

@@ -58,11 +58,11 @@ bool CreateParentFolders(const std::wstring& target, const std::wstring& name, I
   while (last > 0 && IsSeparator(name[last - 1])) --last;
   size_t parent_end = name.find_last_of(L"/\\", last == 0 ? 0 : last - 1);
   if (parent_end == std::wstring::npos || last == 0) return true;
-  if (IsFolder(target + L"\\" + name.substr(0, parent_end))) return true;
+  if (rollback.FolderExists(name.substr(0, parent_end))) return true;
   for (size_t at = name.find_first_of(L"/\\"); at != std::wstring::npos && at <= parent_end;
        at = name.find_first_of(L"/\\", at + 1)) {
     std::wstring level = name.substr(0, at);
-    if (at == 0 || IsSeparator(name[at - 1]) || IsFolder(target + L"\\" + level)) continue;
+    if (at == 0 || IsSeparator(name[at - 1]) || rollback.FolderExists(level)) continue;
     if (!CreateEntryFolder(target, level, rollback)) return false;
   }
   return true;

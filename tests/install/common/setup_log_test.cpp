@@ -111,6 +111,21 @@ TEST_F(SetupLogTest, UnwritableLogLosesTheRecordWithoutHarm) {
   EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
 }
 
+TEST_F(SetupLogTest, RecordsGoToTheLogOfTheWorkingDirectoryOfTheirMoment) {
+  // The log stays open between records, yet after the working directory
+  // changes the next record goes to that folder's setup.log, and back.
+  app::WriteSetupLog(L"first folder");
+  test_support::ScratchFolder other;
+  {
+    test_support::WorkingFolder working(other.path());
+    ASSERT_TRUE(working.entered());
+    app::WriteSetupLog(L"other folder");
+  }
+  app::WriteSetupLog(L"first folder again");
+  EXPECT_EQ(test_support::SetupLogMessages(other / L"setup.log"), std::vector<std::wstring>{L"other folder"});
+  EXPECT_EQ(Log(), (std::vector<std::wstring>{L"first folder", L"first folder again"}));
+}
+
 // The writer the two-process test starts twice: 200 records tagged with
 // ORVANE_LOG_CHILD_TAG.
 int AppendTaggedRecords() {

@@ -16,6 +16,7 @@
 #include "base/unique_wininet.h"
 #include "support/net_test_support.h"
 #include "support/files.h"
+#include "support/setup_log_reader.h"
 
 namespace {
 
@@ -170,7 +171,7 @@ TEST_F(PackageDownload, StorageWithoutUsefulHeadAnswerStillGivesTheSize) {
   for (const char* fault : {"nohead", "headnolength"}) {
     SCOPED_TRACE(fault);
     ::DeleteFileW(package_.packagePath.c_str());
-    ::DeleteFileW(dir_->File(L"setup.log").c_str());
+    test_support::ClearSetupLog(dir_->File(L"setup.log"));
     package_.downloadUrl = FaultUrl(fault, storagePath_);
     EXPECT_EQ(Download().result, InstallResult::Success);
     ExpectIdenticalToOriginal();
@@ -250,7 +251,7 @@ TEST_F(PackageDownload, PartialAnswerFromAnotherOffsetIsStartedOverToo) {
   // A partial answer that does not say where its bytes start (here: the whole
   // package again) is never appended, also not from the first byte; a storage
   // that keeps answering so ends the download after a few fresh starts.
-  ::DeleteFileW(dir_->File(L"setup.log").c_str());
+  test_support::ClearSetupLog(dir_->File(L"setup.log"));
   ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, original_.substr(0, 30000)));
   package_.downloadUrl = FaultUrl("nocontentrange", storagePath_);
   EXPECT_EQ(Download().result, InstallResult::RangeOpenFailed);
@@ -308,7 +309,7 @@ TEST_F(PackageDownload, StorageErrorAnswersRecognisedBySize) {
 
   // 409 bytes is the storage refusing the ranged request.
   ::DeleteFileW(package_.packagePath.c_str());
-  ::DeleteFileW(dir_->File(L"setup.log").c_str());
+  test_support::ClearSetupLog(dir_->File(L"setup.log"));
   package_.downloadUrl = FaultUrl("fixed/409", "/x");
   EXPECT_EQ(Download().result, InstallResult::RangeOpenFailed);
   EXPECT_EQ(dir_->LogLines(), Concat({StartLines(0, 409), Range(0)}));
@@ -339,7 +340,7 @@ TEST_F(PackageDownload, InternetHandleThatNeverOpensIsTriedSixtyTimes) {
   EXPECT_TRUE(run.reports.empty());
   EXPECT_EQ(::GetFileAttributesW(package_.packagePath.c_str()), INVALID_FILE_ATTRIBUTES);
 
-  ::DeleteFileW(dir_->File(L"setup.log").c_str());
+  test_support::ClearSetupLog(dir_->File(L"setup.log"));
   opened = 0;
   options.openSession = [&opened]() -> void* {
     if (++opened < 60) return nullptr;
@@ -395,7 +396,7 @@ TEST_F(PackageDownload, PackageIsCheckedAgainstTheDigestTheServiceNames) {
 
   // A resumed file whose earlier part is not the package's: refused and
   // deleted, with both digests logged; the next attempt fetches it whole.
-  ::DeleteFileW(dir_->File(L"setup.log").c_str());
+  test_support::ClearSetupLog(dir_->File(L"setup.log"));
   ASSERT_TRUE(test_support::WriteFileBytes(package_.packagePath, std::string(30000, 'x')));
   package_.downloadUrl = StorageUrl(storagePath_);
   EXPECT_EQ(Download().result, InstallResult::PackageCorrupt);

@@ -10,6 +10,7 @@
 #include "base/unique_any.h"
 #include "install/support/install_test_support.h"
 #include "support/child_role.h"
+#include "support/setup_log_reader.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ TEST_F(ZipPackTest, PackagesOfCommonZipToolsExtractCompletelyUnderTheirNames) {
   // in code page 936 or flagged UTF-8, entries with data descriptors.
   for (const wchar_t* package : {L"info-zip.zip", L"info-zip-D.zip", L"python-stream.zip", L"7zip.zip"}) {
     SCOPED_TRACE(ToAnsi(package));
-    ::DeleteFileW(L"setup.log");
+    test_support::ClearSetupLog();
     std::wstring target = temp_ / (std::wstring(L"Soft-") + package);
     ASSERT_EQ(UnzipResult::Extracted,
               app::ZipPack::UnzipFile(Archive((std::wstring(L"tools\\") + package).c_str()), target));
@@ -240,7 +241,7 @@ TEST_F(ZipPackTest, SecondExtractionReusesFoldersAndReplacesFiles) {
   install_test::WriteFileBytes(client, "changed since the first extraction");
   ::DeleteFileW((target + L"\\data\\empty.dat").c_str());
   install_test::WriteFileBytes(target + L"\\user-settings.ini", "kept");
-  ::DeleteFileW(L"setup.log");
+  test_support::ClearSetupLog();
 
   ASSERT_EQ(UnzipResult::Extracted, app::ZipPack::UnzipFile(package, target));
   EXPECT_TRUE(SameAsArchive(package, target));
@@ -281,6 +282,29 @@ TEST_F(ZipPackTest, AFailedUpdateLeavesTheFolderAsItWas) {
     EXPECT_EQ(Count(Log(), kCannotCreateFile), 1u);
   }
   EXPECT_EQ(TreeOf(target), installed);
+}
+
+TEST_F(ZipPackTest, ANameWrittenBeforeInAFolderTheInstallMadeIsMovedAsideWhenSpelledAgain) {
+  // Nothing but its own files can be in a folder the install made, yet a
+  // name it wrote, given again in other letter case or with a dot at its
+  // end, is that file: it is moved aside before the new write, and the
+  // roll-back leaves no trace.
+  std::wstring target = Target();
+  ASSERT_TRUE(::CreateDirectoryW(target.c_str(), nullptr));
+  {
+    app::InstallRollback rollback(target);
+    ASSERT_TRUE(rollback.Start(true));
+    ASSERT_TRUE(rollback.WillCreateFolder(L"app/"));
+    ASSERT_TRUE(::CreateDirectoryW((target + L"\\app").c_str(), nullptr));
+    for (const wchar_t* name : {L"app/client.exe", L"app/CLIENT.exe", L"app/client.exe."}) {
+      SCOPED_TRACE(ToAnsi(name));
+      ASSERT_TRUE(rollback.WillWriteFile(name));
+      EXPECT_FALSE(Exists(target + L"\\app\\client.exe")) << "the file written before was not moved aside";
+      ASSERT_TRUE(install_test::WriteFileBytes(target + L"\\" + name, "x"));
+    }
+    EXPECT_TRUE(rollback.RollBack());
+  }
+  EXPECT_FALSE(Exists(target)) << "the roll-back left the folder the install made";
 }
 
 // The child role that installs like an extraction and is ended half-way,
