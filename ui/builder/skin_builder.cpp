@@ -46,6 +46,13 @@ Control* SkinBuilder::Create(const std::wstring& source, CreateControlCallback c
   return made.control;
 }
 
+std::unique_ptr<Control> SkinBuilder::CreateRoot(const std::wstring& source,
+                                                 CreateControlCallback callback, IControlHost* window) {
+  FirstMade made;
+  if (!Build(source, std::move(callback), window, nullptr, nullptr, &made)) return nullptr;
+  return std::move(made.owned);
+}
+
 bool SkinBuilder::Build(const std::wstring& source, CreateControlCallback callback,
                         IControlHost* window, Box* parent, Control* existing, FirstMade* made) {
   callback_ = std::move(callback);

@@ -21,8 +21,8 @@
 // One builder serves one Create. UI thread only.
 //
 //   SkinBuilder builder;
-//   Control* root = builder.Create(L"basic\\basic.xml", callback, window);
-//   window->AttachRoot(std::unique_ptr<Control>(root));
+//   std::unique_ptr<Control> root = builder.CreateRoot(L"basic\\basic.xml", callback, window);
+//   window->AttachRoot(std::move(root));
 #pragma once
 
 #include <memory>
@@ -60,6 +60,10 @@ class SkinBuilder {
   // (CreateControlForTag) nor the global callback knows.
   Control* Create(const std::wstring& source, CreateControlCallback callback,
                   IControlHost* window, Box* parent = nullptr, Control* existing = nullptr);
+  // Create for a tree nobody holds yet (a window's root): the same build
+  // with neither a parent nor an existing control, its result owned by type.
+  std::unique_ptr<Control> CreateRoot(const std::wstring& source, CreateControlCallback callback,
+                                      IControlHost* window);
 
   // The last document loaded (for its error message).
   const MarkupDocument& document() const { return document_; }

@@ -90,7 +90,7 @@ LRESULT WindowImplBase::OnCreate(const CREATESTRUCTW*) {
   const std::wstring path = folder + SkinFile();
 
   SkinBuilder builder;
-  Control* root = builder.Create(
+  std::unique_ptr<Control> root = builder.CreateRoot(
       path,
       ToWeakCallback([this](const std::wstring& name) { return CreateCustomControl(name); }),
       this);
@@ -100,8 +100,7 @@ LRESULT WindowImplBase::OnCreate(const CREATESTRUCTW*) {
     ::MessageBoxW(nullptr, text.c_str(), L"Fablet", MB_ICONERROR);
     return -1;
   }
-  // The builder hands a root it made without a parent to the caller.
-  AttachRoot(GetShadow().WrapRoot(std::unique_ptr<Control>(root)));
+  AttachRoot(GetShadow().WrapRoot(std::move(root)));
   OnSkinLoaded();
   SizeToAutoRoot();
   AttachSystemButtons();
