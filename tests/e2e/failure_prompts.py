@@ -71,16 +71,13 @@ def close_by_system(box, view=None):
     harness.xdotool("key", "alt+F4")
     wait_for(lambda: not harness.viewable(box.window), 10, "Alt+F4 did not close the question box")
     if view is not None:
-        # FIXME: a button that was hot when the box disabled its window stays
-        # hot once the window is enabled again, until the pointer has been
-        # over it and left it: the pointer crosses the install button to a
-        # plain spot until the button shows its own colour. Still so after
-        # the dispatcher's leave on WM_ENABLE: stepping between two plain
-        # spots after the box closed, the button kept its hot colour for 20 s.
-        # Either the button's state or only the window's last frame is stale.
+        # The install button was hot under the pointer when the box disabled
+        # the window: a move to a plain spot once the window takes input
+        # again shows the start view in its own colours.
         def settled():
-            harness.move_pointer(*view.at(window_view.INSTALL_BTN))
             harness.move_pointer(*view.at(window_view.START_VIEW_WHITE))
+            x, y = window_view.START_VIEW_WHITE
+            harness.move_pointer(*view.at((x + 8, y)))
             return view.showing_start(view.picture("box_probe"))
         wait_for(settled, 20, "the start view did not show after Alt+F4 on the question")
     window_view.park_pointer()

@@ -313,6 +313,16 @@ void ControlDispatcher::OnButtonUp(UINT message, POINT pt, WPARAM wparam, LPARAM
   if (!pressed) return;
   if (message == WM_LBUTTONUP) {
     pressed_ = nullptr;
+    // A button-up over the pressed control leaves it hot. The press's
+    // capture can end the leave tracking under Wine, and that leave dropped
+    // the hover while the control showed pushed: it is the hovered control
+    // again, so that the leave of a later move, or of the window disabled
+    // under a box the click opens, reaches it.
+    if (event_hover_ != pressed && ControlAt(pt) == pressed) {
+      new_hover_ = pressed;
+      event_hover_ = pressed;
+      if (!tracking_) TrackMouse();
+    }
     SendTo(pressed, kEventMouseButtonUp, wparam, lparam, pt);
   } else {
     // Stays pressed: the WM_CONTEXTMENU that follows goes to it.
